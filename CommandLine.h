@@ -1,0 +1,33 @@
+// The program's command line: pos [--database URL] [--init-database] [--demo-data]
+// [--version] [--help]. Administration runs without a window; the default is the GUI.
+#pragma once
+
+#include "db/ConnectionUrl.h"
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class QTextStream;
+
+struct CommandLine {
+    QString databaseUrl;
+    bool initDatabase = false;
+    bool demoData = false;
+    bool help = false;
+    bool version = false;
+    QString error;  // non-empty: the arguments are wrong (exit code 2)
+
+    static CommandLine parse(const QStringList& arguments);
+    static QString usage();
+    bool runsGui() const { return !initDatabase && !demoData && !help && !version; }
+};
+
+// The database the command line names, else SysSet.ini's [DATABASE] URL, else the default
+// SQLite file beside the program. nullopt and *error when the URL is not usable.
+std::optional<db::ConnectionUrl> resolveDatabaseUrl(const CommandLine& commandLine, QString* error);
+QString defaultDatabasePath();
+
+// Runs --init-database / --demo-data. Returns the exit code:
+// 0 done, 1 the database could not be reached or written.
+int runAdministration(const CommandLine& commandLine, const db::ConnectionUrl& url, QTextStream& out, QTextStream& err);

@@ -1,0 +1,30 @@
+#include "app/ErrorHandler.h"
+
+#include "app/MessageService.h"
+#include "app/PrintCanvas.h"
+#include "db/Error.h"
+
+void reportUnhandled(std::exception_ptr error) {
+    QString text;
+    try {
+        std::rethrow_exception(error);
+    } catch (const db::Error& e) {
+        text = e.message();
+    } catch (const PrintError& e) {
+        text = e.message();
+    } catch (const std::exception& e) {
+        text = QString::fromUtf8(e.what());
+    } catch (...) {
+        text = QStringLiteral("未知错误");
+    }
+    messages().error(QStringLiteral("错误"), text);
+}
+
+bool PosApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        reportUnhandled(std::current_exception());
+        return true;
+    }
+}

@@ -1,0 +1,75 @@
+#include "app/TfrmBase.h"
+
+#include "app/SysSetIni.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+TfrmBase::TfrmBase(QWidget* parent, const QList<int>& panelWidths) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("基类"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFont(QFont(QStringLiteral("宋体"), 9));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_pnBaseHint = new QFrame(this);
+    m_pnBaseHint->setObjectName(QStringLiteral("pnBaseHint"));
+    m_pnBaseHint->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    layout->addWidget(m_pnBaseHint, 1);
+    m_sbHintInfo = new QStatusBar(this);
+    m_sbHintInfo->setObjectName(QStringLiteral("sbHintInfo"));
+    m_sbHintInfo->setSizeGripEnabled(false);
+    for (int i = 0; i < panelWidths.size(); ++i) {
+        auto* panel = new QLabel(m_sbHintInfo);
+        panel->setObjectName(QStringLiteral("sbPanel%1").arg(i));
+        panel->setMinimumWidth(panelWidths[i]);
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        m_sbHintInfo->addWidget(panel, i + 1 == panelWidths.size() ? 1 : 0);
+        m_panels << panel;
+    }
+    layout->addWidget(m_sbHintInfo);
+
+    SysSetIni::readShopValues();
+    qApp->installEventFilter(this);
+}
+
+TfrmBase::~TfrmBase() { qApp->removeEventFilter(this); }
+
+void TfrmBase::setPanelText(int panel, const QString& text) {
+    if (panel >= 0 && panel < m_panels.size()) m_panels[panel]->setText(text);
+}
+
+QString TfrmBase::panelText(int panel) const {
+    return panel >= 0 && panel < m_panels.size() ? m_panels[panel]->text() : QString();
+}
+
+void TfrmBase::ClearEdits() {
+    for (QLineEdit* edit : findChildren<QLineEdit*>()) {
+        // Edit parts of combo and spin boxes belong to those controls, not to the screen.
+        if (qobject_cast<QWidget*>(edit->parent()) && edit->parent()->inherits("QAbstractSpinBox")) continue;
+        if (edit->parent() && edit->parent()->inherits("QComboBox")) continue;
+        if (!edit->inputMask().isEmpty()) continue;
+        edit->clear();
+    }
+}
+
+bool TfrmBase::eventFilter(QObject* watched, QEvent* event) {
+    // Key preview: the screen sees Enter before the focused control, moves the focus on,
+    // and lets the control receive the key as well.
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        auto* widget = static_cast<QWidget*>(watched);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && widget == QApplication::focusWidget()
+            && widget->window() == this && key->modifiers() == Qt::NoModifier) {
+            focusNextChild();
+            enterPressed(widget);
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}

@@ -1,0 +1,43 @@
+// The base of every interactive screen: caption, the content panel pnBaseHint above the
+// status bar sbHintInfo with four panels, Enter moving to the next control (without
+// consuming the key), and the shop values re-read from SysSet.ini on creation.
+#pragma once
+
+#include <QDialog>
+#include <QList>
+
+class QFrame;
+class QLabel;
+class QStatusBar;
+class QVBoxLayout;
+
+class TfrmBase : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmBase(QWidget* parent = nullptr, const QList<int>& panelWidths = {150, 180, 150, 50});
+    ~TfrmBase() override;
+
+    // The client area that derived screens fill.
+    QFrame* pnBaseHint() const { return m_pnBaseHint; }
+    QStatusBar* sbHintInfo() const { return m_sbHintInfo; }
+    void setPanelText(int panel, const QString& text);
+    QString panelText(int panel) const;
+
+    // Empties every plain single-line edit box of the screen.
+    void ClearEdits();
+
+    // Finds a control of this screen by its name (tests and automation).
+    template <typename T>
+    T* control(const QString& name) const { return findChild<T*>(name); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // Enter moved the focus on; derived screens may react (their own Enter handlers still
+    // receive the key afterwards).
+    virtual void enterPressed(QWidget* from) {}
+
+private:
+    QFrame* m_pnBaseHint;
+    QStatusBar* m_sbHintInfo;
+    QList<QLabel*> m_panels;
+};

@@ -1,0 +1,71 @@
+// One open database connection (SQLite file or PostgreSQL server) with its dialect
+// and a cache of prepared statements. Used by one thread at a time.
+#pragma once
+
+#include "db/ConnectionUrl.h"
+
+#include <QDateTime>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <memory>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+namespace db {
+
+class Dialect;
+
+class Connection {
+public:
+    explicit Connection(ConnectionUrl url);
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    enum class OpenMode { Existing, Create };
+    // Opens (or reopens) the connection and prepares the session: pragmas and portable
+    // functions on SQLite, search path and number precision on PostgreSQL. Throws db::Error.
+    // An SQLite file is created only with OpenMode::Create.
+    void open(OpenMode mode = OpenMode::Existing);
+    void close();
+    bool isOpen() const;
+
+    const ConnectionUrl& url() const { return m_url; }
+    Backend backend() const { return m_url.backend; }
+    const Dialect& dialect() const { return *m_dialect; }
+    QSqlDatabase& handle() { return m_db; }
+
+    // Runs a statement without parameters (DDL, session settings). Throws db::Error.
+    void execute(const QString& sql);
+
+    // The server clock `getdate()`: tests set it so dates and periods are repeatable.
+    // SQLite: a process-wide override; PostgreSQL: a setting of this session. nullopt = real time.
+    void setClock(const std::optional<QDateTime>& at);
+
+    bool inTransaction() const { return m_transactionDepth > 0; }
+
+private:
+    friend class Statement;
+    friend class Transaction;
+
+    // A prepared query for the text, reused across calls; a fresh one when the cached
+    // one is still in use further up the stack.
+    QSqlQuery* acquire(const QString& sql, bool* cached);
+    void release(const QString& sql, QSqlQuery* query, bool cached);
+    void dropStatementCache();
+
+    ConnectionUrl m_url;
+    const Dialect* m_dialect;
+    QString m_name;
+    QSqlDatabase m_db;
+    int m_transactionDepth = 0;
+    int m_savepointSerial = 0;
+    struct CachedQuery {
+        std::unique_ptr<QSqlQuery> query;
+        bool inUse = false;
+    };
+    std::unordered_map<QString, CachedQuery> m_cache;
+};
+
+}  // namespace db

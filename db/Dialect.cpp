@@ -1,0 +1,224 @@
+#include "db/Dialect.h"
+
+#include "db/Connection.h"
+#include "db/Error.h"
+#include "db/Statement.h"
+
+#include <QMutex>
+#include <QRegularExpression>
+#include <QSqlDriver>
+#include <sqlite3.h>
+
+namespace db {
+
+namespace {
+
+QMutex g_clockMutex;
+std::optional<QDateTime> g_clock;
+
+QDateTime serverNow() {
+    QMutexLocker lock(&g_clockMutex);
+    return g_clock ? *g_clock : QDateTime::currentDateTime();
+}
+
+// ---- SQLite: portable functions registered on every connection ----
+
+QString argText(sqlite3_value* v) {
+    const unsigned char* t = sqlite3_value_text(v);
+    return t ? QString::fromUtf8(reinterpret_cast<const char*>(t)) : QString();
+}
+
+void resultText(sqlite3_context* ctx, const QString& s) {
+    const QByteArray utf8 = s.toUtf8();
+    sqlite3_result_text(ctx, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+}
+
+QDateTime argDateTime(sqlite3_value* v) {
+    if (sqlite3_value_type(v) == SQLITE_NULL) return {};
+    const QString t = argText(v).trimmed();
+    for (const char* f : {"yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd HH:mm:ss.zzz", "yyyy-MM-ddTHH:mm:ss", "yyyy-MM-ddTHH:mm:ss.zzz"}) {
+        const QDateTime d = QDateTime::fromString(t, QLatin1String(f));
+        if (d.isValid()) return d;
+    }
+    const QDate d = QDate::fromString(t.left(10), QStringLiteral("yyyy-MM-dd"));
+    return d.isValid() ? QDateTime(d, QTime(0, 0)) : QDateTime();
+}
+
+void fnGetdate(sqlite3_context* ctx, int, sqlite3_value**) { resultText(ctx, timestampText(serverNow())); }
+
+void fnToday8(sqlite3_context* ctx, int, sqlite3_value**) {
+    resultText(ctx, serverNow().date().toString(QStringLiteral("yyyyMMdd")));
+}
+
+void fnDate10(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    const QDateTime d = argDateTime(argv[0]);
+    if (!d.isValid()) { sqlite3_result_null(ctx); return; }
+    resultText(ctx, d.date().toString(QStringLiteral("yyyy-MM-dd")));
+}
+
+void fnDayDiff(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    const QDateTime a = argDateTime(argv[0]);
+    const QDateTime b = argDateTime(argv[1]);
+    if (!a.isValid() || !b.isValid()) { sqlite3_result_null(ctx); return; }
+    sqlite3_result_int64(ctx, a.date().daysTo(b.date()));
+}
+
+template <int Part>
+void fnDatePart(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    const QDateTime d = argDateTime(argv[0]);
+    if (!d.isValid()) { sqlite3_result_null(ctx); return; }
+    const int v = Part == 0 ? d.date().year() : Part == 1 ? d.date().month() : d.date().day();
+    sqlite3_result_int(ctx, v);
+}
+
+void fnAddDays(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    const QDateTime d = argDateTime(argv[0]);
+    if (!d.isValid()) { sqlite3_result_null(ctx); return; }
+    resultText(ctx, timestampText(d.addDays(sqlite3_value_int64(argv[1]))));
+}
+
+class SqliteDialect final : public Dialect {
+public:
+    Backend backend() const override { return Backend::Sqlite; }
+    QString driverName() const override { return QStringLiteral("QSQLITE"); }
+    QString beginSql() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
+    QVariant moneyValue(Money value) const override { return value.toDouble(); }
+    QVariant dateTimeValue(const QDateTime& value) const override { return timestampText(value); }
+
+    QString ddl(const QString& portable) const override {
+        QString s = portable;
+        s.replace(QLatin1String("@MONEY"), QLatin1String("NUMERIC(19,4)"));
+        s.replace(QLatin1String("@FLOAT"), QLatin1String("REAL"));
+        s.replace(QLatin1String("@BIT"), QLatin1String("SMALLINT"));
+        s.replace(QLatin1String("@DATETIME"), QLatin1String("TEXT"));
+        s.replace(QLatin1String("@NOW"), QLatin1String("(getdate())"));
+        s.replace(QLatin1String("@ID"), QLatin1String("INTEGER PRIMARY KEY AUTOINCREMENT"));
+        s.replace(QLatin1String("@TEXT"), QLatin1String("TEXT"));
+        return s;
+    }
+
+    void prepareSession(Connection& c) const override {
+        const QVariant h = c.handle().driver()->handle();
+        sqlite3* db = (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0) ? *static_cast<sqlite3* const*>(h.data()) : nullptr;
+        if (!db) throw Error(QStringLiteral("SQLite handle not available"), ErrorKind::Connection);
+        const int flags = SQLITE_UTF8;
+        struct Fn { const char* name; int args; void (*fn)(sqlite3_context*, int, sqlite3_value**); int extra; };
+        const Fn fns[] = {
+            {"getdate", 0, fnGetdate, 0},
+            {"today8", 0, fnToday8, 0},
+            {"date10", 1, fnDate10, SQLITE_DETERMINISTIC},
+            {"daydiff", 2, fnDayDiff, SQLITE_DETERMINISTIC},
+            {"yearof", 1, fnDatePart<0>, SQLITE_DETERMINISTIC},
+            {"monthof", 1, fnDatePart<1>, SQLITE_DETERMINISTIC},
+            {"dayof", 1, fnDatePart<2>, SQLITE_DETERMINISTIC},
+            {"adddays", 2, fnAddDays, SQLITE_DETERMINISTIC},
+        };
+        for (const Fn& f : fns) {
+            if (sqlite3_create_function_v2(db, f.name, f.args, flags | f.extra, nullptr, f.fn, nullptr, nullptr, nullptr) != SQLITE_OK)
+                throw Error(QStringLiteral("cannot register SQL function %1").arg(QLatin1String(f.name)), ErrorKind::Connection);
+        }
+        c.execute(QStringLiteral("PRAGMA foreign_keys = ON"));
+        c.execute(QStringLiteral("PRAGMA synchronous = FULL"));
+        // journal_mode answers with a row; a read-only or damaged file fails here, before any write.
+        Statement wal(c, QStringLiteral("PRAGMA journal_mode = WAL"));
+        wal.exec();
+        Statement check(c, QStringLiteral("SELECT count(*) FROM sqlite_master"));
+        check.exec();
+    }
+
+    void createFunctions(Connection&) const override {}
+
+    void setClock(Connection&, const std::optional<QDateTime>& at) const override { setSqliteClockOverride(at); }
+
+    bool tableExists(Connection& c, const QString& table) const override {
+        Statement s(c, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND lower(name) = lower(:name)"));
+        return s.bind(QStringLiteral(":name"), table).first();
+    }
+};
+
+class PostgresDialect final : public Dialect {
+public:
+    Backend backend() const override { return Backend::Postgres; }
+    QString driverName() const override { return QStringLiteral("QPSQL"); }
+    QString beginSql() const override { return QStringLiteral("BEGIN"); }
+    QVariant moneyValue(Money value) const override { return value.toDecimalString(); }
+    QVariant dateTimeValue(const QDateTime& value) const override { return timestampText(value); }
+
+    QString ddl(const QString& portable) const override {
+        QString s = portable;
+        s.replace(QLatin1String("@MONEY"), QLatin1String("NUMERIC(19,4)"));
+        s.replace(QLatin1String("@FLOAT"), QLatin1String("DOUBLE PRECISION"));
+        s.replace(QLatin1String("@BIT"), QLatin1String("SMALLINT"));
+        s.replace(QLatin1String("@DATETIME"), QLatin1String("TIMESTAMP(0)"));
+        s.replace(QLatin1String("@NOW"), QLatin1String("getdate()"));
+        s.replace(QLatin1String("@ID"), QLatin1String("BIGINT GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY"));
+        s.replace(QLatin1String("@TEXT"), QLatin1String("TEXT"));
+        return s;
+    }
+
+    void prepareSession(Connection& c) const override {
+        if (!c.url().schema.isEmpty()) {
+            static const QRegularExpression safe(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
+            if (!safe.match(c.url().schema).hasMatch())
+                throw Error(QStringLiteral("invalid schema name: %1").arg(c.url().schema), ErrorKind::Connection);
+            c.execute(QStringLiteral("SET search_path TO %1").arg(c.url().schema));
+        }
+        c.execute(QStringLiteral("SET client_encoding TO 'UTF8'"));
+        c.execute(QStringLiteral("SET client_min_messages TO WARNING"));
+    }
+
+    void createFunctions(Connection& c) const override {
+        // The clock reads a session setting first, so tests can fix "now".
+        c.execute(QStringLiteral(
+            "CREATE OR REPLACE FUNCTION getdate() RETURNS timestamp(0) LANGUAGE sql STABLE AS $$ "
+            "SELECT COALESCE(NULLIF(current_setting('pos.clock', true), '')::timestamp, "
+            "localtimestamp)::timestamp(0) $$"));
+        c.execute(QStringLiteral(
+            "CREATE OR REPLACE FUNCTION today8() RETURNS text LANGUAGE sql STABLE AS $$ SELECT to_char(getdate(), 'YYYYMMDD') $$"));
+        c.execute(QStringLiteral(
+            "CREATE OR REPLACE FUNCTION date10(timestamp) RETURNS varchar(10) LANGUAGE sql IMMUTABLE AS $$ SELECT to_char($1, 'YYYY-MM-DD')::varchar(10) $$"));
+        c.execute(QStringLiteral(
+            "CREATE OR REPLACE FUNCTION daydiff(timestamp, timestamp) RETURNS integer LANGUAGE sql IMMUTABLE AS $$ SELECT ($2::date - $1::date) $$"));
+        c.execute(QStringLiteral(
+            "CREATE OR REPLACE FUNCTION yearof(timestamp) RETURNS integer LANGUAGE sql IMMUTABLE AS $$ SELECT extract(year FROM $1)::integer $$"));
+        c.execute(QStringLiteral(
+            "CREATE OR REPLACE FUNCTION monthof(timestamp) RETURNS integer LANGUAGE sql IMMUTABLE AS $$ SELECT extract(month FROM $1)::integer $$"));
+        c.execute(QStringLiteral(
+            "CREATE OR REPLACE FUNCTION dayof(timestamp) RETURNS integer LANGUAGE sql IMMUTABLE AS $$ SELECT extract(day FROM $1)::integer $$"));
+        c.execute(QStringLiteral(
+            "CREATE OR REPLACE FUNCTION adddays(timestamp, integer) RETURNS timestamp(0) LANGUAGE sql IMMUTABLE AS $$ SELECT ($1 + $2 * interval '1 day')::timestamp(0) $$"));
+    }
+
+    void setClock(Connection& c, const std::optional<QDateTime>& at) const override {
+        Statement s(c, QStringLiteral("SELECT set_config('pos.clock', :at, false)"));
+        s.bind(QStringLiteral(":at"), at ? timestampText(*at) : QString()).exec();
+    }
+
+    bool tableExists(Connection& c, const QString& table) const override {
+        Statement s(c, QStringLiteral(
+            "SELECT 1 FROM information_schema.tables WHERE table_schema = current_schema() AND lower(table_name) = lower(:name)"));
+        return s.bind(QStringLiteral(":name"), table).first();
+    }
+};
+
+}  // namespace
+
+const Dialect& Dialect::of(Backend backend) {
+    static const SqliteDialect sqlite;
+    static const PostgresDialect postgres;
+    return backend == Backend::Sqlite ? static_cast<const Dialect&>(sqlite) : postgres;
+}
+
+std::optional<QDateTime> sqliteClockOverride() {
+    QMutexLocker lock(&g_clockMutex);
+    return g_clock;
+}
+
+void setSqliteClockOverride(const std::optional<QDateTime>& at) {
+    QMutexLocker lock(&g_clockMutex);
+    g_clock = at;
+}
+
+QString timestampText(const QDateTime& at) { return at.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); }
+
+}  // namespace db

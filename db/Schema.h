@@ -1,0 +1,27 @@
+// The database schema, written once in portable SQL and brought up to date by migrations.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace db {
+
+class Connection;
+
+class Schema {
+public:
+    // The version this program writes and understands.
+    static int currentVersion();
+    // The version stored in the database; 0 for a database without our tables.
+    static int storedVersion(Connection& connection);
+    // Creates or upgrades the schema; each step runs in one transaction.
+    // Throws db::Error (SchemaTooNew) for a database made by a newer program.
+    static void migrate(Connection& connection);
+    // Refuses a database that is not ours or is newer (db::Error), without writing.
+    static void checkUsable(Connection& connection);
+
+    // Every business and master table, children before parents (the order to clear them).
+    static QStringList tablesChildFirst();
+};
+
+}  // namespace db

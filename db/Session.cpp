@@ -1,0 +1,6 @@
+#include "db/Session.h"
+
+Session& session() {
+    static Session s;
+    return s;
+}

@@ -1,0 +1,36 @@
+// The shared data module: document numbers, store quantities, product lookup and period
+// dates, with the failure behaviour the screens expect (no operation shows a message).
+#pragma once
+
+#include <QString>
+
+namespace db { class Connection; }
+class TfrmBaseDataModule;
+
+class TfrmDM {
+public:
+    explicit TfrmDM(TfrmBaseDataModule& dataModule);
+    ~TfrmDM();
+
+    db::Connection& connection();
+
+    // A new document number, or empty text on any failure.
+    QString GetSerialNo(const QString& operatorNo, const QString& serialType);
+    // The product's quantity in the store; 0 on any failure.
+    double GetStoreCount(const QString& productNo, const QString& storeNo);
+    // True when the product exists; FoundProductNo/FoundProductName then hold its stored
+    // code and name. A database error propagates (db::Error).
+    bool FindProduct(const QString& productNo);
+    // "beg" or "end" date of the current period as "yyyy-MM-dd"; any other selector returns
+    // `unchanged`. A database error propagates.
+    QString GetCheckedDate(const QString& which, const QString& unchanged = QString());
+
+    QString FoundProductNo;
+    QString FoundProductName;
+
+private:
+    TfrmBaseDataModule& m_dataModule;
+};
+
+TfrmDM& frmDM();
+void setFrmDM(TfrmDM* module);

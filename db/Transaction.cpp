@@ -1,0 +1,56 @@
+#include "db/Transaction.h"
+
+#include "db/Connection.h"
+#include "db/Dialect.h"
+#include "db/Error.h"
+
+namespace db {
+
+Transaction::Transaction(Connection& connection) : m_connection(connection) {
+    if (m_connection.m_transactionDepth > 0) {
+        m_savepoint = QStringLiteral("sp%1").arg(++m_connection.m_savepointSerial);
+        m_connection.execute(QStringLiteral("SAVEPOINT ") + m_savepoint);
+    } else {
+        m_connection.execute(m_connection.dialect().beginSql());
+    }
+    ++m_connection.m_transactionDepth;
+}
+
+Transaction::~Transaction() {
+    if (!m_open) return;
+    try {
+        rollback();
+    } catch (...) {
+        // A destructor must not throw; the connection's own state tells the next caller.
+    }
+}
+
+void Transaction::commit() {
+    if (!m_open) throw Error(QStringLiteral("transaction already ended"));
+    m_open = false;
+    --m_connection.m_transactionDepth;
+    if (isNested()) m_connection.execute(QStringLiteral("RELEASE SAVEPOINT ") + m_savepoint);
+    else m_connection.execute(QStringLiteral("COMMIT"));
+}
+
+void Transaction::rollback() {
+    if (!m_open) return;
+    m_open = false;
+    --m_connection.m_transactionDepth;
+    if (isNested()) {
+        m_connection.execute(QStringLiteral("ROLLBACK TO SAVEPOINT ") + m_savepoint);
+        m_connection.execute(QStringLiteral("RELEASE SAVEPOINT ") + m_savepoint);
+    } else {
+        m_connection.execute(QStringLiteral("ROLLBACK"));
+    }
+}
+
+ProcedureScope::ProcedureScope(Connection& connection) {
+    if (!connection.inTransaction()) m_own.emplace(connection);
+}
+
+void ProcedureScope::commit() {
+    if (m_own) m_own->commit();
+}
+
+}  // namespace db

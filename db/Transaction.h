@@ -1,0 +1,42 @@
+// A unit of work on a connection: all or nothing. Rolls back in the destructor unless
+// committed. Nested guards become savepoints, so a server procedure that needs its own
+// atomicity can open one inside the caller's transaction.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace db {
+
+class Connection;
+
+class Transaction {
+public:
+    explicit Transaction(Connection& connection);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    void commit();
+    void rollback();
+    Connection& connection() { return m_connection; }
+    bool isNested() const { return !m_savepoint.isEmpty(); }
+
+private:
+    Connection& m_connection;
+    QString m_savepoint;
+    bool m_open = true;
+};
+
+// A server procedure's atomicity: inside the caller's transaction it adds nothing (the
+// caller rolls back on the error it raises); called on its own it opens a transaction.
+class ProcedureScope {
+public:
+    explicit ProcedureScope(Connection& connection);
+    void commit();
+
+private:
+    std::optional<Transaction> m_own;
+};
+
+}  // namespace db

@@ -1,0 +1,6 @@
+// The screens of this subsystem that the main menu can open.
+#include "app/ScreenRegistry.h"
+
+void registerStockScreens(ScreenRegistry& registry) {
+    (void)registry;
+}
