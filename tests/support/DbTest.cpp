@@ -1,5 +1,6 @@
 #include "DbTest.h"
 
+#include "db/Dialect.h"
 #include "db/InitialData.h"
 #include "db/Schema.h"
 #include "db/Statement.h"
@@ -56,9 +57,7 @@ void DbTest::SetUp() {
 }
 
 void DbTest::TearDown() {
-    if (m_module) {
-        db().setClock(std::nullopt);
-    }
+    db::setSqliteClockOverride(std::nullopt);
     m_dm.reset();
     m_module.reset();
     if (!m_schema.isEmpty()) {

@@ -1,0 +1,87 @@
+#include "DbTest.h"
+#include "db/SerialNumbers.h"
+#include "db/Transaction.h"
+
+#include <QSet>
+#include <thread>
+
+class SerialNumbersTest : public DbTest {};
+
+TEST_P(SerialNumbersTest, numbersAreFifteenCharactersInIssueOrderPerCaseSensitiveLetter) {
+    db::SerialNumbers serials(db());
+    db().setClock(QDateTime(QDate(2026, 3, 9), QTime(10, 0)));
+    const QString j1 = serials.next(QStringLiteral("j"));
+    const QString bigJ = serials.next(QStringLiteral("J"));
+    const QString j2 = serials.next(QStringLiteral("j"));
+    EXPECT_EQ(j1, QStringLiteral("202603090000001"));
+    EXPECT_EQ(bigJ, QStringLiteral("202603090000001"));  // its own series
+    EXPECT_EQ(j2, QStringLiteral("202603090000002"));
+    EXPECT_EQ(j1.size(), 15);
+
+    // A new day restarts the counter, yet sorts after every number of the day before.
+    db().setClock(QDateTime(QDate(2026, 3, 10), QTime(8, 0)));
+    const QString nextDay = serials.next(QStringLiteral("j"));
+    EXPECT_EQ(nextDay, QStringLiteral("202603100000001"));
+    EXPECT_GT(nextDay, j2);
+    // A clock set back keeps the order: the series stays on its latest day.
+    db().setClock(QDateTime(QDate(2026, 3, 1), QTime(8, 0)));
+    const QString afterSetBack = serials.next(QStringLiteral("j"));
+    EXPECT_GT(afterSetBack, nextDay);
+}
+
+TEST_P(SerialNumbersTest, aNumberDrawnInsideARolledBackTransactionIsNotKept) {
+    db::SerialNumbers serials(db());
+    const QString first = serials.next(QStringLiteral("X"));
+    {
+        db::Transaction tx(db());
+        serials.next(QStringLiteral("X"));
+    }
+    const QString second = serials.next(QStringLiteral("X"));
+    EXPECT_EQ(second.right(7).toInt(), first.right(7).toInt() + 1);
+}
+
+TEST_P(SerialNumbersTest, concurrentConnectionsNeverShareANumber) {
+    constexpr int kThreads = 4;
+    constexpr int kEach = 25;
+    std::vector<QStringList> issued(kThreads);
+    std::vector<std::string> failures(kThreads);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            try {
+                auto connection = openAnother();
+                db::SerialNumbers serials(*connection);
+                for (int i = 0; i < kEach; ++i) {
+                    // Half of the draws happen inside a document's transaction, as the screens do.
+                    if (i % 2) {
+                        db::Transaction tx(*connection);
+                        issued[t] << serials.next(QStringLiteral("W"));
+                        tx.commit();
+                    } else {
+                        issued[t] << serials.next(QStringLiteral("W"));
+                    }
+                }
+            } catch (const std::exception& e) {
+                failures[t] = e.what();
+            }
+        });
+    }
+    for (auto& th : threads) th.join();
+    QSet<QString> all;
+    for (int t = 0; t < kThreads; ++t) {
+        EXPECT_EQ(failures[t], "");
+        // Each connection sees its own numbers strictly increasing.
+        for (int i = 1; i < issued[t].size(); ++i) EXPECT_LT(issued[t][i - 1], issued[t][i]);
+        for (const QString& n : issued[t]) all.insert(n);
+    }
+    EXPECT_EQ(all.size(), kThreads * kEach);
+}
+
+TEST_P(SerialNumbersTest, theDataModuleReturnsEmptyTextWhenTheDatabaseFails) {
+    EXPECT_FALSE(frmDM().GetSerialNo(QStringLiteral("001"), QStringLiteral("X")).isEmpty());
+    EXPECT_TRUE(frmDM().GetSerialNo(QStringLiteral("001"), QStringLiteral("XY")).isEmpty());
+    db().close();
+    EXPECT_TRUE(frmDM().GetSerialNo(QStringLiteral("001"), QStringLiteral("X")).isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, SerialNumbersTest, ::testing::ValuesIn(backends()), backendName);
