@@ -1,0 +1,154 @@
+// The benchmark: generates a shop of realistic size on SQLite or PostgreSQL and times the
+// hot paths with many repetitions (p50/p99), each beside a raw floor (the same rows
+// written with prepared statements in one transaction) so overhead reads as a ratio.
+#include "BenchData.h"
+#include "BenchTimer.h"
+
+#include "db/Connection.h"
+#include "db/SerialNumbers.h"
+#include "db/Statement.h"
+#include "db/StockLedger.h"
+#include "db/TfrmBaseDataModule.h"
+#include "db/TfrmDM.h"
+#include "db/Transaction.h"
+
+#include <QCoreApplication>
+#include <QRandomGenerator>
+#include <QTextStream>
+
+namespace {
+
+struct Options {
+    QString database = QStringLiteral("sqlite:/tmp/pos_bench.db");
+    BenchScale scale;
+    int reps = 2000;
+    int saleReps = 300;
+    bool regenerate = false;
+    QString only;
+};
+
+QString usage() {
+    return QStringLiteral(
+        "Usage: pos_bench [--database URL] [--products N] [--stores N] [--sale-lines N]\n"
+        "                 [--reps N] [--sale-reps N] [--regenerate] [--only NAME]\n"
+        "Default: sqlite:/tmp/pos_bench.db, 100000 products, 20 stores, 1000000 sale lines.\n");
+}
+
+bool parse(const QStringList& args, Options& o, QString& error) {
+    for (int i = 1; i < args.size(); ++i) {
+        const QString a = args[i];
+        auto next = [&]() -> QString { return i + 1 < args.size() ? args[++i] : QString(); };
+        bool ok = true;
+        if (a == QLatin1String("--database")) o.database = next();
+        else if (a == QLatin1String("--products")) o.scale.products = next().toInt(&ok);
+        else if (a == QLatin1String("--stores")) o.scale.stores = next().toInt(&ok);
+        else if (a == QLatin1String("--sale-lines")) o.scale.saleLines = next().toInt(&ok);
+        else if (a == QLatin1String("--reps")) o.reps = next().toInt(&ok);
+        else if (a == QLatin1String("--sale-reps")) o.saleReps = next().toInt(&ok);
+        else if (a == QLatin1String("--regenerate")) o.regenerate = true;
+        else if (a == QLatin1String("--only")) o.only = next();
+        else { error = QStringLiteral("unknown argument: ") + a; return false; }
+        if (!ok) { error = QStringLiteral("not a number after ") + a; return false; }
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    Options o;
+    QString error;
+    if (app.arguments().contains(QStringLiteral("--help"))) { out << usage(); return 0; }
+    if (!parse(app.arguments(), o, error)) { err << error << "\n" << usage(); return 2; }
+    const auto url = db::ConnectionUrl::parse(o.database, &error);
+    if (!url) { err << error << Qt::endl; return 2; }
+
+    try {
+        {
+            db::Connection setup(*url);
+            setup.open(db::Connection::OpenMode::Create);
+            BenchData::ensure(setup, o.scale, o.regenerate);
+        }
+        TfrmBaseDataModule module(*url);
+        module.DataModuleConnect();
+        if (!module.ConnectOK) { err << module.LastConnectError << Qt::endl; return 1; }
+        setFrmBaseDataModule(&module);
+        TfrmDM dm(module);
+        setFrmDM(&dm);
+        db::Connection& c = module.Database();
+        QRandomGenerator rng(20261209);
+        auto randomProduct = [&] { return BenchData::productNo(int(rng.bounded(o.scale.products)) + 1); };
+        auto randomStore = [&] { return BenchData::storeNo(int(rng.bounded(o.scale.stores)) + 1); };
+
+        BenchTable table(out, url->backend == db::Backend::Sqlite ? QStringLiteral("SQLite") : QStringLiteral("PostgreSQL"));
+        auto wanted = [&](const QString& name) { return o.only.isEmpty() || name.contains(o.only); };
+
+        if (wanted(QStringLiteral("GetSerialNo"))) {
+            // The floor is a committed one-row write: on SQLite with synchronous=FULL both
+            // are bound by the disk's flush.
+            c.execute(QStringLiteral("DELETE FROM SERIALNO WHERE SERIALTYPE = 'Z'"));
+            c.execute(QStringLiteral("INSERT INTO SERIALNO(SERIALTYPE, LASTDATE, LASTNO) VALUES('Z', '20000101', 0)"));
+            const BenchResult floor = measure(o.reps, [&] {
+                db::Statement s(c, QStringLiteral("UPDATE SERIALNO SET LASTNO = LASTNO + 1 WHERE SERIALTYPE = 'Z'"));
+                s.exec();
+            });
+            table.add(QStringLiteral("GetSerialNo"), measure(o.reps, [&] { dm.GetSerialNo(QStringLiteral("001"), QStringLiteral("X")); }),
+                      floor, QStringLiteral("one-row update"));
+        }
+        if (wanted(QStringLiteral("GetStoreCount"))) {
+            const BenchResult floor = measure(o.reps, [&] {
+                db::Statement s(c, QStringLiteral("SELECT SL FROM QTJHDMXB WHERE SPNO = :p AND CKNO = :c"));
+                s.bind(QStringLiteral(":p"), randomProduct()).bind(QStringLiteral(":c"), randomStore()).exec();
+                while (s.next()) {}
+            });
+            table.add(QStringLiteral("GetStoreCount"),
+                      measure(o.reps, [&] { dm.GetStoreCount(randomProduct(), randomStore()); }), floor,
+                      QStringLiteral("read the rows it sums"));
+        }
+        if (wanted(QStringLiteral("FindProduct"))) {
+            const BenchResult floor = measure(o.reps, [&] {
+                db::Statement s(c, QStringLiteral("SELECT SPNO FROM SPB WHERE SPNO = :p"));
+                s.bind(QStringLiteral(":p"), randomProduct()).first();
+            });
+            table.add(QStringLiteral("FindProduct"), measure(o.reps, [&] { dm.FindProduct(randomProduct()); }), floor,
+                      QStringLiteral("key lookup"));
+        }
+        if (wanted(QStringLiteral("spDayOver"))) {
+            // A 10-line sale, each line of 3 units drawing on three batches (1 + 1 + 1).
+            c.execute(QStringLiteral("DELETE FROM XSB WHERE XSNO = 'BENCH'"));
+            c.execute(QStringLiteral("INSERT INTO XSB(XSNO, KHNO) VALUES('BENCH', '000')"));
+            int next = 0;
+            auto freshProduct = [&] { return BenchData::productNo(o.scale.products - (next++ % o.scale.products)); };
+            const BenchResult real = measure(o.saleReps, [&] {
+                db::Transaction tx(c);
+                db::StockLedger ledger(c);
+                for (int line = 0; line < 10; ++line)
+                    ledger.allocateSale(QStringLiteral("BENCH"), QStringLiteral("001"), freshProduct(), 3);
+                tx.commit();
+            });
+            const BenchResult floor = measure(o.saleReps, [&] {
+                db::Transaction tx(c);
+                db::Statement ins(c, QStringLiteral("INSERT INTO XSCBB(XSNO, JHDNO, SPNO, XSSL, THSL) VALUES('BENCH', :j, :p, 1, 0)"));
+                db::Statement upd(c, QStringLiteral("UPDATE JHDMXB SET XSSL = XSSL WHERE JHDNO = :j AND SPNO = :p"));
+                for (int line = 0; line < 10; ++line) {
+                    const int i = int(rng.bounded(o.scale.products)) + 1;
+                    for (int b = 1; b <= 3; ++b) {
+                        const QString batch = QString::number(100000000000000LL + b + (i % 200) * 3);
+                        ins.bind(QStringLiteral(":j"), batch).bind(QStringLiteral(":p"), BenchData::productNo(i)).exec();
+                        upd.bind(QStringLiteral(":j"), batch).bind(QStringLiteral(":p"), BenchData::productNo(i)).exec();
+                    }
+                }
+                tx.commit();
+            });
+            table.add(QStringLiteral("spDayOver x10 lines"), real, floor, QStringLiteral("30 inserts + 30 updates, one tx"));
+        }
+        table.print();
+        return 0;
+    } catch (const std::exception& e) {
+        err << "pos_bench: " << e.what() << Qt::endl;
+        return 1;
+    }
+}
