@@ -37,6 +37,31 @@ Statement& Statement::bind(const QString& name, const QDate& value) { return bin
 Statement& Statement::bindTextOrNull(const QString& name, const QString& value) {
     return value.isEmpty() ? bindNull(name) : bind(name, value);
 }
+Statement& Statement::bindValue(const QString& name, const QVariant& value) {
+    if (!value.isValid() || value.isNull()) return bindNull(name);
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::Short:
+        return bind(name, value.toInt());
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+        return bind(name, value.toLongLong());
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return bind(name, value.toDouble());
+    case QMetaType::Bool:
+        return bind(name, value.toBool());
+    case QMetaType::QDate:
+        return bind(name, value.toDate());
+    case QMetaType::QDateTime:
+        return bind(name, value.toDateTime());
+    default:
+        break;
+    }
+    if (value.typeId() == qMetaTypeId<Money>()) return bind(name, value.value<Money>());
+    return bind(name, value.toString());
+}
 Statement& Statement::bindNull(const QString& name) {
     m_query->bindValue(name, QVariant(QMetaType::fromType<QString>()));
     return *this;

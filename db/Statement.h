@@ -35,6 +35,9 @@ public:
     // Empty text binds NULL: optional references (a product's default supplier) stay valid.
     Statement& bindTextOrNull(const QString& name, const QString& value);
     Statement& bindNull(const QString& name);
+    // A value carried in a QVariant (bound values kept with a statement, as a query screen
+    // keeps its filter): QString, int, qint64, double, bool, QDate, QDateTime or Money; null binds NULL.
+    Statement& bindValue(const QString& name, const QVariant& value);
 
     // Runs the statement; throws db::Error with the statement text on failure.
     Statement& exec();
