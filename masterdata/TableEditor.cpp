@@ -1,0 +1,173 @@
+#include "masterdata/TableEditor.h"
+
+#include "db/Error.h"
+#include "db/Money.h"
+#include "db/Passwords.h"
+#include "db/Statement.h"
+#include "db/Transaction.h"
+#include "masterdata/OperationLog.h"
+#include "masterdata/TextWidth.h"
+
+namespace {
+QString parameter(int i) { return QStringLiteral(":v%1").arg(i); }
+
+QString textOf(const Column& column, const QVariant& value) {
+    switch (column.kind) {
+    case ColumnKind::Money: return Money::fromVariant(value).toDecimalString();
+    case ColumnKind::Integer: return QString::number(value.toLongLong());
+    case ColumnKind::Bit: return value.toInt() != 0 ? QStringLiteral("1") : QStringLiteral("0");
+    case ColumnKind::Password: return {};
+    case ColumnKind::Text: break;
+    }
+    return value.isNull() ? QString() : value.toString();
+}
+}  // namespace
+
+QString storedText(const Column& column, const QString& typed) {
+    const QString t = typed.trimmed();
+    switch (column.kind) {
+    case ColumnKind::Text:
+    case ColumnKind::Password:
+        if (column.width > 0 && gbkWidth(t) > column.width)
+            throw db::Error(QStringLiteral("“%1”最多%2个字节（汉字占两个）").arg(column.editLabel()).arg(column.width));
+        return column.kind == ColumnKind::Password ? typed : t;
+    case ColumnKind::Money: {
+        if (t.isEmpty()) return Money().toDecimalString();
+        const auto m = Money::parse(t);
+        if (!m) throw db::Error(QStringLiteral("“%1”不是金额：%2").arg(column.editLabel(), t));
+        return m->toDecimalString();
+    }
+    case ColumnKind::Integer: {
+        if (t.isEmpty()) return QStringLiteral("0");
+        bool ok = false;
+        const int n = t.toInt(&ok);
+        if (!ok) throw db::Error(QStringLiteral("“%1”不是整数：%2").arg(column.editLabel(), t));
+        return QString::number(n);
+    }
+    case ColumnKind::Bit:
+        return (t == QLatin1String("1") || t.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0) ? QStringLiteral("1")
+                                                                                                     : QStringLiteral("0");
+    }
+    return t;
+}
+
+TableEditor::TableEditor(db::Connection& connection, TableDefinition definition, QString operatorNo)
+    : m_connection(connection), m_definition(std::move(definition)), m_operatorNo(std::move(operatorNo)) {}
+
+int TableEditor::passwordIndex() const {
+    for (size_t i = 0; i < m_definition.columns.size(); ++i)
+        if (m_definition.columns[i].kind == ColumnKind::Password) return int(i);
+    return -1;
+}
+
+std::vector<RecordValues> TableEditor::load() {
+    QStringList names;
+    std::vector<int> read;  // definition index of each selected column
+    for (size_t i = 0; i < m_definition.columns.size(); ++i) {
+        if (m_definition.columns[i].kind == ColumnKind::Password) continue;
+        names << m_definition.columns[i].name;
+        read.push_back(int(i));
+    }
+    QString sql = QStringLiteral("SELECT %1 FROM %2").arg(names.join(QStringLiteral(", ")), m_definition.table);
+    if (!m_definition.filter.isEmpty()) sql += QStringLiteral(" WHERE ") + m_definition.filter;
+    if (!m_definition.orderBy.isEmpty()) sql += QStringLiteral(" ORDER BY ") + m_definition.orderBy;
+    db::Statement s(m_connection, sql);
+    s.exec();
+    std::vector<RecordValues> rows;
+    while (s.next()) {
+        RecordValues row;
+        for (size_t i = 0; i < m_definition.columns.size(); ++i) row << QString();
+        for (size_t j = 0; j < read.size(); ++j)
+            row[read[j]] = textOf(m_definition.columns[size_t(read[j])], s.value(int(j)));
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+// Rows outside the list's filter (the retail client) cannot be changed from the list either.
+QString TableEditor::filterClause() const {
+    return m_definition.filter.isEmpty() ? QString() : QStringLiteral(" AND (%1)").arg(m_definition.filter);
+}
+
+QString TableEditor::insertSql() const {
+    QStringList names, values;
+    for (size_t i = 0; i < m_definition.columns.size(); ++i) {
+        names << m_definition.columns[i].name;
+        values << parameter(int(i));
+    }
+    return QStringLiteral("INSERT INTO %1(%2) VALUES(%3)")
+        .arg(m_definition.table, names.join(QStringLiteral(", ")), values.join(QStringLiteral(", ")));
+}
+
+QString TableEditor::updateSql(bool withPassword) const {
+    QStringList sets;
+    for (size_t i = 0; i < m_definition.columns.size(); ++i) {
+        if (m_definition.columns[i].kind == ColumnKind::Password && !withPassword) continue;
+        sets << QStringLiteral("%1 = %2").arg(m_definition.columns[i].name, parameter(int(i)));
+    }
+    return QStringLiteral("UPDATE %1 SET %2 WHERE %3 = :originalKey%4")
+        .arg(m_definition.table, sets.join(QStringLiteral(", ")), m_definition.key, filterClause());
+}
+
+void TableEditor::bindValues(db::Statement& statement, const RecordValues& values, bool withPassword) const {
+    for (size_t i = 0; i < m_definition.columns.size(); ++i) {
+        const Column& column = m_definition.columns[i];
+        const QString typed = int(i) < values.size() ? values[int(i)] : QString();
+        const QString name = parameter(int(i));
+        const QString stored = storedText(column, typed);
+        switch (column.kind) {
+        case ColumnKind::Text: statement.bindTextOrNull(name, stored); break;
+        case ColumnKind::Money: statement.bind(name, *Money::parse(stored)); break;
+        case ColumnKind::Integer: statement.bind(name, stored.toInt()); break;
+        case ColumnKind::Bit: statement.bind(name, stored == QLatin1String("1")); break;
+        case ColumnKind::Password:
+            if (!withPassword) break;
+            // An empty password binds NULL: the table requires one, so a new operator
+            // without a password is refused like any incomplete record.
+            if (stored.isEmpty()) statement.bindNull(name);
+            else statement.bind(name, db::Passwords::hash(stored));
+            break;
+        }
+    }
+}
+
+void TableEditor::insert(const RecordValues& values) {
+    db::Transaction tx(m_connection);
+    insert(tx, values);
+    tx.commit();
+}
+
+void TableEditor::insert(db::Transaction& tx, const RecordValues& values) {
+    db::Statement s(tx, insertSql());
+    bindValues(s, values, true);
+    s.exec();
+    const int key = m_definition.keyIndex();
+    OperationLog::write(tx, m_operatorNo, OperationLog::Added, m_definition.table, storedText(m_definition.columns[size_t(key)], values.value(key)));
+}
+
+void TableEditor::update(const QString& originalKey, const RecordValues& values) {
+    const int pw = passwordIndex();
+    const bool withPassword = pw >= 0 && !values.value(pw).isEmpty();
+    db::Transaction tx(m_connection);
+    db::Statement s(tx, updateSql(withPassword));
+    bindValues(s, values, withPassword);
+    s.bind(QStringLiteral(":originalKey"), originalKey);
+    s.exec();
+    if (s.rowsAffected() != 1)
+        throw db::Error(QStringLiteral("%1 中已没有 %2 = %3 的记录").arg(m_definition.table, m_definition.key, originalKey));
+    const int key = m_definition.keyIndex();
+    const QString newKey = storedText(m_definition.columns[size_t(key)], values.value(key));
+    OperationLog::write(tx, m_operatorNo, OperationLog::Changed, m_definition.table, newKey,
+                        newKey == originalKey ? QString() : originalKey);
+    tx.commit();
+}
+
+bool TableEditor::remove(const QString& key) {
+    db::Transaction tx(m_connection);
+    db::Statement s(tx, QStringLiteral("DELETE FROM %1 WHERE %2 = :key%3").arg(m_definition.table, m_definition.key, filterClause()));
+    s.bind(QStringLiteral(":key"), key).exec();
+    if (s.rowsAffected() < 1) return false;
+    OperationLog::write(tx, m_operatorNo, OperationLog::Deleted, m_definition.table, key);
+    tx.commit();
+    return true;
+}

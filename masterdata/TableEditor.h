@@ -1,0 +1,54 @@
+// Reads and writes one reference table for its maintenance screen: every insert, change
+// and delete is one transaction that also writes its row of the operation log.
+#pragma once
+
+#include "masterdata/TableDefinition.h"
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace db {
+class Connection;
+class Statement;
+class Transaction;
+}  // namespace db
+
+// One record as text, one entry per column of the definition, in its order: money as
+// "12.3400", integers in digits, bits "1"/"0". A password is never read back (empty).
+using RecordValues = QStringList;
+
+class TableEditor {
+public:
+    TableEditor(db::Connection& connection, TableDefinition definition, QString operatorNo);
+
+    const TableDefinition& definition() const { return m_definition; }
+
+    // The table as the list shows it (filter and order of the definition).
+    std::vector<RecordValues> load();
+
+    // Each throws db::Error when the database refuses the write (nothing is then written)
+    // or a value cannot be stored (db::ErrorKind::General, with the column's title).
+    void insert(const RecordValues& values);
+    void insert(db::Transaction& tx, const RecordValues& values);
+    // `originalKey` names the row; the values may carry a new key. An empty password
+    // keeps the stored one.
+    void update(const QString& originalKey, const RecordValues& values);
+    // False when there was no such row any more (nothing written, nothing logged).
+    bool remove(const QString& key);
+
+private:
+    void bindValues(db::Statement& statement, const RecordValues& values, bool withPassword) const;
+    QString filterClause() const;
+    QString insertSql() const;
+    QString updateSql(bool withPassword) const;
+    int passwordIndex() const;
+
+    db::Connection& m_connection;
+    TableDefinition m_definition;
+    QString m_operatorNo;
+};
+
+// The value as it is stored: text trimmed, checked against the column's width; amounts
+// and whole numbers parsed. Throws db::Error (General) naming the column's title.
+QString storedText(const Column& column, const QString& typed);
