@@ -1,0 +1,29 @@
+// The server procedures the screens rely on, in one place. Each runs inside the caller's
+// transaction on either backend and fails by throwing db::Error, so the caller rolls back
+// its whole document. Screens reach them through TfrmDM (which keeps the failure values
+// the screens expect) or directly through the classes named here.
+//
+// | procedure            | class / function                          | contract                                      |
+// |----------------------|-------------------------------------------|-----------------------------------------------|
+// | spGetSerialNo        | SerialNumbers::next(letter)               | 15 characters, unique per case-sensitive      |
+// |                      |                                           | letter, sorting in issue order                |
+// | spGetSPStoreCount    | StockLedger::storeCount(product, store)   | movement balance of the product in the store  |
+// | spDayOver            | StockLedger::allocateSale(...)            | takes a sold quantity from the product's      |
+// |                      |                                           | batches oldest first, one XSCBB row per batch,|
+// |                      |                                           | raises XSSL; shortage throws (kind Shortage)  |
+// | spGetCheckedDate     | Periods::current()                        | begin/end of the current period               |
+// | spGetProductLastDate | ProductHistory::lastDate(product)         | last business time, empty when none           |
+// | spIninDatabase       | InitialData::resetDatabase(connection)    | all data cleared, initial rows restored       |
+//
+// The procedures of the stock documents, accounts, stocktaking, month-end and statistics
+// (spSaveInStore, spSaveGysRetuStore, spSaveKHRetuStore, spDPCL, spSaveKHSellWL,
+// spInitCheckedData, spMonthJZ, spSelYPStore, spSelChecked, spSelYZJZ, spSelSellsMoney,
+// spSelSPSellsMoney, spSelDaySell, spSelSellsStat) join this table as classes of db/ with
+// the same shape: constructed on a Connection, values in, values out, db::Error on failure.
+#pragma once
+
+#include "db/InitialData.h"
+#include "db/Periods.h"
+#include "db/ProductHistory.h"
+#include "db/SerialNumbers.h"
+#include "db/StockLedger.h"
