@@ -7,6 +7,7 @@
 #include <QList>
 
 class QFrame;
+class QKeyEvent;
 class QLabel;
 class QStatusBar;
 class QVBoxLayout;
@@ -32,6 +33,9 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Enter that a control left unhandled only moved the focus: it must not click the
+    // dialog's default button (a push button that has the focus still clicks itself).
+    void keyPressEvent(QKeyEvent* event) override;
     // Enter moved the focus on; derived screens may react (their own Enter handlers still
     // receive the key afterwards).
     virtual void enterPressed(QWidget* from) {}
