@@ -4,6 +4,7 @@
 #include "app/ErrorHandler.h"
 #include "app/PrintCanvas.h"
 #include "app/ScreenRegistry.h"
+#include "app/TfrmLogin.h"
 #include "db/TfrmBaseDataModule.h"
 #include "db/TfrmDM.h"
 
@@ -23,6 +24,20 @@ int runShell(int& argc, char** argv, const CommandLine& commandLine) {
     TfrmDM dm(dataModule);
     setFrmDM(&dm);
     registerAllScreens(ScreenRegistry::instance());
-    QTextStream(stderr) << "pos: the login screen is not built yet" << Qt::endl;
-    return 1;
+
+    // The login screen is the main screen: when it ends (left, the database not reachable,
+    // or the main window closed after a login) the process ends.
+    TfrmLogin login;
+    int outcome = TfrmLogin::Left;
+    QObject::connect(&login, &QDialog::finished, &app, [&](int result) {
+        outcome = result;
+        app.exit(0);
+    });
+    login.show();
+    app.exec();
+    if (outcome == TfrmLogin::DatabaseDown) {
+        QTextStream(stderr) << "pos: " << dataModule.LastConnectError << Qt::endl;
+        return 1;
+    }
+    return 0;
 }

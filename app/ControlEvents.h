@@ -1,0 +1,13 @@
+// Control events a screen reacts to without subclassing the control.
+#pragma once
+
+#include <functional>
+
+class QWidget;
+
+// "On leaving a control": runs the handler when the focus moves from the widget to another
+// control of the same window (Tab, Enter, a click), not when the window itself loses the
+// focus to a message box or another program.
+void onFocusLeave(QWidget* widget, std::function<void()> handler);
+// Enter (or the keypad's Enter) pressed in the widget. The key is not consumed.
+void onEnterKey(QWidget* widget, std::function<void()> handler);

@@ -1,0 +1,50 @@
+// The operators' function rights (SYSRIGHTSET) and the list of functions they are given
+// for (MENU): read per group for the rights editor, saved per operator all at once.
+#pragma once
+
+#include <QString>
+#include <vector>
+
+namespace db { class Connection; }
+
+struct RightsGroup {
+    QString type;   // MENU.MENUTYPE, compared exactly
+    QString frame;  // the frame's control name
+    QString title;
+};
+
+struct MenuFunction {
+    QString name;     // MENUNO = RSFUN = the menu item's name
+    QString caption;  // MENUNAME
+};
+
+struct RightChoice {
+    QString function;
+    QString caption;  // written to RSNAME when the row is created
+    bool granted = false;
+};
+
+class OperatorRights {
+public:
+    explicit OperatorRights(db::Connection& connection) : m_connection(connection) {}
+
+    // The five groups in display order.
+    static const std::vector<RightsGroup>& groups();
+
+    // The functions of one group in MENU order. Throws db::Error.
+    std::vector<MenuFunction> functions(const QString& type);
+    // HasRight: false for no row, a false row or a failing read.
+    bool granted(const QString& operatorNo, const QString& function);
+
+    struct SaveResult {
+        int inserted = 0;
+        int updated = 0;
+    };
+    // Stores every choice for the operator in one transaction: a missing row is inserted,
+    // a differing row updated (RSNAME kept), an equal row left alone. All or nothing:
+    // throws db::Error and stores nothing when any write fails.
+    SaveResult save(const QString& operatorNo, const std::vector<RightChoice>& choices);
+
+private:
+    db::Connection& m_connection;
+};

@@ -1,0 +1,108 @@
+#include "app/TfrmLogin.h"
+
+#include "app/DateTimeText.h"
+#include "app/ErrorHandler.h"
+#include "app/MessageService.h"
+#include "app/ModalRunner.h"
+#include "app/TfrmMenu.h"
+#include "db/InitialData.h"
+#include "db/TfrmBaseDataModule.h"
+
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+TfrmLogin::TfrmLogin(QWidget* parent) : TfrmBase(parent) {
+    setObjectName(QStringLiteral("frmLogin"));
+    setWindowTitle(QStringLiteral("系统登录"));
+
+    auto* entry = new QFrame(pnBaseHint());
+    entry->setObjectName(QStringLiteral("pnEntry"));
+    entry->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    auto* grid = new QGridLayout(entry);
+    grid->setContentsMargins(24, 16, 24, 16);
+    grid->setHorizontalSpacing(12);
+    grid->setVerticalSpacing(10);
+    m_edOperatorNo = new QLineEdit(entry);
+    m_edOperatorNo->setObjectName(QStringLiteral("edOperatorNo"));
+    m_edOperatorNo->setToolTip(QStringLiteral("输入工号"));
+    m_edOperatorNo->setMaxLength(3);
+    m_edOperatorPassword = new QLineEdit(entry);
+    m_edOperatorPassword->setObjectName(QStringLiteral("edOperatorPassword"));
+    m_edOperatorPassword->setToolTip(QStringLiteral("输入密码"));
+    m_edOperatorPassword->setEchoMode(QLineEdit::Password);
+    grid->addWidget(new QLabel(QStringLiteral("工  号"), entry), 0, 0);
+    grid->addWidget(m_edOperatorNo, 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("密  码"), entry), 1, 0);
+    grid->addWidget(m_edOperatorPassword, 1, 1);
+
+    m_lbHint = new QLabel(QStringLiteral("新建数据库的初始工号为 %1，初始密码为 %2")
+                              .arg(db::InitialData::OperatorNo, db::InitialData::OperatorPassword),
+                          pnBaseHint());
+    m_lbHint->setObjectName(QStringLiteral("lbHint"));
+    m_lbHint->setStyleSheet(QStringLiteral("color: red;"));
+    m_lbHint->setAlignment(Qt::AlignCenter);
+
+    m_bitYes = new QPushButton(QStringLiteral("确定"), pnBaseHint());
+    m_bitYes->setObjectName(QStringLiteral("bitYes"));
+    m_bitClose = new QPushButton(QStringLiteral("退出"), pnBaseHint());
+    m_bitClose->setObjectName(QStringLiteral("bitClose"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_bitYes);
+    buttons->addSpacing(24);
+    buttons->addWidget(m_bitClose);
+    buttons->addStretch();
+
+    auto* layout = new QVBoxLayout(pnBaseHint());
+    layout->setContentsMargins(16, 16, 16, 12);
+    layout->setSpacing(10);
+    layout->addWidget(entry);
+    layout->addWidget(m_lbHint);
+    layout->addLayout(buttons);
+
+    setTabOrder(m_edOperatorNo, m_edOperatorPassword);
+    setTabOrder(m_edOperatorPassword, m_bitYes);
+    setTabOrder(m_bitYes, m_bitClose);
+    connect(m_bitYes, &QPushButton::clicked, this, &TfrmLogin::bitYesClick);
+    connect(m_bitClose, &QPushButton::clicked, this, &TfrmLogin::bitCloseClick);
+
+    setPanelText(2, dateHint(QDateTime::currentDateTime()));
+    m_edOperatorNo->setFocus();
+    resize(420, 260);
+}
+
+TfrmLogin::~TfrmLogin() = default;
+
+void TfrmLogin::bitYesClick() {
+    TfrmBaseDataModule& module = frmBaseDataModule();
+    module.DataModuleConnect();
+    if (!module.ConnectOK) {
+        messages().info(QStringLiteral("数据库未启动，请启动后重新进入！"));
+        done(DatabaseDown);
+        return;
+    }
+    bool accepted = false;
+    try {
+        accepted = module.CheckOperator(m_edOperatorNo->text(), m_edOperatorPassword->text());
+    } catch (...) {
+        reportUnhandled(std::current_exception());
+        return;
+    }
+    if (!accepted) {
+        messages().info(QStringLiteral("工号密码输入错误，请重新输入！"));
+        m_edOperatorNo->setFocus();
+        m_edOperatorNo->selectAll();
+        return;
+    }
+    hide();
+    if (!m_frmMenu) m_frmMenu = new TfrmMenu(this);
+    modalRunner().run(*m_frmMenu);
+    done(Worked);
+}
+
+void TfrmLogin::bitCloseClick() { done(Left); }

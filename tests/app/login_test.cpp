@@ -1,0 +1,105 @@
+#include "ShellTest.h"
+
+#include "app/TfrmLogin.h"
+#include "app/TfrmMenu.h"
+#include "db/ConnectionUrl.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStatusBar>
+
+class LoginTest : public ShellTest {};
+
+TEST_P(LoginTest, acceptedLoginHidesTheScreenAndRunsTheMainWindowOverIt) {
+    TfrmLogin login;
+    showActive(login);
+    bool menuRan = false;
+    seams.runner.scripts.push_back([&](QDialog& d) {
+        menuRan = true;
+        EXPECT_NE(dynamic_cast<TfrmMenu*>(&d), nullptr);
+        EXPECT_FALSE(login.isVisible());
+        EXPECT_EQ(session().OperatorNo, QStringLiteral("001"));
+        EXPECT_EQ(session().OperatorName, QStringLiteral("系统管理员"));
+        EXPECT_EQ(session().OperatorPassword, QStringLiteral("123"));
+    });
+    login.control<QLineEdit>("edOperatorNo")->setText(QStringLiteral("001"));
+    login.control<QLineEdit>("edOperatorPassword")->setText(QStringLiteral("123"));
+    QTest::mouseClick(login.control<QPushButton>("bitYes"), Qt::LeftButton);
+
+    EXPECT_TRUE(menuRan);
+    EXPECT_TRUE(seams.recorder.shown.empty());
+    // The main window closed: the login screen ends, and with it the process.
+    EXPECT_EQ(login.result(), TfrmLogin::Worked);
+}
+
+TEST_P(LoginTest, refusedLoginSaysSoAndSelectsTheOperatorNumber) {
+    TfrmLogin login;
+    showActive(login);
+    auto* no = login.control<QLineEdit>("edOperatorNo");
+    auto* password = login.control<QLineEdit>("edOperatorPassword");
+    for (const auto& [typedNo, typedPassword] : {std::pair{"001", "124"}, {"002", "123"}, {"", ""}, {"001", ""}}) {
+        seams.recorder.clear();
+        no->setText(QString::fromUtf8(typedNo));
+        password->setText(QString::fromUtf8(typedPassword));
+        QTest::mouseClick(login.control<QPushButton>("bitYes"), Qt::LeftButton);
+        ASSERT_EQ(seams.recorder.texts(), QStringList{QStringLiteral("工号密码输入错误，请重新输入！")}) << typedNo << "/" << typedPassword;
+        EXPECT_EQ(seams.recorder.shown[0].caption, QStringLiteral("信息提示"));
+        EXPECT_EQ(QApplication::focusWidget(), no);
+        EXPECT_EQ(no->selectedText(), no->text());
+        EXPECT_EQ(password->text(), QString::fromUtf8(typedPassword));  // kept
+        EXPECT_TRUE(login.isVisible());
+        EXPECT_EQ(seams.runner.opened, 0);
+    }
+    EXPECT_TRUE(session().OperatorNo.isEmpty());
+}
+
+TEST_P(LoginTest, unreachableDatabaseEndsTheProgramWithItsMessage) {
+    QTemporaryDir dir;
+    TfrmBaseDataModule unreachable(db::ConnectionUrl::sqlite(dir.filePath(QStringLiteral("missing/none.db"))));
+    setFrmBaseDataModule(&unreachable);
+    TfrmLogin login;
+    showActive(login);
+    login.control<QLineEdit>("edOperatorNo")->setText(QStringLiteral("001"));
+    login.control<QLineEdit>("edOperatorPassword")->setText(QStringLiteral("123"));
+    QTest::mouseClick(login.control<QPushButton>("bitYes"), Qt::LeftButton);
+    setFrmBaseDataModule(&module());
+
+    EXPECT_EQ(seams.recorder.texts(), QStringList{QStringLiteral("数据库未启动，请启动后重新进入！")});
+    EXPECT_EQ(login.result(), TfrmLogin::DatabaseDown);
+    EXPECT_FALSE(login.isVisible());
+    EXPECT_EQ(seams.runner.opened, 0);
+}
+
+TEST_P(LoginTest, screenShowsTheInitialOperatorAndTheDate) {
+    TfrmLogin login;
+    const QString hint = login.control<QLabel>("lbHint")->text();
+    EXPECT_TRUE(hint.contains(QStringLiteral("001"))) << hint.toStdString();
+    EXPECT_TRUE(hint.contains(QStringLiteral("123"))) << hint.toStdString();
+    EXPECT_TRUE(login.panelText(2).startsWith(QStringLiteral("日期：")));
+    EXPECT_EQ(login.windowTitle(), QStringLiteral("系统登录"));
+    QTest::mouseClick(login.control<QPushButton>("bitClose"), Qt::LeftButton);
+    EXPECT_EQ(login.result(), TfrmLogin::Left);
+}
+
+// Enter in a box moves on to the next box; it must not press "确定" on the way (which
+// would try the login with half the input). Enter on the focused button does press it.
+TEST_P(LoginTest, enterMovesThroughTheBoxesAndPressesTheFocusedButton) {
+    TfrmLogin login;
+    showActive(login);
+    auto* no = login.control<QLineEdit>("edOperatorNo");
+    no->setFocus();
+    typeAndEnter(no, QStringLiteral("001"));
+    EXPECT_TRUE(seams.recorder.shown.empty());
+    auto* password = login.control<QLineEdit>("edOperatorPassword");
+    ASSERT_EQ(QApplication::focusWidget(), password);
+    typeAndEnter(password, QStringLiteral("123"));
+    EXPECT_TRUE(seams.recorder.shown.empty());
+    EXPECT_EQ(seams.runner.opened, 0);
+    ASSERT_EQ(QApplication::focusWidget(), login.control<QPushButton>("bitYes"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(seams.runner.opened, 1);
+    EXPECT_EQ(login.result(), TfrmLogin::Worked);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, LoginTest, ::testing::ValuesIn(backends()), backendName);
