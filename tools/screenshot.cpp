@@ -1,0 +1,167 @@
+// Grabs a screen of the program to a PNG, as the operator would see it: the login screen,
+// the main window (optionally with one of its menus open) or the screen a menu item opens.
+// Run under an X server (scripts/screenshot starts Xvfb).
+#include "app/ErrorHandler.h"
+#include "app/MessageService.h"
+#include "app/ModalRunner.h"
+#include "app/PrintCanvas.h"
+#include "app/ScreenRegistry.h"
+#include "app/TfrmLogin.h"
+#include "app/TfrmMenu.h"
+#include "db/ConnectionUrl.h"
+#include "db/TfrmBaseDataModule.h"
+#include "db/TfrmDM.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPixmap>
+#include <QScreen>
+#include <QTextStream>
+#include <QTimer>
+#include <cstdlib>
+
+namespace {
+
+QTextStream err(stderr);
+
+void settle(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// The window's area of the whole screen, so menus and lists that it opened show too.
+bool grabArea(const QRect& area, const QString& path) {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QPixmap shot = screen->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+    if (shot.isNull() || !shot.save(path, "PNG")) {
+        err << "pos_screenshot: cannot write " << path << Qt::endl;
+        return false;
+    }
+    return true;
+}
+
+class GrabbingRunner : public ModalRunner {
+public:
+    GrabbingRunner(QString path, int delay) : m_path(std::move(path)), m_delay(delay) {}
+    int run(QDialog& dialog) override {
+        dialog.show();
+        dialog.raise();
+        dialog.activateWindow();
+        settle(m_delay);
+        if (!grabbed) grabbed = grabArea(dialog.frameGeometry(), m_path) ? 1 : -1;
+        dialog.hide();
+        return QDialog::Rejected;
+    }
+    int grabbed = 0;
+
+private:
+    QString m_path;
+    int m_delay;
+};
+
+int usage() {
+    err << "Usage: pos_screenshot --database URL [--operator NO] [--password PW] [--delay MS] TARGET OUT.png\n"
+           "  TARGET: login | menu | menu:<top menu name> | <menu item name>\n";
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    PosApplication app(argc, argv);
+    installFontSubstitutions();
+    QStringList args = app.arguments().mid(1);
+    QString urlText, operatorNo = QStringLiteral("001"), password = QStringLiteral("123");
+    int delay = 700;
+    QStringList positional;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (a == QLatin1String("--database") && hasValue) urlText = args[++i];
+        else if (a == QLatin1String("--operator") && hasValue) operatorNo = args[++i];
+        else if (a == QLatin1String("--password") && hasValue) password = args[++i];
+        else if (a == QLatin1String("--delay") && hasValue) delay = args[++i].toInt();
+        else positional << a;
+    }
+    if (urlText.isEmpty() || positional.size() != 2) return usage();
+    const QString target = positional[0];
+    const QString out = positional[1];
+
+    QString error;
+    const auto url = db::ConnectionUrl::parse(urlText, &error);
+    if (!url) {
+        err << "pos_screenshot: " << error << Qt::endl;
+        return 2;
+    }
+    // A screen that hangs on something must not hang the caller.
+    QTimer::singleShot(60000, [] {
+        err << "pos_screenshot: gave up after 60 s" << Qt::endl;
+        std::_Exit(3);
+    });
+
+    TfrmBaseDataModule dataModule(*url);
+    setFrmBaseDataModule(&dataModule);
+    TfrmDM dm(dataModule);
+    setFrmDM(&dm);
+    registerAllScreens(ScreenRegistry::instance());
+    MessageRecorder recorder;
+    setMessageService(&recorder);
+
+    if (target == QLatin1String("login")) {
+        TfrmLogin login;
+        login.show();
+        settle(delay);
+        return grabArea(login.frameGeometry(), out) ? 0 : 1;
+    }
+
+    dataModule.DataModuleConnect();
+    if (!dataModule.ConnectOK) {
+        err << "pos_screenshot: " << dataModule.LastConnectError << Qt::endl;
+        return 1;
+    }
+    if (!dataModule.CheckOperator(operatorNo, password)) {
+        err << "pos_screenshot: operator " << operatorNo << " was refused" << Qt::endl;
+        return 1;
+    }
+    TfrmMenu menu;
+    menu.show();
+    settle(delay);
+
+    if (target == QLatin1String("menu") || target.startsWith(QLatin1String("menu:"))) {
+        if (target.startsWith(QLatin1String("menu:"))) {
+            QMenu* top = menu.MainMenu()->findChild<QMenu*>(target.mid(5));
+            if (!top) {
+                err << "pos_screenshot: no menu " << target.mid(5) << Qt::endl;
+                return 2;
+            }
+            menu.MainMenu()->setActiveAction(top->menuAction());
+            settle(delay);
+        }
+        return grabArea(QGuiApplication::primaryScreen()->geometry(), out) ? 0 : 1;
+    }
+
+    QAction* item = menu.menuItem(target);
+    if (!item) {
+        err << "pos_screenshot: no menu item " << target << Qt::endl;
+        return 2;
+    }
+    if (!item->isEnabled()) {
+        err << "pos_screenshot: " << target << " is disabled in the menu; opening it anyway" << Qt::endl;
+        item->setEnabled(true);
+    }
+    GrabbingRunner runner(out, delay);
+    setModalRunner(&runner);
+    item->trigger();
+    setModalRunner(nullptr);
+    for (const QString& text : recorder.texts()) err << "pos_screenshot: message: " << text << Qt::endl;
+    if (runner.grabbed == 0) {
+        err << "pos_screenshot: " << target << " opened no screen" << Qt::endl;
+        return 1;
+    }
+    return runner.grabbed > 0 ? 0 : 1;
+}
