@@ -1,0 +1,138 @@
+#include "query/QueryRowSource.h"
+
+#include "db/Error.h"
+#include "db/Statement.h"
+
+#include <QSqlRecord>
+#include <algorithm>
+#include <climits>
+
+namespace query {
+
+QueryRowSource::QueryRowSource(QueryItems items, QObject* parent)
+    : QAbstractTableModel(parent), m_items(std::move(items)) {}
+
+void QueryRowSource::setPaging(int pageRows, int keptPages) {
+    m_pageRows = std::max(1, pageRows);
+    m_keptPages = std::max(1, keptPages);
+    m_pages.clear();
+}
+
+void QueryRowSource::close() {
+    beginResetModel();
+    m_connection = nullptr;
+    m_pageSql.clear();
+    m_values.clear();
+    m_total = 0;
+    m_pages.clear();
+    endResetModel();
+}
+
+void QueryRowSource::open(db::Connection& connection, const QString& select, const QString& order,
+                          const BoundValues& values) {
+    close();
+    db::Statement count(connection, QStringLiteral("Select count(*) From (") + select + QStringLiteral(") q"));
+    for (const auto& [name, value] : values) count.bindValue(name, value);
+    count.exec();
+    const qint64 total = count.first() ? count.integer(0) : 0;
+
+    // Pages are separate statements: every column joins the order so that rows the order
+    // clause leaves equal still come back in the same place on every page.
+    QStringList columns;
+    for (const QueryItem& item : m_items) columns << item.column;
+    const QString trimmedOrder = order.trimmed();
+    const QString fullOrder = (trimmedOrder.isEmpty() ? QStringLiteral("Order By ") : trimmedOrder + QStringLiteral(", "))
+                            + columns.join(QStringLiteral(", "));
+    beginResetModel();
+    m_connection = &connection;
+    m_pageSql = select + QStringLiteral(" ") + fullOrder + QStringLiteral(" Limit :pageRows Offset :pageStart");
+    m_values = values;
+    m_total = total;
+    endResetModel();
+    try {
+        if (m_total > 0) load(0);
+    } catch (const db::Error&) {
+        close();
+        throw;
+    }
+}
+
+const QueryRowSource::Page& QueryRowSource::load(qint64 number) const {
+    for (auto it = m_pages.begin(); it != m_pages.end(); ++it)
+        if (it->number == number) {
+            if (it != m_pages.begin()) {
+                Page page = std::move(*it);
+                m_pages.erase(it);
+                m_pages.push_front(std::move(page));
+            }
+            return m_pages.front();
+        }
+    db::Statement s(*m_connection, m_pageSql);
+    for (const auto& [name, value] : m_values) s.bindValue(name, value);
+    s.bind(QStringLiteral(":pageRows"), qint64(m_pageRows));
+    s.bind(QStringLiteral(":pageStart"), number * m_pageRows);
+    s.exec();
+    const QSqlRecord record = s.query().record();
+    std::vector<int> fields;
+    for (const QueryItem& item : m_items) {
+        int field = -1;
+        for (int f = 0; f < record.count(); ++f)
+            if (record.fieldName(f).compare(item.column, Qt::CaseInsensitive) == 0) field = f;
+        fields.push_back(field);
+    }
+    Page page{number, {}};
+    page.rows.reserve(size_t(m_pageRows));
+    while (s.next()) {
+        Row row(int(fields.size()));
+        for (size_t c = 0; c < fields.size(); ++c)
+            if (fields[c] >= 0) row[int(c)] = s.value(fields[c]);
+        page.rows.push_back(std::move(row));
+    }
+    m_pages.push_front(std::move(page));
+    while (int(m_pages.size()) > m_keptPages) m_pages.pop_back();
+    return m_pages.front();
+}
+
+const QueryRowSource::Row* QueryRowSource::rowAt(qint64 row) const {
+    if (!m_connection || row < 0 || row >= m_total) return nullptr;
+    try {
+        const Page& page = load(row / m_pageRows);
+        const qint64 offset = row % m_pageRows;
+        return offset < qint64(page.rows.size()) ? &page.rows[size_t(offset)] : nullptr;
+    } catch (const db::Error&) {
+        // Painting cannot show a message; the cell stays empty and the next paint retries.
+        return nullptr;
+    }
+}
+
+QVariant QueryRowSource::value(int row, int column) const {
+    if (column < 0 || column >= int(m_items.size())) return {};
+    const Row* r = rowAt(row);
+    return r ? (*r)[column] : QVariant();
+}
+
+int QueryRowSource::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(std::min<qint64>(m_total, INT_MAX));
+}
+
+int QueryRowSource::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(m_items.size()); }
+
+QVariant QueryRowSource::data(const QModelIndex& index, int role) const {
+    if (!index.isValid()) return {};
+    const QueryItem& column = m_items[size_t(index.column())];
+    if (role == Qt::DisplayRole) return displayText(column, value(index.row(), index.column()));
+    if (role == Qt::TextAlignmentRole) {
+        const bool right = column.kind == ColumnKind::Amount || column.kind == ColumnKind::Float
+                        || column.kind == ColumnKind::Integer;
+        return QVariant::fromValue(Qt::Alignment((right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter));
+    }
+    return {};
+}
+
+QVariant QueryRowSource::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < int(m_items.size()))
+        return m_items[size_t(section)].shownTitle();
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+}  // namespace query
