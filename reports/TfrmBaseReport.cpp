@@ -29,41 +29,6 @@ const report::Definition& definitionNamed(const QString& name) {
     return *d;
 }
 
-void bindValue(db::Statement& s, const QString& name, const QVariant& v) {
-    if (!v.isValid() || v.isNull()) {
-        s.bindNull(name);
-        return;
-    }
-    switch (v.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::Short:
-        s.bind(name, v.toInt());
-        return;
-    case QMetaType::LongLong:
-    case QMetaType::UInt:
-    case QMetaType::ULongLong:
-        s.bind(name, v.toLongLong());
-        return;
-    case QMetaType::Double:
-    case QMetaType::Float:
-        s.bind(name, v.toDouble());
-        return;
-    case QMetaType::Bool:
-        s.bind(name, v.toBool());
-        return;
-    case QMetaType::QDate:
-        s.bind(name, v.toDate());
-        return;
-    case QMetaType::QDateTime:
-        s.bind(name, v.toDateTime());
-        return;
-    default:
-        break;
-    }
-    if (v.typeId() == qMetaTypeId<Money>()) s.bind(name, v.value<Money>());
-    else s.bind(name, v.toString());
-}
-
 // A file name from a report title: letters, digits and CJK stay, the rest becomes "_".
 QString fileNameFor(const QString& title) {
     QString name = title;
@@ -106,7 +71,7 @@ bool TfrmBaseReport::open() {
     try {
         db::Connection& connection = m_connection ? *m_connection : frmBaseDataModule().Database();
         db::Statement s(connection, m_sql);
-        for (const auto& [name, value] : m_params) bindValue(s, name, value);
+        for (const auto& [name, value] : m_params) s.bindValue(name, value);
         s.exec();
         m_data = ReportDataset::fromStatement(s);
         return true;
