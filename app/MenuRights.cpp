@@ -33,18 +33,27 @@ bool screenExists(QAction* item) {
     return ScreenRegistry::instance().has(item->objectName());
 }
 
+// The items of a sub-menu have no rights of their own: they follow their header, so
+// that a closed header also closes them to anything that triggers them directly.
+void enableItem(QAction* item, bool enabled) {
+    item->setEnabled(enabled);
+    if (QMenu* sub = item->menu())
+        for (QAction* child : sub->actions())
+            if (!child->isSeparator()) child->setEnabled(enabled && ScreenRegistry::instance().has(child->objectName()));
+}
+
 }  // namespace
 
 void ApplyMenuRights(QWidget* form) {
     const QString operatorNo = session().OperatorNo;
     forEachRightsItem(form, [&](QAction* item) {
         if (item->isSeparator()) return;
-        item->setEnabled(screenExists(item) && HasRight(operatorNo, item->objectName()));
+        enableItem(item, screenExists(item) && HasRight(operatorNo, item->objectName()));
     });
 }
 
 void DisableRightsMenus(QWidget* form) {
     forEachRightsItem(form, [](QAction* item) {
-        if (!item->isSeparator()) item->setEnabled(false);
+        if (!item->isSeparator()) enableItem(item, false);
     });
 }

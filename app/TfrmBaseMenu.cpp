@@ -105,11 +105,8 @@ QAction* TfrmBaseMenu::addEntry(QWidget* parentMenu, const db::MenuEntry& entry)
         QMenu* sub = menu->addMenu(entry.caption);
         sub->setObjectName(entry.name);
         sub->menuAction()->setObjectName(entry.name);
-        for (const db::MenuEntry& child : entry.children) {
-            QAction* item = addEntry(sub, child);
-            // Items of a sub-menu carry no rights of their own: they follow the header.
-            item->setEnabled(ScreenRegistry::instance().has(child.name));
-        }
+        // Enabled with the header by the rights (MenuRights).
+        for (const db::MenuEntry& child : entry.children) addEntry(sub, child);
         return sub->menuAction();
     }
     QAction* item = menu->addAction(entry.caption);
