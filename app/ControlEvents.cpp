@@ -14,14 +14,17 @@ public:
     }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::FocusOut) {
+        if (event->type() == QEvent::FocusOut && !m_pending) {
             const auto reason = static_cast<QFocusEvent*>(event)->reason();
-            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && !m_running) {
-                // A handler that shows a message and puts the focus back must not see
-                // its own focus change as another leave.
-                m_running = true;
-                m_handler();
-                m_running = false;
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+                // Runs once the focus change is complete, so a handler that puts the focus
+                // back (and selects the text) is not undone by the rest of the change.
+                m_pending = true;
+                QMetaObject::invokeMethod(this, [this] {
+                    m_pending = false;
+                    // Leaving by closing the screen checks nothing.
+                    if (static_cast<QWidget*>(parent())->window()->isVisible()) m_handler();
+                }, Qt::QueuedConnection);
             }
         }
         return QObject::eventFilter(watched, event);
@@ -29,7 +32,7 @@ public:
 
 private:
     std::function<void()> m_handler;
-    bool m_running = false;
+    bool m_pending = false;
 };
 
 class EnterKeyFilter : public QObject {

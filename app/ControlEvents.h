@@ -7,7 +7,8 @@ class QWidget;
 
 // "On leaving a control": runs the handler when the focus moves from the widget to another
 // control of the same window (Tab, Enter, a click), not when the window itself loses the
-// focus to a message box or another program.
+// focus to a message box or another program. The handler runs from the event loop right
+// after the focus change.
 void onFocusLeave(QWidget* widget, std::function<void()> handler);
 // Enter (or the keypad's Enter) pressed in the widget. The key is not consumed.
 void onEnterKey(QWidget* widget, std::function<void()> handler);

@@ -68,11 +68,12 @@ protected:
 
     static void leaveWith(QWidget* edit, const QString& text) {
         edit->setFocus();
-        QApplication::processEvents();
+        QApplication::processEvents();  // the leave handler of the box that had the focus
         QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(edit, Qt::Key_Delete);
         if (!text.isEmpty()) QTest::keyClicks(edit, text);
         QTest::keyClick(edit, Qt::Key_Tab);
+        QApplication::processEvents();  // the leave handler runs after the focus change
     }
 
     GuiSeams seams;
