@@ -7,6 +7,12 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
+#include <ostream>
+
+// Readable failures: gtest prints Qt strings as text.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QStringList& l, std::ostream* os) { *os << '{' << l.join(QStringLiteral(" | ")).toStdString() << '}'; }
 
 namespace reportfixture {
 

@@ -1,0 +1,254 @@
+// How the bands of a report fall onto pages: groups and their sums, the sale note over
+// several pages, ruled cells, page numbers.
+#include "ReportFixture.h"
+#include "app/PrintCanvas.h"
+#include "reports/ReportCatalog.h"
+#include "reports/TfrmBaseReport.h"
+#include "DbTest.h"
+#include "GuiTest.h"
+
+#include <algorithm>
+
+namespace {
+
+using Op = RecordingCanvas::Op;
+
+RecordingCanvas paintReport(TfrmBaseReport& report) {
+    RecordingCanvas canvas;
+    report::paint(report.pages(), canvas);
+    return canvas;
+}
+
+// The texts of the whole report in printing order (page by page, top to bottom).
+QStringList inOrder(const RecordingCanvas& canvas) {
+    QStringList out;
+    for (int p = 1; p <= canvas.pages; ++p) out += canvas.pageTexts(p);
+    return out;
+}
+
+const Op* findText(const RecordingCanvas& canvas, const QString& text, int page = 0) {
+    for (const Op& op : canvas.ops)
+        if ((op.kind == Op::Text || op.kind == Op::BoxText) && op.text == text && (page == 0 || op.page == page)) return &op;
+    return nullptr;
+}
+
+int countText(const RecordingCanvas& canvas, const QString& text) {
+    return int(std::count_if(canvas.ops.begin(), canvas.ops.end(), [&](const Op& op) { return op.text == text; }));
+}
+
+// A sale of `lines` lines as XSMXB rows.
+ReportDataset saleLines(int lines) {
+    ReportDataset data({"XSNO", "SPNO", "SPNAME", "JLDW", "SPSL", "SPDJ", "ZKL", "ZJE"});
+    for (int i = 1; i <= lines; ++i)
+        data.addRow({"X240315001", QStringLiteral("69000000%1").arg(i, 5, 10, QLatin1Char('0')), QStringLiteral("商品%1").arg(i),
+                     "件", double(i), 2.5, 100, 2.5 * i});
+    return data;
+}
+
+void fillSaleNote(TfrmBaseReport& note) {
+    const std::pair<const char*, const char*> labels[] = {
+        {"lbTitle", "华联超市销售单"}, {"lbOther", "诚信经营 童叟无欺"}, {"lbDw", "街角便利店"}, {"lbDH", "X240315001"},
+        {"lbDate", "2024-03-15"}, {"lbTel", "0571-88001234"}, {"lbUpCaseMoney", "<大写：>壹仟壹佰陆拾贰元伍角"},
+        {"lbMoney", "1162.50"}, {"lbRemark", ""}, {"lbStore", "主库"}, {"lbOff", "张伟"}, {"lbOper", "系统管理员"}};
+    for (const auto& [name, text] : labels) EXPECT_TRUE(note.setLabel(QString::fromUtf8(name), QString::fromUtf8(text)));
+}
+
+double lastDetailBottom(const RecordingCanvas& canvas, int page) {
+    double bottom = 0;
+    for (const Op& op : canvas.ops)
+        if (op.page == page && op.text.startsWith(QLatin1String("690000"))) bottom = std::max(bottom, op.box.bottom());
+    return bottom;
+}
+
+// ---- the sale note ----
+
+TEST(SaleNoteLayout, thirtyLinesFitOnePageWithTheTotalsAfterTheLastLine) {
+    TfrmBaseReport note(QStringLiteral("TfrmRepSell"));
+    note.setDataset(saleLines(30));
+    fillSaleNote(note);
+    const RecordingCanvas canvas = paintReport(note);
+    ASSERT_EQ(canvas.pages, 1);
+    const Op* total = findText(canvas, QStringLiteral("合  计"));
+    ASSERT_TRUE(total);
+    EXPECT_GT(total->box.top(), lastDetailBottom(canvas, 1) - 0.01);
+    const QStringList texts = inOrder(canvas);
+    EXPECT_LT(texts.indexOf(QStringLiteral("6900000000030")), texts.indexOf(QStringLiteral("合  计")));
+    EXPECT_LT(texts.indexOf(QStringLiteral("合  计")), texts.indexOf(QStringLiteral("备  注")));
+    EXPECT_LT(texts.indexOf(QStringLiteral("备  注")), texts.indexOf(QStringLiteral("货物请当面点清，出库概不负责；")));
+}
+
+TEST(SaleNoteLayout, aLongNoteRepeatsItsHeadingOnEveryPageAndPrintsTheRuledTitlesOnce) {
+    TfrmBaseReport note(QStringLiteral("TfrmRepSell"));
+    note.setDataset(saleLines(60));
+    fillSaleNote(note);
+    const RecordingCanvas canvas = paintReport(note);
+    ASSERT_GE(canvas.pages, 2);
+    for (int p = 1; p <= canvas.pages; ++p) {
+        SCOPED_TRACE(p);
+        const QStringList page = canvas.pageTexts(p);
+        // The band with 销售单位, 单号, 制单日期 and 电话 heads every page.
+        for (const char* t : {"销售单位：", "街角便利店", "单号：", "X240315001", "制单日期：", "电话："})
+            EXPECT_TRUE(page.contains(QString::fromUtf8(t))) << t;
+        EXPECT_EQ(page.contains(QStringLiteral("华联超市销售单")), p == 1);
+        EXPECT_EQ(page.contains(QStringLiteral("合  计")), p == canvas.pages);
+    }
+    EXPECT_EQ(countText(canvas, QStringLiteral("品名规格")), 1);
+    EXPECT_EQ(countText(canvas, QStringLiteral("华联超市销售单")), 1);
+    for (int i = 1; i <= 60; ++i) EXPECT_EQ(countText(canvas, QStringLiteral("69000000%1").arg(i, 5, 10, QLatin1Char('0'))), 1) << i;
+    const Op* total = findText(canvas, QStringLiteral("合  计"));
+    ASSERT_TRUE(total);
+    EXPECT_GT(total->box.top(), lastDetailBottom(canvas, canvas.pages) - 0.01);
+    EXPECT_TRUE(findText(canvas, QStringLiteral("<大写：>壹仟壹佰陆拾贰元伍角"), canvas.pages));
+    EXPECT_TRUE(findText(canvas, QStringLiteral("1162.50"), canvas.pages));
+}
+
+TEST(SaleNoteLayout, theSixCellsHaveTheirWidthsAndShareTheirBorders) {
+    TfrmBaseReport note(QStringLiteral("TfrmRepSell"));
+    note.setDataset(saleLines(2));
+    const RecordingCanvas canvas = paintReport(note);
+    std::vector<QRectF> rects;
+    for (const Op& op : canvas.ops)
+        if (op.kind == Op::Rect) rects.push_back(op.box);
+    // Title row and two lines: six cells each; then the footer's three ruled rows.
+    ASSERT_GE(rects.size(), 18u);
+    const double px = 25.4 / 96;
+    const double widths[] = {61, 130, 37, 42, 55, 70};
+    for (int row = 0; row < 3; ++row) {
+        SCOPED_TRACE(row);
+        EXPECT_NEAR(rects[size_t(row * 6)].left(), 13 * px, 1e-6);
+        for (int i = 0; i < 6; ++i) {
+            const QRectF& r = rects[size_t(row * 6 + i)];
+            EXPECT_NEAR(r.width(), widths[i] * px, 1e-6);
+            EXPECT_NEAR(r.height(), 25 * px, 1e-6);
+            if (i > 0) EXPECT_DOUBLE_EQ(r.left(), rects[size_t(row * 6 + i - 1)].right());
+            if (row > 0) EXPECT_DOUBLE_EQ(r.top(), rects[size_t((row - 1) * 6 + i)].bottom());
+        }
+    }
+}
+
+TEST(SaleNoteLayout, aProductCodeTooWideForItsCellIsSetSmallerNotCut) {
+    TfrmBaseReport note(QStringLiteral("TfrmRepSell"));
+    note.setDataset(saleLines(1));
+    const RecordingCanvas canvas = paintReport(note);
+    const Op* code = findText(canvas, QStringLiteral("6900000000001"));
+    const Op* name = findText(canvas, QStringLiteral("商品1"));
+    ASSERT_TRUE(code && name);
+    EXPECT_LT(code->pointSize, name->pointSize);
+    RecordingCanvas measure;
+    QFont f(code->fontFamily);
+    f.setPointSizeF(code->pointSize);
+    measure.setFont(f);
+    EXPECT_LE(measure.textWidth(code->text), code->box.width());
+}
+
+// ---- lists over several pages ----
+
+TEST(ListLayout, columnTitlesOfTheSaleListHeadEveryPageAndPagesAreNumbered) {
+    TfrmBaseReport list(QStringLiteral("TfrmRepXSMX"));
+    ReportDataset data({"XSNO", "SPNO", "SPNAME", "SPDJ", "SPSL", "ZJE", "XSDATE"});
+    for (int i = 0; i < 100; ++i) data.addRow({"X240315001", "6901234567890", "可口可乐 330ml", 3.5, 2.0, 7.0, "2024-03-15"});
+    list.setDataset(data);
+    const RecordingCanvas canvas = paintReport(list);
+    ASSERT_GE(canvas.pages, 2);
+    for (int p = 1; p <= canvas.pages; ++p) {
+        const QStringList page = canvas.pageTexts(p);
+        EXPECT_TRUE(page.contains(QStringLiteral("销售流水号"))) << p;
+        EXPECT_EQ(page.contains(QStringLiteral("销售明细表")), p == 1) << p;
+        EXPECT_TRUE(page.contains(QStringLiteral("第 %1 页，共 %2 页").arg(p).arg(canvas.pages))) << p;
+    }
+    // The summary closes the list: 200 pieces, 700.00 yuan.
+    const QStringList last = canvas.pageTexts(canvas.pages);
+    EXPECT_TRUE(last.contains(QStringLiteral("200")));
+    EXPECT_TRUE(last.contains(QStringLiteral("700.00")));
+}
+
+// ---- groups over the database ----
+
+class ReportGroupingTest : public DbTest {
+protected:
+    GuiSeams seams;
+};
+
+TEST_P(ReportGroupingTest, threeReceiptsGiveThreeGroupsEachWithItsOwnTotal) {
+    reportfixture::smallShop(db());
+    for (const char* sql : {
+             "INSERT INTO JHDSJB(JHDNO, CSNO, BNNO) VALUES('J240315002', '001', '001')",
+             "INSERT INTO JHDMXB(JHDNO, SPNO, SPNAME, JSDW, DJ, SL, ZJE) VALUES('J240315002', '6909876543210', '康师傅红烧牛肉面', '袋', 1.5, 10, 15)",
+             "INSERT INTO JHDSJB(JHDNO, CSNO, BNNO) VALUES('J240315003', '001', '001')",
+             "INSERT INTO JHDMXB(JHDNO, SPNO, SPNAME, JSDW, DJ, SL, ZJE) VALUES('J240315003', '6901234567890', '可口可乐 330ml', '听', 2.25, 3, 6.75)",
+             "INSERT INTO JHDMXB(JHDNO, SPNO, SPNAME, JSDW, DJ, SL, ZJE) VALUES('J240315003', '6909876543210', '康师傅红烧牛肉面', '袋', 3.1, 0.5, 1.55)",
+         })
+        db().execute(QString::fromUtf8(sql));
+    TfrmBaseReport report(QStringLiteral("TfrmRepInStore"));
+    report.setStatement(QStringLiteral("Select * from vwRKDCX Where CSNO = :csno Order by JHDNO, SPNO"),
+                        {{QStringLiteral(":csno"), QStringLiteral("001")}});
+    ASSERT_TRUE(report.open());
+    const RecordingCanvas canvas = paintReport(report);
+    QStringList groups;
+    const QStringList texts = inOrder(canvas);
+    for (int i = 0; i < texts.size(); ++i) {
+        if (texts[i].startsWith(QLatin1String("J2403150"))) groups << texts[i];
+        if (texts[i] == QStringLiteral("合计：") && i + 1 < texts.size()) groups << texts[i] + texts[i + 1];
+    }
+    EXPECT_EQ(groups, QStringList({"J240315001", "合计：84.80", "J240315002", "合计：15.00", "J240315003", "合计：8.30"}));
+}
+
+TEST_P(ReportGroupingTest, severalLossReportsGiveOneHeaderAndOneTotalOverAllRows) {
+    reportfixture::smallShop(db());
+    db().execute(QStringLiteral("INSERT INTO BSB(BSDNO, SPNO, SPNAME, JLDW, SL, DJ, JE, BNNO) VALUES"
+                                "('B240315002', '6901234567890', '可口可乐 330ml', '听', 2, 2.2, 4.4, '001')"));
+    db().execute(QStringLiteral("INSERT INTO BSB(BSDNO, SPNO, SPNAME, JLDW, SL, DJ, JE, BNNO) VALUES"
+                                "('B240315002', '6909876543210', '康师傅红烧牛肉面', '袋', 1, 3.2, 3.2, '001')"));
+    TfrmBaseReport report(QStringLiteral("TfrmRepBS"));
+    report.setStatement(QStringLiteral("Select * from vwBSCX Where SL > :sl Order By BSDNO, SPNO"), {{QStringLiteral(":sl"), 0.0}});
+    ASSERT_TRUE(report.open());
+    ASSERT_EQ(report.dataset().rowCount(), 3);
+    const RecordingCanvas canvas = paintReport(report);
+    const QStringList texts = inOrder(canvas);
+    EXPECT_EQ(countText(canvas, QStringLiteral("报损单编号：")), 1);
+    EXPECT_EQ(texts.value(texts.indexOf(QStringLiteral("报损单编号：")) + 1), QStringLiteral("B240315001"));
+    EXPECT_EQ(countText(canvas, QStringLiteral("合计")), 1);
+    EXPECT_EQ(texts.value(texts.indexOf(QStringLiteral("合计")) + 1), QStringLiteral("10.80"));
+}
+
+TEST_P(ReportGroupingTest, handInListSumsDueAndPaid) {
+    db().execute(QStringLiteral("INSERT INTO SYYJKB(JKLSNO, JKDATE, SYYNO, SYYNAME, SJJE, YJJE, BNNO) "
+                                "VALUES('j240315001', getdate(), '001', '系统管理员', 90, 100, '001')"));
+    db().execute(QStringLiteral("INSERT INTO SYYJKB(JKLSNO, JKDATE, SYYNO, SYYNAME, SJJE, YJJE, BNNO) "
+                                "VALUES('j240315002', getdate(), '001', '系统管理员', 50, 50, '001')"));
+    TfrmBaseReport report(QStringLiteral("TfrmRepOperBala"));
+    ASSERT_TRUE(report.open());
+    const QStringList texts = inOrder(paintReport(report));
+    const int total = int(texts.indexOf(QStringLiteral("合计：")));
+    ASSERT_GE(total, 0);
+    EXPECT_EQ(texts.mid(total, 3), QStringList({"合计：", "150.00", "140.00"}));
+}
+
+TEST_P(ReportGroupingTest, anEmptyDocumentPrintsItsHeadersAndAZeroTotal) {
+    TfrmBaseReport report(QStringLiteral("TfrmRepBS"));
+    ASSERT_TRUE(report.openDocument(QStringLiteral("B-NONE")));
+    const RecordingCanvas canvas = paintReport(report);
+    const QStringList texts = inOrder(canvas);
+    EXPECT_TRUE(texts.contains(QStringLiteral("报损单编号：")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("商品名称规格")));
+    EXPECT_EQ(texts.value(texts.indexOf(QStringLiteral("合计")) + 1), QStringLiteral("0.00"));
+}
+
+// A document screen prints one document by its number, however many are stored.
+TEST_P(ReportGroupingTest, documentReportsPrintOnlyTheirDocument) {
+    reportfixture::smallShop(db());
+    db().execute(QStringLiteral("INSERT INTO XSB(XSNO, SPZE, SKZE, BNNO, KHNO, KHLX) VALUES('X240315002', 9, 9, '001', '000', 'L')"));
+    db().execute(QStringLiteral("INSERT INTO XSMXB(XSNO, SPNO, SPNAME, JLDW, SPSL, SPDJ, ZKL, ZJE) VALUES"
+                                "('X240315002', '6901234567890', '另一张单', '听', 1, 9, 100, 9)"));
+    TfrmBaseReport note(QStringLiteral("TfrmRepSell"));
+    ASSERT_TRUE(note.openDocument(QStringLiteral("X240315001")));
+    EXPECT_EQ(note.dataset().rowCount(), 2);
+    const QStringList texts = paintReport(note).texts();
+    EXPECT_TRUE(texts.contains(reportfixture::kCola));
+    EXPECT_TRUE(texts.contains(QStringLiteral("7.00")));
+    EXPECT_FALSE(texts.contains(QStringLiteral("另一张单")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, ReportGroupingTest, ::testing::ValuesIn(backends()), backendName);
+
+}  // namespace
