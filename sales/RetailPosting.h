@@ -1,0 +1,57 @@
+// Posting a retail sale: numbers, takings, batch allocation, header, lines, movement lines
+// and cost lines, all in one transaction, so a sale is either complete or absent.
+#pragma once
+
+#include "db/Money.h"
+
+#include <QString>
+#include <vector>
+
+namespace db { class Connection; }
+
+struct RetailSaleLine {
+    QString productNo;
+    QString productName;
+    QString unit;
+    double quantity = 0;
+    Money price;
+    int rate = 100;
+    QString promoterNo;
+
+    // quantity × price × rate / 100, as XSMXB.ZJE holds it.
+    Money amount() const { return price.percent(rate).times(quantity); }
+};
+
+struct RetailSale {
+    QString operatorNo;
+    QString storeNo;
+    QString customerName;
+    QString customerAddress;
+    QString customerPhone;
+    Money amountDue;        // as shown: whole cents
+    Money amountReceived;
+    std::vector<RetailSaleLine> lines;   // in grid order, newest first
+};
+
+struct PostedSale {
+    QString saleNo;
+    QString movementNo;
+    Money amountDue;
+    Money amountReceived;
+    Money change;           // received beyond the amount due, never negative
+    Money takings;          // what the cashier keeps: the amount due, or less when underpaid
+    bool stockChecked = false;
+};
+
+class RetailPosting {
+public:
+    explicit RetailPosting(db::Connection& connection) : m_connection(connection) {}
+
+    // Posts the sale in one transaction; throws db::Error (kind Shortage when, with stock
+    // checking on, the batches or the store cannot cover a quantity) and leaves nothing
+    // behind. "isCheckStore" is read once, so the whole sale follows one rule.
+    PostedSale post(const RetailSale& sale);
+
+private:
+    db::Connection& m_connection;
+};
