@@ -11,6 +11,7 @@
 #include "db/TfrmBaseDataModule.h"
 #include "db/TfrmDM.h"
 #include "db/Transaction.h"
+#include "sales/RetailPosting.h"
 
 #include <QCoreApplication>
 #include <QRandomGenerator>
@@ -144,6 +145,99 @@ int main(int argc, char** argv) {
                 tx.commit();
             });
             table.add(QStringLiteral("spDayOver x10 lines"), real, floor, QStringLiteral("30 inserts + 30 updates, one tx"));
+        }
+        if (wanted(QStringLiteral("Retail"))) {
+            // A 10-line retail sale with stock checking on, posted as the settlement posts it.
+            // All lines come from one store: product i was received into store (i % stores) + 1,
+            // three batches each (1 + 1 + 1000 units), so a fresh product's 3 units draw on
+            // three batches and a product sold before on one.
+            const auto previous = [&] {
+                db::Statement s(c, QStringLiteral("SELECT vrvalue FROM sysvariable WHERE vrname = 'isCheckStore'"));
+                return s.first() ? s.text(0) : QStringLiteral("0");
+            }();
+            auto setCheckStore = [&](const QString& value) {
+                db::Statement s(c, QStringLiteral("UPDATE sysvariable SET vrvalue = :v WHERE vrname = 'isCheckStore'"));
+                s.bind(QStringLiteral(":v"), value).exec();
+            };
+            setCheckStore(QStringLiteral("-1"));
+            const int stores = std::max(1, o.scale.stores);
+            const int storeIndex = 1;  // products 1, 1 + stores, 1 + 2 * stores, ... live in store 2
+            const int perStore = std::max(1, (o.scale.products - storeIndex) / stores);
+            int used = 0;
+            auto storeProduct = [&] { return storeIndex + stores * (perStore - 1 - (used++ % perStore)) ; };
+            RetailSale sale;
+            sale.operatorNo = QStringLiteral("001");
+            sale.storeNo = BenchData::storeNo(storeIndex + 1);
+            sale.customerName = QStringLiteral("基准顾客");
+            auto nextSale = [&] {
+                sale.lines.clear();
+                Money total;
+                for (int line = 0; line < 10; ++line) {
+                    const int i = storeProduct();
+                    RetailSaleLine l;
+                    l.productNo = BenchData::productNo(i);
+                    l.productName = QStringLiteral("基准商品");
+                    l.unit = QStringLiteral("个");
+                    l.quantity = 3;
+                    l.price = Money::fromYuan(5 + i % 50);
+                    l.promoterNo = QStringLiteral("101");
+                    total += l.amount();
+                    sale.lines.push_back(l);
+                }
+                sale.amountDue = total;
+                sale.amountReceived = total;
+            };
+            RetailPosting posting(c);
+            const BenchResult real = measure(o.saleReps, [&] {
+                nextSale();
+                posting.post(sale);
+            });
+            setCheckStore(previous);
+
+            // The floor: the same rows written with prepared statements in one transaction.
+            int floorSale = 0;
+            const BenchResult floor = measure(o.saleReps, [&] {
+                const QString no = QStringLiteral("BF%1").arg(++floorSale, 13, 10, QLatin1Char('0'));
+                db::Transaction tx(c);
+                db::Statement serial(c, QStringLiteral("UPDATE SERIALNO SET LASTNO = LASTNO + 1 WHERE SERIALTYPE = :t RETURNING LASTNO"));
+                for (const char* t : {"X", "W"}) {
+                    serial.bind(QStringLiteral(":t"), QString::fromLatin1(t)).first();
+                    serial.query().finish();
+                }
+                db::Statement takings(c, QStringLiteral("INSERT INTO SYYSKB(XSNO, SKMONEY, BNNO, JKFLAG) VALUES(:n, 150, '001', 0)"));
+                takings.bind(QStringLiteral(":n"), no).exec();
+                db::Statement header(c, QStringLiteral("INSERT INTO XSB(XSNO, SPZE, SKZE, BNNO, KHNO, KHLX) VALUES(:n, 150, 150, '001', '000', 'L')"));
+                header.bind(QStringLiteral(":n"), no).exec();
+                db::Statement line(c, QStringLiteral("INSERT INTO XSMXB(XSNO, SPNO, SPNAME, JLDW, SPSL, SPDJ, ZKL, ZJE, ZYNO) "
+                                                     "VALUES(:n, :p, '基准商品', '个', 3, 5, 100, 15, '101')"));
+                db::Statement move(c, QStringLiteral("INSERT INTO QTJHDMXB(WLNO, JHDNO, SPNO, SPNAME, JSDW, SL, CKNO, WLTYPE) "
+                                                     "VALUES(:n, :n, :p, '基准商品', '个', 3, '002', '销售')"));
+                db::Statement cost(c, QStringLiteral("INSERT INTO XSCBB(XSNO, JHDNO, SPNO, XSSL, THSL, SJ, XSJE, DJ, ZJE) "
+                                                     "VALUES(:n, :j, :p, 1, 0, 5, 5, 3, 3)"));
+                db::Statement batch(c, QStringLiteral("UPDATE JHDMXB SET XSSL = XSSL WHERE JHDNO = :j AND SPNO = :p"));
+                for (int l = 0; l < 10; ++l) {
+                    const int i = int(rng.bounded(o.scale.products)) + 1;
+                    const QString p = BenchData::productNo(i);
+                    line.bind(QStringLiteral(":n"), no).bind(QStringLiteral(":p"), p).exec();
+                    move.bind(QStringLiteral(":n"), no).bind(QStringLiteral(":p"), p).exec();
+                    for (int b = 1; b <= 3; ++b) {
+                        const QString j = QString::number(100000000000000LL + b + (i % 200) * 3);
+                        batch.bind(QStringLiteral(":j"), j).bind(QStringLiteral(":p"), p).exec();
+                        cost.bind(QStringLiteral(":n"), no).bind(QStringLiteral(":j"), j).bind(QStringLiteral(":p"), p).exec();
+                    }
+                }
+                tx.commit();
+            });
+            {
+                db::Transaction tx(c);
+                for (const char* t : {"XSCBB", "QTJHDMXB", "XSMXB", "SYYSKB", "XSB"}) {
+                    const QString column = QString::fromLatin1(t) == QLatin1String("QTJHDMXB") ? QStringLiteral("WLNO") : QStringLiteral("XSNO");
+                    c.execute(QStringLiteral("DELETE FROM %1 WHERE %2 LIKE 'BF%'").arg(QString::fromLatin1(t), column));
+                }
+                tx.commit();
+            }
+            table.add(QStringLiteral("Retail sale x10 lines"), real, floor,
+                      QStringLiteral("same rows, prepared, one tx"));
         }
         table.print();
         return 0;
