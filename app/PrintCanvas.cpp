@@ -182,7 +182,10 @@ QStringList RecordingCanvas::pageTexts(int page) const {
 
 void installFontSubstitutions() {
     QFont::insertSubstitutions(QStringLiteral("宋体"), {QStringLiteral("Noto Serif CJK SC"), QStringLiteral("AR PL UMing CN")});
-    QFont::insertSubstitutions(QStringLiteral("黑体"), {QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Zen Hei")});
+    // 黑体 sets Latin characters at exactly half the width of a Chinese one, which the till
+    // receipt's space-padded columns rely on: the monospaced face keeps that.
+    QFont::insertSubstitutions(QStringLiteral("黑体"), {QStringLiteral("Noto Sans Mono CJK SC"), QStringLiteral("Noto Sans CJK SC"),
+                                                      QStringLiteral("WenQuanYi Zen Hei")});
     QFont::insertSubstitutions(QStringLiteral("楷体_GB2312"), {QStringLiteral("AR PL UKai CN"), QStringLiteral("Noto Serif CJK SC")});
     QFont::insertSubstitutions(QStringLiteral("楷体"), {QStringLiteral("AR PL UKai CN"), QStringLiteral("Noto Serif CJK SC")});
     // No clerical-script face is packaged; the brush-like Kai face is the closest in character.
