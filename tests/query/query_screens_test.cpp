@@ -1,0 +1,308 @@
+#include "QueryFixture.h"
+#include "app/ScreenRegistry.h"
+#include "query/CsvExport.h"
+#include "query/QueryScreens.h"
+#include "query/TfrmQueryProductInfo.h"
+#include "reports/TfrmBaseReport.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QPrintPreviewDialog>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <functional>
+#include <memory>
+
+using namespace queryfixture;
+
+namespace {
+
+class QueryScreensTest : public DbTest {
+protected:
+    void SetUp() override {
+        DbTest::SetUp();
+        install(db());
+    }
+    GuiSeams seams;
+};
+
+QString u(const char* text) { return QString::fromUtf8(text); }
+
+struct ScreenCase {
+    const char* name;
+    std::function<std::unique_ptr<TfrmBaseQuery>()> make;
+    const char* caption;
+    const char* item;
+    const char* comparison;
+    const char* content;
+    int keyColumn;            // a column that tells the rows apart
+    QStringList keys;         // its values, in the screen's order
+};
+
+template <typename Screen>
+std::function<std::unique_ptr<TfrmBaseQuery>()> make() {
+    return [] { return std::make_unique<Screen>(); };
+}
+
+}  // namespace
+
+TEST_P(QueryScreensTest, everyScreenQueriesItsViewOnce) {
+    const ScreenCase cases[] = {
+        {"transfers", make<TfrmQyDP>(), "调拨查询", "仓库编号", "等于", "002", 8, {u("调入")}},
+        {"client returns", make<TfrmQuerykhth>(), "客户退货查询", "退货金额", "大于", "10", 2, {u("2001")}},
+        {"products", make<TfrmQueryProductInfo>(), "商品信息查询", "商品名称规格", "包含", "奶", 0, {u("1001"), u("1002")}},
+        {"losses", make<TfrmQueryBS>(), "报损查询", "操作日期", "等于", "2005-1-31", 3, {u("1001"), u("1002")}},
+        {"hand-ins", make<TfrmQueryOperatorBalance>(), "收银员缴款查询", "应缴款", "大于", "60", 0, {u("j05012000000001")}},
+        {"sale lines", make<TfrmQueryProductSell>(), "商品销售明细查询", "折扣", "等于", "90", 6, {u("29.61")}},
+        {"supplier returns", make<TfrmQuerySupplyUndread>(), "对供应商退货查询", "计算单位", "等于", "箱", 7, {u("1")}},
+        {"receipts", make<TfrmQueryReceive>(), "入库单查询", "厂商编号", "等于", "001", 4, {u("1001"), u("1002")}},
+        {"suppliers", make<TfrmQuerySupply>(), "厂商信息查询", "厂商名称", "包含", "日化", 0, {u("002")}},
+    };
+    for (const ScreenCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto screen = c.make();
+        Operator op{*screen};
+        EXPECT_EQ(screen->windowTitle(), u(c.caption));
+        EXPECT_EQ(screen->rows().rowCount(), 0);  // nothing is queried on creation
+        op.condition(u(c.item), u(c.comparison), u(c.content));
+        op.f8();
+        EXPECT_TRUE(seams.recorder.shown.empty()) << seams.recorder.lastText().toStdString();
+        EXPECT_EQ(op.count(), QString::number(c.keys.size()));
+        EXPECT_EQ(op.shown(c.keyColumn), c.keys);
+        EXPECT_EQ(op.remark(), QStringLiteral("(%1 %2 %3)").arg(u(c.item), u(c.comparison), u(c.content)));
+        EXPECT_TRUE(op.combo("cbSelectItem")->currentText().isEmpty());
+        EXPECT_FALSE(op.combo("cbSelectLogic")->isEnabled());
+        seams.recorder.clear();
+    }
+}
+
+TEST_P(QueryScreensTest, workedExampleThroughTheConnective) {
+    TfrmQueryBS screen;
+    Operator op{screen};
+    EXPECT_FALSE(op.combo("cbSelectLogic")->isEnabled());
+    op.condition(u("商品名称"), u("包含"), u("奶"));
+    EXPECT_TRUE(op.combo("cbSelectLogic")->isEnabled());
+    op.connective(u("并且"));
+    EXPECT_EQ(op.remark(), u("(商品名称 包含 奶) 并且"));
+    EXPECT_TRUE(op.combo("cbSelectContent")->currentText().isEmpty());
+    EXPECT_FALSE(op.combo("cbSelectLogic")->isEnabled());
+    op.condition(u("数量"), u("大于"), u("5"));
+    op.f8();
+    EXPECT_EQ(op.remark(), u("(商品名称 包含 奶) 并且(数量 大于 5)"));
+    EXPECT_EQ(screen.PrintSQL(), u("Select * from vwBSCX Where (SPNAME like :c1) and  SL > :c2 Order By BSDNO"));
+    EXPECT_EQ(op.count(), u("1"));
+    EXPECT_EQ(op.shown(4), QStringList{u("酸奶")});
+    EXPECT_EQ(op.shown(7), QStringList{u("3.90")});
+
+    // F8 again with nothing typed: the description of the last query goes, and the operator is asked.
+    op.f8();
+    EXPECT_EQ(seams.recorder.lastText(), u("请输入查询条件!"));
+    EXPECT_TRUE(op.remark().isEmpty());
+    EXPECT_EQ(op.count(), u("1"));  // the rows of the last query stay
+}
+
+TEST_P(QueryScreensTest, injectionAttemptsFindNothingAndChangeNothing) {
+    TfrmQueryBS screen;
+    Operator op{screen};
+    const qint64 losses = count(QStringLiteral("BSB"));
+    op.condition(u("商品名称"), u("等于"), u("x' or '1'='1"));
+    op.f8();
+    EXPECT_TRUE(seams.recorder.shown.empty());
+    EXPECT_EQ(op.count(), u("0"));
+    EXPECT_EQ(screen.rows().rowCount(), 0);
+
+    op.condition(u("报损单号"), u("包含"), u("B"));
+    op.f8();
+    ASSERT_EQ(op.count(), u("3"));
+    op.condition(u("数量"), u("大于"), u("1; delete from BSB"));
+    op.f8();
+    ASSERT_EQ(seams.recorder.shown.size(), 1u);
+    EXPECT_EQ(seams.recorder.shown[0].caption, u("Error"));
+    EXPECT_EQ(seams.recorder.shown[0].icon, MessageIcon::Error);
+    EXPECT_EQ(seams.recorder.lastText(), u("查询条件不规范，请重新输入！"));
+    EXPECT_EQ(count(QStringLiteral("BSB")), losses);
+    // Found before the statement ran: the grid keeps its rows and count, the description goes.
+    EXPECT_EQ(op.count(), u("3"));
+    EXPECT_EQ(screen.rows().rowCount(), 3);
+    EXPECT_TRUE(op.remark().isEmpty());
+
+    // A typed column name is not an item.
+    seams.recorder.clear();
+    op.condition(u("BSDNO"), u("等于"), u("B05013100000001"));
+    op.f8();
+    EXPECT_EQ(seams.recorder.lastText(), u("查询条件不规范，请重新输入！"));
+}
+
+TEST_P(QueryScreensTest, queryRightAfterAConnectiveEmptiesTheGrid) {
+    TfrmQueryBS screen;
+    Operator op{screen};
+    op.condition(u("报损单号"), u("包含"), u("B"));
+    op.f8();
+    ASSERT_EQ(op.count(), u("3"));
+    op.condition(u("商品名称"), u("包含"), u("奶"));
+    op.connective(u("或者"));
+    op.f8();
+    EXPECT_EQ(seams.recorder.lastText(), u("查询条件不规范，请重新输入！"));
+    EXPECT_EQ(screen.rows().rowCount(), 0);
+    EXPECT_TRUE(op.count().isEmpty());
+    EXPECT_TRUE(op.remark().isEmpty());
+    EXPECT_FALSE(screen.conditions().hasPendingConditions());
+}
+
+TEST_P(QueryScreensTest, containsOnTheSaleModeIsAMismatchAndTheGridReadsCommissionOrSale) {
+    TfrmQueryProductInfo screen;
+    Operator op{screen};
+    op.condition(u("销售方式"), u("包含"), u("1"));
+    op.f8();
+    ASSERT_EQ(seams.recorder.shown.size(), 1u);
+    EXPECT_EQ(seams.recorder.lastText(), u("比较类型匹配错误！请重新输入条件"));
+    EXPECT_EQ(seams.recorder.shown[0].buttons, MessageButtons::Ok);
+    EXPECT_EQ(op.combo("cbSelectItem")->currentText(), u("销售方式"));  // the operator corrects it
+
+    op.condition(u("标准价格"), u("小于"), u("10"));
+    op.f8();
+    EXPECT_EQ(op.shown(0), (QStringList{u("1001"), u("1002")}));
+    EXPECT_EQ(op.shown(11), (QStringList{u("代销"), u("包销")}));
+    EXPECT_EQ(op.shown(4), (QStringList{u("3.50"), u("5.50")}));
+    EXPECT_FALSE(screen.findChild<QTableView*>(u("dgDisplayData"))->isColumnHidden(TfrmQueryProductInfo::kCostColumn));
+}
+
+TEST_P(QueryScreensTest, viewModeHidesTheCostAndPickReturnsTheChosenProduct) {
+    seams.runner.scripts.push_back([](QDialog& dialog) {
+        auto& screen = static_cast<TfrmQueryProductInfo&>(dialog);
+        Operator op{screen};
+        auto* grid = screen.findChild<QTableView*>(u("dgDisplayData"));
+        op.condition(u("商品编码"), u("大于"), u("1001"));
+        op.f8();
+        EXPECT_TRUE(grid->isColumnHidden(TfrmQueryProductInfo::kCostColumn));
+        grid->setCurrentIndex(screen.rows().index(1, 0));
+        screen.findChild<QPushButton*>(u("bitChoose"))->click();
+    });
+    EXPECT_EQ(TfrmQueryProductInfo::pickProduct(nullptr), u("2001"));
+
+    // Closed without a choice.
+    seams.runner.scripts.push_back([](QDialog& dialog) { dialog.reject(); });
+    EXPECT_TRUE(TfrmQueryProductInfo::pickProduct(nullptr, QString()).isEmpty());
+
+    // The stock screens' search keeps the cost visible; a double-click chooses.
+    seams.runner.scripts.push_back([](QDialog& dialog) {
+        auto& screen = static_cast<TfrmQueryProductInfo&>(dialog);
+        Operator op{screen};
+        auto* grid = screen.findChild<QTableView*>(u("dgDisplayData"));
+        op.condition(u("商品名称规格"), u("等于"), u("酸奶"));
+        op.f8();
+        EXPECT_FALSE(grid->isColumnHidden(TfrmQueryProductInfo::kCostColumn));
+        Q_EMIT grid->doubleClicked(screen.rows().index(0, 1));
+    });
+    EXPECT_EQ(TfrmQueryProductInfo::pickProduct(nullptr, QString()), u("1002"));
+}
+
+TEST_P(QueryScreensTest, printBeforeAnyQueryReportsAndShowsNothing) {
+    TfrmQuerySupply screen;
+    screen.findChild<QPushButton*>(u("bitPrint"))->click();
+    EXPECT_EQ(seams.runner.opened, 0);
+    ASSERT_EQ(seams.recorder.shown.size(), 1u);
+    EXPECT_EQ(seams.recorder.shown[0].icon, MessageIcon::Error);
+}
+
+TEST_P(QueryScreensTest, printoutHasExactlyTheRowsOnScreen) {
+    TfrmQueryProductSell screen;
+    Operator op{screen};
+    op.condition(u("操作日期"), u("包含"), u("2005-01"));
+    op.connective(u("并且"));
+    op.condition(u("单价"), u("小于"), u("5"));
+    op.f8();
+    ASSERT_EQ(op.count(), u("1"));
+
+    TfrmBaseReport report(u("TfrmRepXSMX"));
+    report.setStatement(screen.PrintSQL(), screen.PrintValues());
+    ASSERT_TRUE(report.open());
+    ASSERT_EQ(report.dataset().rowCount(), 1);
+    EXPECT_EQ(report.dataset().value(0, u("XSNO")).toString(), u("X05012000000001"));
+    EXPECT_DOUBLE_EQ(report.dataset().value(0, u("MONEY")).toDouble(), 10.5);
+
+    screen.findChild<QPushButton*>(u("bitPrint"))->click();
+    EXPECT_EQ(seams.runner.opened, 1);
+    EXPECT_TRUE(seams.recorder.shown.empty());
+}
+
+TEST_P(QueryScreensTest, exportWritesTheShownColumnsAsUtf8WithBom) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u("商品.csv"));
+    seams.runner.scripts.push_back([](QDialog& dialog) {
+        auto& screen = static_cast<TfrmQueryProductInfo&>(dialog);
+        Operator op{screen};
+        op.condition(u("商品编码"), u("不等于"), u("1002"));
+        op.f8();
+        screen.findChild<QPushButton*>(u("bitExport"))->click();
+        screen.reject();
+    });
+    seams.runner.scripts.push_back([&path](QDialog& dialog) {
+        auto& files = dynamic_cast<QFileDialog&>(dialog);
+        files.selectFile(path);
+        static_cast<QDialog&>(files).accept();
+    });
+    TfrmQueryProductInfo::pickProduct(nullptr);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    ASSERT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
+    const QStringList lines = QString::fromUtf8(bytes.mid(3)).split(u("\r\n"), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines[0].startsWith(u("商品编码,商品名称规格,商品分类,商品单位,标准价格,会员价格,批发价格,库存上限,库存下限,缺省供应商")));
+    EXPECT_FALSE(lines[0].contains(u("成本价格")));  // hidden in the sale screens' search
+    EXPECT_TRUE(lines[1].startsWith(u("1001,纯牛奶 250ml,,盒,3.50,3.20,3.00,500,10,001,代销,食品部")));
+    EXPECT_TRUE(lines[2].startsWith(u("2001,")));
+    EXPECT_EQ(seams.recorder.lastText(), u("已导出 2 条记录到文件：\n") + path);
+}
+
+TEST(CsvField, quotesWhatASpreadsheetWouldSplitOrRun) {
+    EXPECT_EQ(query::csvField(u("纯牛奶"), true), u("纯牛奶"));
+    EXPECT_EQ(query::csvField(u("a,b"), true), u("\"a,b\""));
+    EXPECT_EQ(query::csvField(u("5\" 屏"), true), u("\"5\"\" 屏\""));
+    EXPECT_EQ(query::csvField(u("=1+1"), true), u("'=1+1"));
+    EXPECT_EQ(query::csvField(u("-3.50"), false), u("-3.50"));  // a negative amount stays a number
+}
+
+TEST_P(QueryScreensTest, largeResultIsReadInPagesInOrderWithAnExactCount) {
+    {
+        db::Transaction tx(db());
+        db::Statement line(db(), u("insert into BSB(BSDNO, SPNO, SPNAME, JLDW, SL, DJ, JE, BNNO, CZRQ) "
+                                   "values(:no, '1001', :name, '盒', 1, 2.5, 2.5, '001', :at)"));
+        for (int i = 0; i < 450; ++i)
+            line.bind(u(":no"), u("B0503%1").arg(i / 100, 2, 10, QLatin1Char('0')))  // many rows share a number
+                .bind(u(":name"), u("样品%1").arg(i, 3, 10, QLatin1Char('0')))
+                .bind(u(":at"), QDateTime(QDate(2005, 3, 1), QTime(9, 0)))
+                .exec();
+        tx.commit();
+    }
+    TfrmQueryBS screen;
+    Operator op{screen};
+    screen.rows().setPaging(40, 3);
+    op.condition(u("报损单号"), u("包含"), u("B0503"));
+    op.f8();
+    ASSERT_EQ(op.count(), u("450"));
+    QStringList numbers;
+    QSet<QString> names;
+    for (int r = 0; r < 450; ++r) {
+        numbers << screen.rows().value(r, 0).toString();
+        names.insert(screen.rows().value(r, 4).toString());
+        EXPECT_LE(screen.rows().keptPageCount(), 3);
+    }
+    EXPECT_EQ(names.size(), 450);  // every row once, although the order clause leaves ties
+    EXPECT_TRUE(std::is_sorted(numbers.begin(), numbers.end()));
+    // Scrolling back reads an early page again.
+    EXPECT_EQ(screen.rows().value(0, 0).toString(), u("B050300"));
+    EXPECT_TRUE(screen.rows().value(450, 0).isNull());
+}
+
+TEST(QueryScreenRegistry, everyQueryMenuItemOpensItsScreen) {
+    ScreenRegistry registry;
+    registerQueryScreens(registry);
+    for (const char* item : {"miQyProduct", "miQySupply", "miQySellList", "miQySYYJK", "miQyInStore", "miQyDPCL",
+                             "miQyKHTH", "miQyGysRetu", "miQyBs"})
+        EXPECT_TRUE(registry.has(u(item))) << item;
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, QueryScreensTest, ::testing::ValuesIn(backends()), backendName);
