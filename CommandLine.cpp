@@ -6,6 +6,7 @@
 #include "db/Error.h"
 #include "db/InitialData.h"
 #include "db/Schema.h"
+#include "masterdata/ProductImport.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -24,6 +25,15 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
             c.initDatabase = true;
         } else if (a == QLatin1String("--demo-data")) {
             c.demoData = true;
+        } else if (a == QLatin1String("--import-products")) {
+            if (i + 1 >= arguments.size() || arguments[i + 1].startsWith(QLatin1String("--"))) {
+                c.error = QStringLiteral("--import-products needs a CSV file");
+                return c;
+            }
+            c.importProducts = arguments[++i];
+        } else if (a.startsWith(QLatin1String("--import-products="))) {
+            c.importProducts = a.mid(18);
+            if (c.importProducts.isEmpty()) { c.error = QStringLiteral("--import-products needs a CSV file"); return c; }
         } else if (a == QLatin1String("--version")) {
             c.version = true;
         } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
@@ -38,7 +48,8 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
 
 QString CommandLine::usage() {
     return QStringLiteral(
-        "Usage: pos [--database URL] [--init-database] [--demo-data] [--version] [--help]\n"
+        "Usage: pos [--database URL] [--init-database] [--demo-data] [--import-products FILE.csv]\n"
+        "           [--version] [--help]\n"
         "\n"
         "Till and back-office program. Without options it opens the login screen.\n"
         "\n"
@@ -46,6 +57,10 @@ QString CommandLine::usage() {
         "                     (default: [DATABASE] URL in SysSet.ini, else pos.db beside the program)\n"
         "  --init-database    create the schema and the initial data if absent, then exit\n"
         "  --demo-data        also add a small demo shop (implies --init-database), then exit\n"
+        "  --import-products FILE.csv\n"
+        "                     add the products of a CSV file (UTF-8 or GBK, first line the column\n"
+        "                     names or titles such as 商品编码,商品名称,销售价格): all or none, every\n"
+        "                     refused line is reported; exit code 1 when the file is refused\n"
         "  --version          print the version and exit\n"
         "  --help             print this text and exit\n");
 }
@@ -72,6 +87,25 @@ int runAdministration(const CommandLine& commandLine, const db::ConnectionUrl& u
             db::DemoData::install(connection);
             out << "demo shop data present" << Qt::endl;
         }
+        return 0;
+    } catch (const db::Error& e) {
+        err << "pos: " << e.message() << Qt::endl;
+        return 1;
+    }
+}
+
+int runProductImport(const CommandLine& commandLine, const db::ConnectionUrl& url, QTextStream& out, QTextStream& err) {
+    try {
+        db::Connection connection(url);
+        connection.open();
+        db::Schema::checkUsable(connection);
+        // No operator is logged in: the log rows of the import carry no operator number.
+        const ImportReport report = ProductImport(connection, QString()).importFile(commandLine.importProducts);
+        if (!report.ok()) {
+            err << "pos: " << commandLine.importProducts << ": nothing imported\n" << report.text() << Qt::endl;
+            return 1;
+        }
+        out << report.text() << Qt::endl;
         return 0;
     } catch (const db::Error& e) {
         err << "pos: " << e.message() << Qt::endl;

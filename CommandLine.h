@@ -1,5 +1,5 @@
 // The program's command line: pos [--database URL] [--init-database] [--demo-data]
-// [--version] [--help]. Administration runs without a window; the default is the GUI.
+// [--import-products FILE.csv] [--version] [--help]. Administration runs without a window; the default is the GUI.
 #pragma once
 
 #include "db/ConnectionUrl.h"
@@ -14,13 +14,14 @@ struct CommandLine {
     QString databaseUrl;
     bool initDatabase = false;
     bool demoData = false;
+    QString importProducts;  // a CSV catalogue to add to the products
     bool help = false;
     bool version = false;
     QString error;  // non-empty: the arguments are wrong (exit code 2)
 
     static CommandLine parse(const QStringList& arguments);
     static QString usage();
-    bool runsGui() const { return !initDatabase && !demoData && !help && !version; }
+    bool runsGui() const { return !initDatabase && !demoData && importProducts.isEmpty() && !help && !version; }
 };
 
 // The database the command line names, else SysSet.ini's [DATABASE] URL, else the default
@@ -31,3 +32,7 @@ QString defaultDatabasePath();
 // Runs --init-database / --demo-data. Returns the exit code:
 // 0 done, 1 the database could not be reached or written.
 int runAdministration(const CommandLine& commandLine, const db::ConnectionUrl& url, QTextStream& out, QTextStream& err);
+
+// Runs --import-products on an existing database: all products of the file or none.
+// Returns 0 when imported, 1 when the file or the database was refused (reasons on err).
+int runProductImport(const CommandLine& commandLine, const db::ConnectionUrl& url, QTextStream& out, QTextStream& err);

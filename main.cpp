@@ -33,7 +33,11 @@ int main(int argc, char** argv) {
             err << "pos: " << error << Qt::endl;
             return 2;
         }
-        return runAdministration(commandLine, *url, out, err);
+        if (commandLine.initDatabase || commandLine.demoData) {
+            const int code = runAdministration(commandLine, *url, out, err);
+            if (code != 0 || commandLine.importProducts.isEmpty()) return code;
+        }
+        return runProductImport(commandLine, *url, out, err);
     }
     return runShell(argc, argv, commandLine);
 }
