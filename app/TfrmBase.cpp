@@ -65,7 +65,7 @@ bool TfrmBase::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
         auto* key = static_cast<QKeyEvent*>(event);
         auto* widget = static_cast<QWidget*>(watched);
-        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && widget == QApplication::focusWidget()
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && widget == widget->window()->focusWidget()
             && widget->window() == this && key->modifiers() == Qt::NoModifier) {
             focusNextChild();
             enterPressed(widget);
