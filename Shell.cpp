@@ -13,6 +13,9 @@
 int runShell(int& argc, char** argv, const CommandLine& commandLine) {
     PosApplication app(argc, argv);
     installFontSubstitutions();
+    // Menus, lists and message boxes are windows of their own and take the application's
+    // font, not the screen's: the same face everywhere.
+    QApplication::setFont(QFont(QStringLiteral("宋体"), 9));
     QString error;
     const auto url = resolveDatabaseUrl(commandLine, &error);
     if (!url) {
@@ -34,6 +37,7 @@ int runShell(int& argc, char** argv, const CommandLine& commandLine) {
         app.exit(0);
     });
     login.show();
+    login.activateWindow();  // also where no window manager hands out the keyboard
     app.exec();
     if (outcome == TfrmLogin::DatabaseDown) {
         QTextStream(stderr) << "pos: " << dataModule.LastConnectError << Qt::endl;

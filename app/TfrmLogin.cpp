@@ -73,7 +73,7 @@ TfrmLogin::TfrmLogin(QWidget* parent) : TfrmBase(parent) {
 
     setPanelText(2, dateHint(QDateTime::currentDateTime()));
     m_edOperatorNo->setFocus();
-    resize(420, 260);
+    resize(560, 270);
 }
 
 TfrmLogin::~TfrmLogin() = default;

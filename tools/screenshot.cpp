@@ -75,6 +75,9 @@ int usage() {
 int main(int argc, char** argv) {
     PosApplication app(argc, argv);
     installFontSubstitutions();
+    // Menus, lists and message boxes are windows of their own and take the application's
+    // font, not the screen's: the same face everywhere.
+    QApplication::setFont(QFont(QStringLiteral("宋体"), 9));
     QStringList args = app.arguments().mid(1);
     QString urlText, operatorNo = QStringLiteral("001"), password = QStringLiteral("123");
     int delay = 700;
