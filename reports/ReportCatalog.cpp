@@ -228,8 +228,7 @@ Definition lossReport() {
     Band& footer = d.addBand(BandKind::GroupFooter, kRowPx + 4);
     const int je = t.index("JE");
     footer.add(textItem(t.cell(0, 4, kInfoPx), u("合计")));
-    footer.add(sumItem(t.cell(je, 4, kInfoPx), u("JE"), Format::Money));
-    footer.add(textItem(t.cell(je, 4, kInfoPx).adjusted(0, 0, -2, 0), u("元"), R));
+    footer.add(sumItem(t.cell(je, 4, kInfoPx), u("JE"), Format::Money)).suffix = u(" 元");
     return d;
 }
 

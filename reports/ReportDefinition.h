@@ -54,6 +54,7 @@ struct Item {
     QString name;          // Label
     QString column;
     QString column2;
+    QString suffix;        // after a value: "3.20" + " 元"
     Format format = Format::Plain;
     int alignment = Qt::AlignLeft | Qt::AlignVCenter;
     FontSpec font;

@@ -213,7 +213,9 @@ private:
             if (item.kind == ItemKind::Rect) continue;
             if (item.kind == ItemKind::PageNumber)
                 m_pageNumbers.emplace_back(int(m_out.pages.size()) - 1, ops.size());
-            const QString text = textOf(item, row);
+            QString text = textOf(item, row);
+            if (!text.isEmpty() && !item.suffix.isEmpty() && item.kind != ItemKind::Text && item.kind != ItemKind::Label)
+                text += item.suffix;
             if (text.isEmpty() && item.kind != ItemKind::PageNumber) continue;
             const double pad = item.frame ? kCellPaddingMm : 0;
             const QRectF inner = box.adjusted(pad, 0, -pad, 0);

@@ -208,7 +208,7 @@ TEST_P(ReportGroupingTest, severalLossReportsGiveOneHeaderAndOneTotalOverAllRows
     EXPECT_EQ(countText(canvas, QStringLiteral("报损单编号：")), 1);
     EXPECT_EQ(texts.value(texts.indexOf(QStringLiteral("报损单编号：")) + 1), QStringLiteral("B240315001"));
     EXPECT_EQ(countText(canvas, QStringLiteral("合计")), 1);
-    EXPECT_EQ(texts.value(texts.indexOf(QStringLiteral("合计")) + 1), QStringLiteral("10.80"));
+    EXPECT_EQ(texts.value(texts.indexOf(QStringLiteral("合计")) + 1), QStringLiteral("10.80 元"));
 }
 
 TEST_P(ReportGroupingTest, handInListSumsDueAndPaid) {
@@ -231,7 +231,7 @@ TEST_P(ReportGroupingTest, anEmptyDocumentPrintsItsHeadersAndAZeroTotal) {
     const QStringList texts = inOrder(canvas);
     EXPECT_TRUE(texts.contains(QStringLiteral("报损单编号：")));
     EXPECT_TRUE(texts.contains(QStringLiteral("商品名称规格")));
-    EXPECT_EQ(texts.value(texts.indexOf(QStringLiteral("合计")) + 1), QStringLiteral("0.00"));
+    EXPECT_EQ(texts.value(texts.indexOf(QStringLiteral("合计")) + 1), QStringLiteral("0.00 元"));
 }
 
 // A document screen prints one document by its number, however many are stored.
