@@ -181,10 +181,7 @@ QStringList RecordingCanvas::pageTexts(int page) const {
 }
 
 void installFontSubstitutions() {
-    // The Ming face is the closest to 宋体 (half-width Latin included), and text printed with it
-    // into a PDF stays searchable: the Noto face loses digits after a letter and turns some
-    // characters into radicals when the PDF is read back or copied from.
-    QFont::insertSubstitutions(QStringLiteral("宋体"), {QStringLiteral("AR PL UMing CN"), QStringLiteral("Noto Serif CJK SC")});
+    QFont::insertSubstitutions(QStringLiteral("宋体"), {QStringLiteral("Noto Serif CJK SC"), QStringLiteral("AR PL UMing CN")});
     // 黑体 sets Latin characters at exactly half the width of a Chinese one, which the till
     // receipt's space-padded columns rely on: the monospaced face keeps that.
     QFont::insertSubstitutions(QStringLiteral("黑体"), {QStringLiteral("Noto Sans Mono CJK SC"), QStringLiteral("Noto Sans CJK SC"),
