@@ -240,6 +240,8 @@ void TfrmPrintSellsData::bitPrintClick() {
         return;
     }
     m_saving = false;
+    session().SerialType = QStringLiteral("W");
+    session().LastSerialNo = m_posted->saleNo;
     printAfterPosting(*m_posted);
     messages().info(kInfo, QStringLiteral("数据保存成功！"));
     // The sale is saved: its lines leave the sale screen whatever printing did.

@@ -5,7 +5,13 @@
 #include "app/PrintCanvas.h"
 #include "masterdata/TextWidth.h"
 #include "reports/TfrmBaseReport.h"
+#include "app/SysSetIni.h"
+#include "sales/ReceiptPrinter.h"
 #include "sales/RetailPosting.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include "sales/SaleNote.h"
 #include "sales/TillReceipt.h"
 
@@ -86,6 +92,21 @@ TEST(TillReceipt, printedInHeitiWithTheShopNameLargerAndNoLineOverlappingTheNext
     double widest = 0;
     for (const auto& op : canvas.ops) widest = std::max(widest, op.box.right());
     EXPECT_LE(widest, page.width() + 1e-6);
+}
+
+TEST(ReceiptPrinter, withoutAPrinterEachReceiptBecomesItsOwnFileInTheReceiptFolder) {
+    if (PrinterCanvas::printerAvailable()) GTEST_SKIP() << "this machine has a printer";
+    QTemporaryDir dir;
+    SysSetIni::setPath(dir.filePath(QStringLiteral("SysSet.ini")));
+    const TillReceipt receipt(receiptData());
+    const QString first = ReceiptPrinter::print(receipt);
+    const QString second = ReceiptPrinter::print(receipt);   // the same number again never overwrites
+    SysSetIni::setPath(QString());
+    EXPECT_EQ(QFileInfo(first).absolutePath(), QDir(dir.filePath(QStringLiteral("receipts"))).absolutePath());
+    EXPECT_EQ(QFileInfo(first).fileName(), QStringLiteral("收款单-202612100000001.pdf"));
+    EXPECT_EQ(QFileInfo(second).fileName(), QStringLiteral("收款单-202612100000001-2.pdf"));
+    EXPECT_GT(QFileInfo(first).size(), 1000);
+    EXPECT_GT(QFileInfo(second).size(), 1000);
 }
 
 class SaleNoteTest : public DbTest {};
