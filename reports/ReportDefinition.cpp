@@ -2,12 +2,26 @@
 
 #include "app/PrintCanvas.h"
 
+#include <QFontDatabase>
 #include <QPageSize>
 
 namespace report {
 
+namespace {
+// Where 宋体 itself is not installed, reports print it with the Ming face: it is the closest
+// in character (half-width Latin included), and its text stays searchable in a PDF, where the
+// Noto face loses digits after a letter and reads some characters back as radicals.
+QString printedFamily(const QString& family) {
+    static const QString song = QStringLiteral("宋体");
+    static const QString ming = QStringLiteral("AR PL UMing CN");
+    if (family != song) return family;
+    static const bool useMing = !QFontDatabase::hasFamily(song) && QFontDatabase::hasFamily(ming);
+    return useMing ? ming : family;
+}
+}  // namespace
+
 QFont FontSpec::toFont() const {
-    QFont f(family);
+    QFont f(printedFamily(family));
     f.setPointSizeF(points);
     f.setBold(bold);
     f.setUnderline(underline);

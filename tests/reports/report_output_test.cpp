@@ -42,12 +42,13 @@ TEST_P(ReportOutputTest, aSaleNoteWrittenAsPdfReadsBackWithItsChineseText) {
     ASSERT_TRUE(note.openDocument(QStringLiteral("X240315001")));
     note.setLabel(QStringLiteral("lbTitle"), QStringLiteral("华联超市销售单"));
     note.setLabel(QStringLiteral("lbDw"), QStringLiteral("街角便利店"));
+    note.setLabel(QStringLiteral("lbDH"), QStringLiteral("X240315001"));
     note.setLabel(QStringLiteral("lbUpCaseMoney"), QStringLiteral("<大写：>壹拾壹元伍角"));
     note.setLabel(QStringLiteral("lbMoney"), QStringLiteral("11.50"));
     const QString path = dir.filePath(QStringLiteral("note.pdf"));
     ASSERT_TRUE(note.exportPdf(path));
     const QString text = pdfText(path);
-    for (const QString& expected : {QStringLiteral("华联超市销售单"), QStringLiteral("街角便利店"), QStringLiteral("品名规格"),
+    for (const QString& expected : {QStringLiteral("华联超市销售单"), QStringLiteral("街角便利店"), QStringLiteral("X240315001"), QStringLiteral("品名规格"),
                                     reportfixture::kNoodles, QStringLiteral("壹拾壹元伍角"), QStringLiteral("11.50"),
                                     QStringLiteral("货物请当面点清，出库概不负责；"), QStringLiteral("开单人：")})
         EXPECT_TRUE(text.contains(expected.normalized(QString::NormalizationForm_KC))) << expected.toStdString() << "\n" << text.toStdString();
