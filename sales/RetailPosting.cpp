@@ -90,9 +90,6 @@ PostedSale RetailPosting::post(const RetailSale& sale) {
     db::Statement saleLine(m_connection, QStringLiteral(
         "Insert Into XSMXB(XSNO, SPNO, SPNAME, JLDW, SPSL, SPDJ, ZKL, ZJE, ZYNO) "
         "Values (:XSNO, :SPNO, :SPNAME, :JLDW, :SPSL, :SPDJ, :ZKL, :ZJE, :ZYNO)"));
-    db::Statement movement(m_connection, QStringLiteral(
-        "Insert Into QTJHDMXB(WLNO, JHDNO, SPNO, SPNAME, JSDW, SL, CKNO, WLTYPE) "
-        "values(:wlno, :THNO, :SPNO, :SPNAME, :jsdw, :SL, :ckno, :wltype)"));
     db::Statement costs(m_connection, kCompleteCostRows);
     for (size_t i = 0; i < sale.lines.size(); ++i) {
         const RetailSaleLine& line = sale.lines[i];
@@ -109,16 +106,6 @@ PostedSale RetailPosting::post(const RetailSale& sale) {
             .bind(QStringLiteral(":ZJE"), line.amount())
             .bindTextOrNull(QStringLiteral(":ZYNO"), line.promoterNo)
             .exec();
-        if (!posted.stockChecked) continue;
-        movement.bind(QStringLiteral(":wlno"), posted.movementNo)
-            .bind(QStringLiteral(":THNO"), posted.saleNo)
-            .bind(QStringLiteral(":SPNO"), productNo)
-            .bind(QStringLiteral(":SPNAME"), name)
-            .bind(QStringLiteral(":jsdw"), unit)
-            .bind(QStringLiteral(":SL"), line.quantity)
-            .bind(QStringLiteral(":ckno"), sale.storeNo)
-            .bind(QStringLiteral(":wltype"), db::MovementKind::Sale)
-            .exec();
         if (costRows[i].second < costRows[i].first) continue;
         costs.bind(QStringLiteral(":SPNAME"), name)
             .bind(QStringLiteral(":JSDW"), unit)
@@ -132,6 +119,17 @@ PostedSale RetailPosting::post(const RetailSale& sale) {
     }
 
     if (posted.stockChecked) {
+        // One movement line per sale line, all under the sale's one movement number, with
+        // the sale number as the document; written from the lines just saved, in their order.
+        db::Statement movements(m_connection, QStringLiteral(
+            "Insert Into QTJHDMXB(WLNO, JHDNO, SPNO, SPNAME, JSDW, SL, CKNO, WLTYPE) "
+            "Select :wlno, XSNO, SPNO, SPNAME, JLDW, SPSL, :ckno, :wltype From XSMXB Where XSNO = :xsno Order By ID"));
+        movements.bind(QStringLiteral(":wlno"), posted.movementNo)
+            .bind(QStringLiteral(":ckno"), sale.storeNo)
+            .bind(QStringLiteral(":wltype"), db::MovementKind::Sale)
+            .bind(QStringLiteral(":xsno"), posted.saleNo)
+            .exec();
+
         db::Statement overdrawn(m_connection, overdrawnProductsSql());
         overdrawn.bind(QStringLiteral(":ckno"), sale.storeNo).bind(QStringLiteral(":wlno"), posted.movementNo);
         if (overdrawn.first()) {
