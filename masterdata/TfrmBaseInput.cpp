@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QScreen>
 #include <QSplitter>
 #include <QTableWidget>
 #include <QToolButton>
@@ -63,7 +64,7 @@ TfrmBaseInput::~TfrmBaseInput() = default;
 void TfrmBaseInput::buildScreen() {
     auto* outer = new QHBoxLayout(pnBaseHint());
     outer->setContentsMargins(2, 2, 2, 2);
-    auto* splitter = new QSplitter(Qt::Horizontal, pnBaseHint());
+    auto* splitter = m_splitter = new QSplitter(Qt::Horizontal, pnBaseHint());
     splitter->setObjectName(QStringLiteral("Splitter1"));
     outer->addWidget(splitter);
 
@@ -108,6 +109,7 @@ void TfrmBaseInput::buildScreen() {
     left->addWidget(m_grid, 1);
 
     auto* panel2 = new QFrame(splitter);
+    m_rightPanel = panel2;
     panel2->setObjectName(QStringLiteral("Panel2"));
     panel2->setFrameStyle(QFrame::StyledPanel);
     auto* right = new QVBoxLayout(panel2);
@@ -202,7 +204,9 @@ QWidget* TfrmBaseInput::buildField(const Column& c, Field& field) {
             edit->setFixedWidth(fm.averageCharWidth() * 12 + 12);
         } else {
             edit->setValidator(new GbkWidthValidator(c.width, edit));
-            edit->setFixedWidth(std::clamp(c.width, 6, 30) * fm.averageCharWidth() + 16);
+            // The password box also shows its hint that an empty box keeps the password.
+            const int chars = c.kind == ColumnKind::Password ? 16 : std::clamp(c.width, 6, 30);
+            edit->setFixedWidth(chars * fm.averageCharWidth() + 16);
         }
         connect(edit, &QLineEdit::textEdited, this, &TfrmBaseInput::userEdited);
         field.control = edit;
@@ -269,8 +273,21 @@ void TfrmBaseInput::showEvent(QShowEvent* event) {
     if (!m_opened) {
         m_opened = true;
         Reload();
+        fitToContents();
         focusAdd();
     }
+}
+
+// Wide enough that every grid column shows beside the fields, as far as the screen allows.
+void TfrmBaseInput::fitToContents() {
+    int grid = m_grid->verticalHeader()->width() + 2 * m_grid->frameWidth() + 20;
+    for (int c = 0; c < m_grid->columnCount(); ++c) grid += m_grid->columnWidth(c);
+    const int fields = m_rightPanel->sizeHint().width();
+    int available = 1200;
+    if (const QScreen* s = screen()) available = s->availableGeometry().width() - 40;
+    const int wanted = std::min(available, std::max(width(), grid + fields + 24));
+    resize(wanted, height());
+    m_splitter->setSizes({std::min(grid, wanted - fields - 24), fields});
 }
 
 void TfrmBaseInput::done(int result) {

@@ -106,6 +106,10 @@ private:
     bool m_opened = false;
     QString m_keyBeforeInsert;
 
+    void fitToContents();
+
+    QSplitter* m_splitter = nullptr;
+    QWidget* m_rightPanel = nullptr;
     QTableWidget* m_grid = nullptr;
     QLabel* m_strip = nullptr;
     QWidget* m_navigator = nullptr;
