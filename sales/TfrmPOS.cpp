@@ -321,7 +321,7 @@ QString TfrmPOS::customerAddress() const { return m_edAdress->text(); }
 QString TfrmPOS::customerPhone() const { return m_edPhone->text(); }
 QString TfrmPOS::promoterColumnTitle() const { return QString::fromUtf8(kSaleColumns[kPromoterColumn]); }
 
-void TfrmPOS::showReceiptFile(const QString& path) { setPanelText(0, QStringLiteral("票据已存为文件：") + path); }
+void TfrmPOS::showReceiptFile(const QString& path) { setPanelText(3, QStringLiteral("票据已存为文件：") + path); }
 
 bool TfrmPOS::eventFilter(QObject* watched, QEvent* event) {
     const bool passOn = TfrmBase::eventFilter(watched, event);

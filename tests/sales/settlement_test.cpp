@@ -195,14 +195,25 @@ TEST_P(SettlementTest, nothingIsPrintedUntickedOrWithAnUnknownPrintMode) {
     EXPECT_EQ(count(QStringLiteral("XSB")), 4);
 }
 
-TEST_P(SettlementTest, withoutAPrinterTheSalesNoteGoesToAFileInTheReceiptFolder) {
+TEST_P(SettlementTest, withoutAPrinterReceiptAndNoteGoToFilesInTheReceiptFolder) {
     if (PrinterCanvas::printerAvailable()) GTEST_SKIP() << "this machine has a printer";
+    const QDir folder(SysSetIni::receiptFolder());
+    // The receipt: its file is named in the sale screen's status bar.
+    settleWith([&](TfrmPrintSellsData& s) { s.bitPrintClick(); });
+    QStringList files = folder.entryList({QStringLiteral("*.pdf")}, QDir::Files);
+    ASSERT_EQ(files.size(), 1);
+    const QString saleNo = scalar(QStringLiteral("SELECT XSNO FROM XSB"));
+    EXPECT_EQ(files.front(), QStringLiteral("收款单-") + saleNo + QStringLiteral(".pdf"));
+    EXPECT_TRUE(pos->panelText(3).endsWith(files.front()));
+    EXPECT_EQ(messageTexts(), QStringList{QStringLiteral("数据保存成功！")});
+
+    // The sales note.
     sales_shop::setVariable(db(), QStringLiteral("RetailPrintMode"), QStringLiteral("1"));
     settleWith([&](TfrmPrintSellsData& s) { s.bitPrintClick(); });
-    const QStringList files = QDir(SysSetIni::receiptFolder()).entryList({QStringLiteral("*.pdf")}, QDir::Files);
-    EXPECT_EQ(files.size(), 1);
+    files = folder.entryList({QStringLiteral("*.pdf")}, QDir::Files);
+    EXPECT_EQ(files.size(), 2);
     EXPECT_EQ(messageTexts().last(), QStringLiteral("数据保存成功！"));
-    EXPECT_EQ(count(QStringLiteral("XSB")), 1);
+    EXPECT_EQ(count(QStringLiteral("XSB")), 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, SettlementTest, ::testing::ValuesIn(backends()), backendName);
