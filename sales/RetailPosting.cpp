@@ -7,20 +7,39 @@
 #include "db/StockLedger.h"
 #include "db/Transaction.h"
 
+#include <QStringList>
 #include <algorithm>
 
 namespace {
 
 const QString kRetailClient = QStringLiteral("000");
 
-// Completes the cost rows that the allocation of one line created, found by their IDs:
-// matching by sale and product alone would give every line of a product sold at two
-// prices the last line's price.
-const QString kCompleteCostRows = QStringLiteral(
-    "Update XSCBB set SPNAME = :SPNAME, JSDW = :JSDW, ZYNO = :ZYNO, SJ = :SJ1, XSJE = XSSL * :SJ2, "
-    "DJ = (Select S.CBJG from SPB S where S.SPNO = XSCBB.SPNO), "
-    "ZJE = (Select S.CBJG from SPB S where S.SPNO = XSCBB.SPNO) * XSSL "
-    "where XSNO = :XSNO and ID between :FIRSTID and :LASTID");
+QString saleLinesSql(int lines) {
+    QStringList rows;
+    for (int i = 0; i < lines; ++i)
+        rows << QStringLiteral("(:XSNO%1, :SPNO%1, :SPNAME%1, :JLDW%1, :SPSL%1, :SPDJ%1, :ZKL%1, :ZJE%1, :ZYNO%1)").arg(i);
+    return QStringLiteral("Insert Into XSMXB(XSNO, SPNO, SPNAME, JLDW, SPSL, SPDJ, ZKL, ZJE, ZYNO) Values ") +
+           rows.join(QStringLiteral(", "));
+}
+
+// Completes the cost rows that the allocation created, each line's rows found by their IDs
+// (first and last): matching by sale and product alone would give every line of a product
+// sold at two prices the last line's price. Each line gets its own price, clerk, sale
+// amount (its quantity × price) and the product's current cost price; one statement for
+// the whole sale.
+QString costCompletionSql(int lines) {
+    QStringList rows;
+    for (int i = 0; i < lines; ++i)
+        rows << QStringLiteral(
+                    "Select CAST(:F%1 AS BIGINT) AS F, CAST(:L%1 AS BIGINT) AS L, CAST(:N%1 AS VARCHAR(40)) AS N, "
+                    "CAST(:U%1 AS VARCHAR(4)) AS U, CAST(:Z%1 AS VARCHAR(3)) AS Z, CAST(:P%1 AS NUMERIC(19,4)) AS P")
+                    .arg(i);
+    return QStringLiteral(
+               "Update XSCBB set SPNAME = R.N, JSDW = R.U, ZYNO = R.Z, SJ = R.P, XSJE = XSCBB.XSSL * R.P, "
+               "DJ = S.CBJG, ZJE = S.CBJG * XSCBB.XSSL from (%1) R, SPB S "
+               "where XSCBB.XSNO = :XSNO and XSCBB.ID between R.F and R.L and S.SPNO = XSCBB.SPNO")
+        .arg(rows.join(QStringLiteral(" union all ")));
+}
 
 // Products of the sale whose store quantity the sale would take below zero. Runs after the
 // allocation, which holds the product's batch rows, so a concurrent sale of the same
@@ -87,35 +106,40 @@ PostedSale RetailPosting::post(const RetailSale& sale) {
         .bind(QStringLiteral(":ClientTel"), sale.customerPhone)
         .exec();
 
-    db::Statement saleLine(m_connection, QStringLiteral(
-        "Insert Into XSMXB(XSNO, SPNO, SPNAME, JLDW, SPSL, SPDJ, ZKL, ZJE, ZYNO) "
-        "Values (:XSNO, :SPNO, :SPNAME, :JLDW, :SPSL, :SPDJ, :ZKL, :ZJE, :ZYNO)"));
-    db::Statement costs(m_connection, kCompleteCostRows);
+    // All lines in one statement, in grid order (their IDs keep that order).
+    db::Statement saleLines(m_connection, saleLinesSql(int(sale.lines.size())));
     for (size_t i = 0; i < sale.lines.size(); ++i) {
         const RetailSaleLine& line = sale.lines[i];
-        const QString productNo = line.productNo.trimmed();
-        const QString name = line.productName.trimmed();
-        const QString unit = line.unit.trimmed();
-        saleLine.bind(QStringLiteral(":XSNO"), posted.saleNo)
-            .bind(QStringLiteral(":SPNO"), productNo)
-            .bind(QStringLiteral(":SPNAME"), name)
-            .bind(QStringLiteral(":JLDW"), unit)
-            .bind(QStringLiteral(":SPSL"), line.quantity)
-            .bind(QStringLiteral(":SPDJ"), line.price)
-            .bind(QStringLiteral(":ZKL"), line.rate)
-            .bind(QStringLiteral(":ZJE"), line.amount())
-            .bindTextOrNull(QStringLiteral(":ZYNO"), line.promoterNo)
-            .exec();
-        if (costRows[i].second < costRows[i].first) continue;
-        costs.bind(QStringLiteral(":SPNAME"), name)
-            .bind(QStringLiteral(":JSDW"), unit)
-            .bindTextOrNull(QStringLiteral(":ZYNO"), line.promoterNo)
-            .bind(QStringLiteral(":SJ1"), line.price)
-            .bind(QStringLiteral(":SJ2"), line.price)
-            .bind(QStringLiteral(":XSNO"), posted.saleNo)
-            .bind(QStringLiteral(":FIRSTID"), costRows[i].first)
-            .bind(QStringLiteral(":LASTID"), costRows[i].second)
-            .exec();
+        auto name = [i](const char* column) { return QStringLiteral(":%1%2").arg(QLatin1String(column)).arg(i); };
+        saleLines.bind(name("XSNO"), posted.saleNo)
+            .bind(name("SPNO"), line.productNo.trimmed())
+            .bind(name("SPNAME"), line.productName.trimmed())
+            .bind(name("JLDW"), line.unit.trimmed())
+            .bind(name("SPSL"), line.quantity)
+            .bind(name("SPDJ"), line.price)
+            .bind(name("ZKL"), line.rate)
+            .bind(name("ZJE"), line.amount())
+            .bindTextOrNull(name("ZYNO"), line.promoterNo);
+    }
+    saleLines.exec();
+
+    std::vector<size_t> costed;
+    for (size_t i = 0; i < sale.lines.size(); ++i)
+        if (costRows[i].first <= costRows[i].second) costed.push_back(i);
+    if (!costed.empty()) {
+        db::Statement costs(m_connection, costCompletionSql(int(costed.size())));
+        costs.bind(QStringLiteral(":XSNO"), posted.saleNo);
+        for (size_t k = 0; k < costed.size(); ++k) {
+            const RetailSaleLine& line = sale.lines[costed[k]];
+            auto name = [k](const char* column) { return QStringLiteral(":%1%2").arg(QLatin1String(column)).arg(k); };
+            costs.bind(name("F"), costRows[costed[k]].first)
+                .bind(name("L"), costRows[costed[k]].second)
+                .bind(name("N"), line.productName.trimmed())
+                .bind(name("U"), line.unit.trimmed())
+                .bindTextOrNull(name("Z"), line.promoterNo)
+                .bind(name("P"), line.price);
+        }
+        costs.exec();
     }
 
     if (posted.stockChecked) {
