@@ -18,7 +18,7 @@ QTextStream& out() {
 
 // Numbers 1..n as rows of n(i), portable to SQLite and PostgreSQL.
 QString series(const QString& bound) {
-    return QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) ").arg(bound);
+    return QStringLiteral("WITH RECURSIVE n(i) AS (SELECT CAST(1 AS BIGINT) UNION ALL SELECT i + 1 FROM n WHERE i < %1) ").arg(bound);
 }
 
 void step(db::Connection& c, const QString& what, const QString& sql) {
