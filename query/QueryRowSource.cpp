@@ -3,6 +3,7 @@
 #include "db/Error.h"
 #include "db/Statement.h"
 
+#include <QColor>
 #include <QSqlRecord>
 #include <algorithm>
 #include <climits>
@@ -130,8 +131,10 @@ QVariant QueryRowSource::data(const QModelIndex& index, int role) const {
 }
 
 QVariant QueryRowSource::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < int(m_items.size()))
-        return m_items[size_t(section)].shownTitle();
+    if (orientation == Qt::Horizontal && section >= 0 && section < int(m_items.size())) {
+        if (role == Qt::DisplayRole) return m_items[size_t(section)].shownTitle();
+        if (role == Qt::ForegroundRole) return QColor(Qt::darkBlue);  // titles in navy
+    }
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 

@@ -54,8 +54,10 @@ private:
     QString m_pageSql;
     BoundValues m_values;
     qint64 m_total = 0;
-    int m_pageRows = 200;
-    int m_keptPages = 8;
+    // Each page not in memory costs one sorted statement (seconds over a million rows), so
+    // pages are large; six of them stay in memory.
+    int m_pageRows = 1000;
+    int m_keptPages = 6;
     mutable std::deque<Page> m_pages;  // most recently used first
 };
 
