@@ -1,0 +1,227 @@
+#include "db/RowCursor.h"
+
+#include "db/Connection.h"
+#include "db/Dialect.h"
+#include "db/Error.h"
+#include "db/Money.h"
+#include "db/Statement.h"
+
+#include <QAtomicInt>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <algorithm>
+#include <libpq-fe.h>
+#include <optional>
+
+namespace db {
+
+namespace {
+
+RowCursor::Row currentRow(const QSqlQuery& query, int columns) {
+    RowCursor::Row row(columns);
+    for (int c = 0; c < columns; ++c) row[c] = query.value(c);
+    return row;
+}
+
+// One statement kept open and stepped as rows are wanted.
+class SqliteRowCursor final : public RowCursor {
+public:
+    SqliteRowCursor(Connection& connection, const QString& sql, const Values& values)
+        : m_statement(std::make_unique<Statement>(connection, sql)) {
+        for (const auto& [name, value] : values) m_statement->bindValue(name, value);
+        m_statement->exec();
+        const QSqlRecord record = m_statement->query().record();
+        for (int f = 0; f < record.count(); ++f) m_columns << record.fieldName(f);
+    }
+
+    std::vector<Row> fetch(int count) override {
+        std::vector<Row> rows;
+        rows.reserve(size_t(std::max(0, count)));
+        while (int(rows.size()) < count && step()) rows.push_back(currentRow(m_statement->query(), int(m_columns.size())));
+        return rows;
+    }
+
+    void skip(qint64 count) override {
+        for (qint64 i = 0; i < count && step(); ++i) {}
+    }
+
+    // A stepped statement cannot go back; a new one would sort again.
+    bool rewind(qint64) override { return false; }
+
+private:
+    bool step() {
+        if (!m_statement) return false;
+        if (m_statement->next()) {
+            ++m_position;
+            return true;
+        }
+        // Finished: the statement (and the read it holds on the database) goes at once.
+        m_statement.reset();
+        m_atEnd = true;
+        return false;
+    }
+
+    std::unique_ptr<Statement> m_statement;
+};
+
+// The text form in which libpq passes a value: the forms Statement binds (money as decimal
+// text, stamps as "yyyy-MM-dd HH:mm:ss", flags as 0/1).
+std::optional<QByteArray> parameterText(const Dialect& dialect, const QVariant& value) {
+    if (!value.isValid() || value.isNull()) return std::nullopt;
+    if (value.typeId() == qMetaTypeId<Money>()) return dialect.moneyValue(value.value<Money>()).toString().toUtf8();
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+        return QByteArray(value.toBool() ? "1" : "0");
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return QByteArray::number(value.toDouble(), 'g', 17);
+    case QMetaType::QDate:
+        return dialect.dateTimeValue(QDateTime(value.toDate(), QTime(0, 0))).toString().toUtf8();
+    case QMetaType::QDateTime:
+        return dialect.dateTimeValue(value.toDateTime()).toString().toUtf8();
+    default:
+        return value.toString().toUtf8();
+    }
+}
+
+// `sql` with its :name placeholders numbered $1, $2 … for the server, and the names in that
+// order. Quoted text and PostgreSQL's :: casts are left alone.
+std::pair<QString, QStringList> numberedPlaceholders(const QString& sql) {
+    QString text;
+    QStringList names;
+    QChar quote;
+    for (qsizetype i = 0; i < sql.size(); ++i) {
+        const QChar ch = sql[i];
+        if (!quote.isNull()) {
+            if (ch == quote) quote = QChar();
+            text += ch;
+        } else if (ch == u'\'' || ch == u'"') {
+            quote = ch;
+            text += ch;
+        } else if (ch == u':' && i + 1 < sql.size() && sql[i + 1] == u':') {
+            text += QStringLiteral("::");
+            ++i;
+        } else if (ch == u':' && i + 1 < sql.size() && (sql[i + 1].isLetter() || sql[i + 1] == u'_')) {
+            qsizetype end = i + 1;
+            while (end < sql.size() && (sql[end].isLetterOrNumber() || sql[end] == u'_')) ++end;
+            const QString name = sql.mid(i, end - i);
+            qsizetype n = names.indexOf(name);
+            if (n < 0) {
+                names << name;
+                n = names.size() - 1;
+            }
+            text += QStringLiteral("$%1").arg(n + 1);
+            i = end - 1;
+        } else {
+            text += ch;
+        }
+    }
+    return {text, names};
+}
+
+// A cursor of this session that keeps the sorted result on the server (WITH HOLD, so it
+// outlives the statement's own transaction) and is read with FETCH a page at a time.
+class PostgresRowCursor final : public RowCursor {
+public:
+    PostgresRowCursor(Connection& connection, const QString& sql, const Values& values)
+        : m_connection(connection) {
+        static QAtomicInt serial;
+        m_name = QStringLiteral("pos_rows_%1").arg(serial.fetchAndAddRelaxed(1) + 1);
+        PGconn* pg = handle();
+        if (!pg) throw Error(QStringLiteral("no PostgreSQL connection for a cursor\n") + sql, ErrorKind::Connection);
+        // The Qt driver leaves the end of its last result unread until its next statement;
+        // one statement of its own makes it finish, and what is left of that is read here.
+        QSqlQuery(connection.handle()).exec(QStringLiteral("SELECT 1"));
+        while (PGresult* left = PQgetResult(pg)) PQclear(left);
+
+        // DECLARE cannot be prepared through the Qt driver (its PREPARE takes no DECLARE), so
+        // it goes through libpq with the values as real parameters: they never enter the text.
+        const auto [text, names] = numberedPlaceholders(sql);
+        std::vector<std::optional<QByteArray>> texts;
+        for (const QString& name : names) {
+            auto bound = std::find_if(values.begin(), values.end(), [&](const auto& v) { return v.first == name; });
+            if (bound == values.end()) throw Error(QStringLiteral("no value bound for %1 in: %2").arg(name, sql));
+            texts.push_back(parameterText(connection.dialect(), bound->second));
+        }
+        std::vector<const char*> pointers;
+        for (const auto& t : texts) pointers.push_back(t ? t->constData() : nullptr);
+        const QByteArray declare =
+            (QStringLiteral("DECLARE ") + m_name + QStringLiteral(" SCROLL CURSOR WITH HOLD FOR ") + text).toUtf8();
+        PGresult* declared = PQexecParams(pg, declare.constData(), int(pointers.size()), nullptr, pointers.data(),
+                                          nullptr, nullptr, 0);
+        const bool ok = PQresultStatus(declared) == PGRES_COMMAND_OK;
+        const QString message = QString::fromUtf8(PQresultErrorMessage(declared)).trimmed();
+        PQclear(declared);
+        if (!ok) throw Error(message + QStringLiteral("\n") + sql);
+        m_open = true;
+
+        PGresult* described = PQdescribePortal(pg, m_name.toUtf8().constData());
+        if (PQresultStatus(described) == PGRES_COMMAND_OK)
+            for (int f = 0; f < PQnfields(described); ++f) m_columns << QString::fromUtf8(PQfname(described, f));
+        PQclear(described);
+    }
+
+    ~PostgresRowCursor() override {
+        if (!m_open || !m_connection.isOpen()) return;
+        QSqlQuery close(m_connection.handle());
+        close.exec(QStringLiteral("CLOSE ") + m_name);  // an aborted transaction has dropped it already
+    }
+
+    std::vector<Row> fetch(int count) override {
+        std::vector<Row> rows;
+        if (count <= 0 || m_atEnd) return rows;
+        QSqlQuery query = run(QStringLiteral("FETCH FORWARD %1 FROM ").arg(count) + m_name);
+        rows.reserve(size_t(count));
+        const int columns = query.record().count();
+        while (query.next()) rows.push_back(currentRow(query, columns));
+        m_position += qint64(rows.size());
+        if (int(rows.size()) < count) m_atEnd = true;
+        return rows;
+    }
+
+    void skip(qint64 count) override {
+        if (count <= 0 || m_atEnd) return;
+        const QSqlQuery query = run(QStringLiteral("MOVE FORWARD %1 IN ").arg(count) + m_name);
+        const qint64 moved = query.numRowsAffected();
+        m_position += moved;
+        if (moved < count) m_atEnd = true;
+    }
+
+    // The held result is stored on the server, so going back only moves the cursor.
+    bool rewind(qint64 row) override {
+        run(QStringLiteral("MOVE ABSOLUTE %1 IN ").arg(row) + m_name);
+        m_position = row;
+        m_atEnd = false;
+        return true;
+    }
+
+private:
+    PGconn* handle() const {
+        const QVariant h = m_connection.handle().driver()->handle();
+        // The driver names the type by libpq's struct tag.
+        const bool pg = h.isValid() && (qstrcmp(h.typeName(), "PGconn*") == 0 || qstrcmp(h.typeName(), "pg_conn*") == 0);
+        return pg ? *static_cast<PGconn* const*>(h.constData()) : nullptr;
+    }
+
+    QSqlQuery run(const QString& sql) {
+        QSqlQuery query(m_connection.handle());
+        query.setForwardOnly(true);  // rows arrive one by one instead of as one block
+        if (!query.exec(sql)) throw Error::fromSql(query.lastError(), sql);
+        return query;
+    }
+
+    Connection& m_connection;
+    QString m_name;
+    bool m_open = false;
+};
+
+}  // namespace
+
+std::unique_ptr<RowCursor> RowCursor::open(Connection& connection, const QString& sql, const Values& values) {
+    if (connection.backend() == Backend::Postgres) return std::make_unique<PostgresRowCursor>(connection, sql, values);
+    return std::make_unique<SqliteRowCursor>(connection, sql, values);
+}
+
+}  // namespace db
