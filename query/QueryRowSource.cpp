@@ -1,6 +1,7 @@
 #include "query/QueryRowSource.h"
 
 #include "db/Error.h"
+#include "db/RowCursor.h"
 #include "db/Statement.h"
 
 #include <QColor>
@@ -13,6 +14,8 @@ namespace query {
 QueryRowSource::QueryRowSource(QueryItems items, QObject* parent)
     : QAbstractTableModel(parent), m_items(std::move(items)) {}
 
+QueryRowSource::~QueryRowSource() = default;
+
 void QueryRowSource::setPaging(int pageRows, int keptPages) {
     m_pageRows = std::max(1, pageRows);
     m_keptPages = std::max(1, keptPages);
@@ -22,6 +25,8 @@ void QueryRowSource::setPaging(int pageRows, int keptPages) {
 void QueryRowSource::close() {
     beginResetModel();
     m_connection = nullptr;
+    m_cursor.reset();
+    m_cursorFields.clear();
     m_pageSql.clear();
     m_values.clear();
     m_total = 0;
@@ -37,8 +42,8 @@ void QueryRowSource::open(db::Connection& connection, const QString& select, con
     count.exec();
     const qint64 total = count.first() ? count.integer(0) : 0;
 
-    // Pages are separate statements: every column joins the order so that rows the order
-    // clause leaves equal still come back in the same place on every page.
+    // A page read again is a separate statement: every column joins the order so that rows
+    // the order clause leaves equal come back in the same place as from the cursor.
     QStringList columns;
     for (const QueryItem& item : m_items) columns << item.column;
     const QString trimmedOrder = order.trimmed();
@@ -51,7 +56,11 @@ void QueryRowSource::open(db::Connection& connection, const QString& select, con
     m_total = total;
     endResetModel();
     try {
-        if (m_total > 0) load(0);
+        if (m_total > 0) {
+            m_cursor = db::RowCursor::open(connection, select + QStringLiteral(" ") + fullOrder, values);
+            m_cursorFields = fieldsOf(m_cursor->columns());
+            load(0);
+        }
     } catch (const db::Error&) {
         close();
         throw;
@@ -68,30 +77,67 @@ const QueryRowSource::Page& QueryRowSource::load(qint64 number) const {
             }
             return m_pages.front();
         }
-    db::Statement s(*m_connection, m_pageSql);
-    for (const auto& [name, value] : m_values) s.bindValue(name, value);
-    s.bind(QStringLiteral(":pageRows"), qint64(m_pageRows));
-    s.bind(QStringLiteral(":pageStart"), number * m_pageRows);
-    s.exec();
-    const QSqlRecord record = s.query().record();
+    const qint64 start = number * m_pageRows;
+    std::vector<Row> rows;
+    if (m_cursor && (start >= m_cursor->position() || m_cursor->rewind(start))) {
+        try {
+            rows = readFromCursor(start);
+        } catch (const db::Error&) {
+            // A cursor that failed half-way is in no known place: later pages use their own statements.
+            m_cursor.reset();
+            throw;
+        }
+    } else {
+        rows = readAgain(start);
+    }
+    m_pages.push_front(Page{number, std::move(rows)});
+    while (int(m_pages.size()) > m_keptPages) m_pages.pop_back();
+    return m_pages.front();
+}
+
+std::vector<int> QueryRowSource::fieldsOf(const QStringList& resultColumns) const {
     std::vector<int> fields;
     for (const QueryItem& item : m_items) {
         int field = -1;
-        for (int f = 0; f < record.count(); ++f)
-            if (record.fieldName(f).compare(item.column, Qt::CaseInsensitive) == 0) field = f;
+        for (int f = 0; f < resultColumns.size(); ++f)
+            if (resultColumns[f].compare(item.column, Qt::CaseInsensitive) == 0) field = f;
         fields.push_back(field);
     }
-    Page page{number, {}};
-    page.rows.reserve(size_t(m_pageRows));
+    return fields;
+}
+
+std::vector<QueryRowSource::Row> QueryRowSource::readFromCursor(qint64 start) const {
+    m_cursor->skip(start - m_cursor->position());
+    std::vector<Row> rows;
+    rows.reserve(size_t(m_pageRows));
+    for (const db::RowCursor::Row& all : m_cursor->fetch(m_pageRows)) {
+        Row row(int(m_cursorFields.size()));
+        for (size_t c = 0; c < m_cursorFields.size(); ++c)
+            if (m_cursorFields[c] >= 0) row[int(c)] = all[m_cursorFields[c]];
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+std::vector<QueryRowSource::Row> QueryRowSource::readAgain(qint64 start) const {
+    db::Statement s(*m_connection, m_pageSql);
+    for (const auto& [name, value] : m_values) s.bindValue(name, value);
+    s.bind(QStringLiteral(":pageRows"), qint64(m_pageRows));
+    s.bind(QStringLiteral(":pageStart"), start);
+    s.exec();
+    const QSqlRecord record = s.query().record();
+    QStringList names;
+    for (int f = 0; f < record.count(); ++f) names << record.fieldName(f);
+    const std::vector<int> fields = fieldsOf(names);
+    std::vector<Row> rows;
+    rows.reserve(size_t(m_pageRows));
     while (s.next()) {
         Row row(int(fields.size()));
         for (size_t c = 0; c < fields.size(); ++c)
             if (fields[c] >= 0) row[int(c)] = s.value(fields[c]);
-        page.rows.push_back(std::move(row));
+        rows.push_back(std::move(row));
     }
-    m_pages.push_front(std::move(page));
-    while (int(m_pages.size()) > m_keptPages) m_pages.pop_back();
-    return m_pages.front();
+    return rows;
 }
 
 const QueryRowSource::Row* QueryRowSource::rowAt(qint64 row) const {

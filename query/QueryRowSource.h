@@ -1,6 +1,7 @@
 // The rows of a query screen's grid. The exact count comes from the database (count(*)
-// over the same filter); rows are read a page at a time when the grid shows them and only
-// a few pages are kept, so a result of a million sale lines never sits in memory.
+// over the same filter); the sorted statement runs once and its rows are read forward a page
+// at a time as the grid shows them (db::RowCursor), and only a few pages are kept, so a
+// result of a million sale lines never sits in memory nor is sorted again for each page.
 #pragma once
 
 #include "query/ConditionBuilder.h"
@@ -9,8 +10,12 @@
 #include <QAbstractTableModel>
 #include <QVector>
 #include <deque>
+#include <memory>
 
-namespace db { class Connection; }
+namespace db {
+class Connection;
+class RowCursor;
+}
 
 namespace query {
 
@@ -18,9 +23,11 @@ class QueryRowSource : public QAbstractTableModel {
     Q_OBJECT
 public:
     explicit QueryRowSource(QueryItems items, QObject* parent = nullptr);
+    ~QueryRowSource() override;
 
     // Counts the rows of `select` (a statement with its filter, without the order clause) and
     // makes them readable in `order`. Throws db::Error; the source is then closed (no rows).
+    // The open statement or cursor is released by close(), by the next open() and with the source.
     void open(db::Connection& connection, const QString& select, const QString& order, const BoundValues& values);
     void close();
     bool isOpen() const { return m_connection != nullptr; }
@@ -48,14 +55,21 @@ private:
     };
     const Row* rowAt(qint64 row) const;
     const Page& load(qint64 page) const;
+    // The result column of each item (-1 where the result has none).
+    std::vector<int> fieldsOf(const QStringList& resultColumns) const;
+    std::vector<Row> readFromCursor(qint64 start) const;
+    std::vector<Row> readAgain(qint64 start) const;
 
     QueryItems m_items;
     db::Connection* m_connection = nullptr;
-    QString m_pageSql;
+    mutable std::unique_ptr<db::RowCursor> m_cursor;
+    std::vector<int> m_cursorFields;
+    QString m_pageSql;                // a page read again by its own statement
     BoundValues m_values;
     qint64 m_total = 0;
-    // Each page not in memory costs one sorted statement (seconds over a million rows), so
-    // pages are large; six of them stay in memory.
+    // Scrolling down reads on from the open cursor; a page scrolled back to that is no longer
+    // kept is read again (by the cursor where the result is held on the server, else by a
+    // statement of its own that sorts again), so six pages stay in memory.
     int m_pageRows = 1000;
     int m_keptPages = 6;
     mutable std::deque<Page> m_pages;  // most recently used first
