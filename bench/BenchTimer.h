@@ -29,6 +29,20 @@ inline BenchResult measure(int reps, const std::function<void()>& work) {
     return {at(0.50), at(0.99), reps};
 }
 
+// For work of seconds: no warm-up rounds, every repetition timed.
+inline BenchResult measureCold(int reps, const std::function<void()>& work) {
+    std::vector<double> ms;
+    QElapsedTimer t;
+    for (int i = 0; i < reps; ++i) {
+        t.start();
+        work();
+        ms.push_back(double(t.nsecsElapsed()) / 1e6);
+    }
+    std::sort(ms.begin(), ms.end());
+    auto at = [&](double q) { return ms[std::min(ms.size() - 1, size_t(q * double(ms.size())))]; };
+    return {at(0.50), at(0.99), reps};
+}
+
 class BenchTable {
 public:
     BenchTable(QTextStream& out, QString backend) : m_out(out), m_backend(std::move(backend)) {}

@@ -5,12 +5,15 @@
 #include "BenchTimer.h"
 
 #include "db/Connection.h"
+#include "db/Error.h"
 #include "db/SerialNumbers.h"
 #include "db/Statement.h"
 #include "db/StockLedger.h"
 #include "db/TfrmBaseDataModule.h"
 #include "db/TfrmDM.h"
 #include "db/Transaction.h"
+#include "query/ConditionBuilder.h"
+#include "query/QueryRowSource.h"
 #include "sales/RetailPosting.h"
 
 #include <QCoreApplication>
@@ -24,6 +27,7 @@ struct Options {
     BenchScale scale;
     int reps = 2000;
     int saleReps = 300;
+    int queryReps = 3;
     bool regenerate = false;
     QString only;
 };
@@ -31,7 +35,7 @@ struct Options {
 QString usage() {
     return QStringLiteral(
         "Usage: pos_bench [--database URL] [--products N] [--stores N] [--sale-lines N]\n"
-        "                 [--reps N] [--sale-reps N] [--regenerate] [--only NAME]\n"
+        "                 [--reps N] [--sale-reps N] [--query-reps N] [--regenerate] [--only NAME]\n"
         "Default: sqlite:/tmp/pos_bench.db, 100000 products, 20 stores, 1000000 sale lines.\n");
 }
 
@@ -46,6 +50,7 @@ bool parse(const QStringList& args, Options& o, QString& error) {
         else if (a == QLatin1String("--sale-lines")) o.scale.saleLines = next().toInt(&ok);
         else if (a == QLatin1String("--reps")) o.reps = next().toInt(&ok);
         else if (a == QLatin1String("--sale-reps")) o.saleReps = next().toInt(&ok);
+        else if (a == QLatin1String("--query-reps")) o.queryReps = next().toInt(&ok);
         else if (a == QLatin1String("--regenerate")) o.regenerate = true;
         else if (a == QLatin1String("--only")) o.only = next();
         else { error = QStringLiteral("unknown argument: ") + a; return false; }
@@ -257,6 +262,62 @@ int main(int argc, char** argv) {
             table.add(QStringLiteral("Retail sale x10 lines"), real, floor,
                       QStringLiteral("same rows, prepared, one tx; %1 of %2 sales drew 3 batches a line")
                           .arg(threeBatchSales).arg(used / 10));
+        }
+        if (wanted(QStringLiteral("Query"))) {
+            // The sale-line query as its screen runs it: every line, in the screen's order. The
+            // items are those of 商品销售明细查询; the operator asks for every day after 2000-01-01.
+            using namespace query;
+            const QueryItems items{
+                textItem(QStringLiteral("销售编号"), QStringLiteral("XSNO"), 15), textItem(QStringLiteral("商品编码"), QStringLiteral("SPNO"), 15),
+                textItem(QStringLiteral("商品名称"), QStringLiteral("SPNAME"), 40), floatItem(QStringLiteral("数量"), QStringLiteral("SPSL")),
+                amountItem(QStringLiteral("单价"), QStringLiteral("SPDJ")), integerItem(QStringLiteral("折扣"), QStringLiteral("ZKL")),
+                amountItem(QStringLiteral("金额"), QStringLiteral("ZJE")), textItem(QStringLiteral("客户编号"), QStringLiteral("KHNO"), 3),
+                textItem(QStringLiteral("客户名称"), QStringLiteral("KHNAME"), 12), textItem(QStringLiteral("联系地址"), QStringLiteral("KHDZ"), 30),
+                textItem(QStringLiteral("联系电话"), QStringLiteral("LXDH"), 20), textItem(QStringLiteral("操作员工号"), QStringLiteral("BNNO"), 3),
+                textItem(QStringLiteral("操作员名称"), QStringLiteral("BNNAME"), 12), dateItem(QStringLiteral("操作日期"), QStringLiteral("XSDATE"))};
+            ConditionBuilder builder(items);
+            if (builder.finish(QStringLiteral("操作日期"), QStringLiteral("大于"), QStringLiteral("2000-01-01")) != ConditionBuilder::Outcome::Done)
+                throw db::Error(QStringLiteral("the benchmark's query condition does not build"));
+            const QString select = QStringLiteral("Select *, SPSL*SPDJ AS MONEY  From vwSPXSMXCX Where ") + builder.filter().whereText;
+            const QString order = QStringLiteral("Order by XSDate, SPNO ");
+            const BoundValues& values = builder.filter().values;
+            const int reps = std::max(1, o.queryReps);
+            QueryRowSource rows(items);
+            qint64 total = 0;
+            const BenchResult first = measureCold(reps, [&] {
+                rows.open(c, select, order, values);
+                total = rows.totalRows();
+            });
+            // The floor: counting and the first 1,000 rows of one sorted statement, read raw.
+            const BenchResult firstFloor = measureCold(reps, [&] {
+                db::Statement count(c, QStringLiteral("Select count(*) From (") + select + QStringLiteral(") q"));
+                for (const auto& [name, value] : values) count.bindValue(name, value);
+                count.first();
+                db::Statement page(c, select + QStringLiteral(" ") + order + QStringLiteral(" Limit 1000"));
+                for (const auto& [name, value] : values) page.bindValue(name, value);
+                page.exec();
+                while (page.next()) page.value(0);
+            });
+            table.add(QStringLiteral("Query first page"), first, firstFloor,
+                      QStringLiteral("count + sorted Limit 1000, raw; %1 rows").arg(total));
+            // Scrolling down: each step shows the first row of a page not read yet.
+            rows.open(c, select, order, values);
+            qint64 nextRow = rows.pageRows();
+            const int pages = std::max(reps, 10);
+            const BenchResult next = measureCold(pages, [&] {
+                rows.value(int(nextRow), 0);
+                nextRow += rows.pageRows();
+            });
+            // The floor: 1,000 further rows of one open statement.
+            db::Statement open(c, select + QStringLiteral(" ") + order);
+            for (const auto& [name, value] : values) open.bindValue(name, value);
+            open.exec();
+            const BenchResult nextFloor = measureCold(pages, [&] {
+                for (int r = 0; r < 1000 && open.next(); ++r) open.value(0);
+            });
+            open.query().finish();
+            table.add(QStringLiteral("Query next page"), next, nextFloor, QStringLiteral("1000 rows of one open statement"));
+            rows.close();
         }
         table.print();
         return 0;
