@@ -8,7 +8,7 @@
 // | spGetSerialNo        | SerialNumbers::next(letter)               | 15 characters, unique per case-sensitive      |
 // |                      |                                           | letter, sorting in issue order                |
 // | spGetSPStoreCount    | StockLedger::storeCount(product, store)   | movement balance of the product in the store  |
-// | spDayOver            | StockLedger::allocateSale(...)            | takes a sold quantity from the product's      |
+// | spDayOver            | StockLedger::allocateSale(Lines)(...)     | takes a sold quantity from the product's      |
 // |                      |                                           | batches oldest first, one XSCBB row per batch,|
 // |                      |                                           | raises XSSL; shortage throws (kind Shortage)  |
 // | spGetCheckedDate     | Periods::current()                        | begin/end of the current period               |

@@ -5,6 +5,8 @@
 #include "db/Statement.h"
 #include "db/Transaction.h"
 
+#include <QStringList>
+#include <algorithm>
 #include <cmath>
 
 namespace db {
@@ -34,49 +36,124 @@ double StockLedger::storeCount(const QString& productNo, const QString& storeNo)
 std::vector<BatchDraw> StockLedger::allocateSale(const QString& saleNo, const QString& operatorNo,
                                                  const QString& productNo, double quantity) {
     if (!(quantity > 0)) throw Error(QStringLiteral("sale quantity must be positive: %1").arg(quantity));
+    return allocateSaleLines(saleNo, operatorNo, {{productNo, quantity}}).front();
+}
+
+namespace {
+
+// Keeps statements of one shape (one per number of rows) below every backend's limit of
+// bound values.
+constexpr int kRowsPerStatement = 400;
+
+QString placeholders(const QString& prefix, int count) {
+    QStringList names;
+    for (int i = 0; i < count; ++i) names << QStringLiteral(":%1%2").arg(prefix).arg(i);
+    return names.join(QStringLiteral(", "));
+}
+
+}  // namespace
+
+std::vector<std::vector<BatchDraw>> StockLedger::allocateSaleLines(const QString& saleNo, const QString& operatorNo,
+                                                                   const std::vector<SaleQuantity>& lines) {
+    Q_UNUSED(operatorNo);
+    std::vector<std::vector<BatchDraw>> result(lines.size());
+    QStringList products;
+    for (const SaleQuantity& line : lines) {
+        if (line.quantity < 0 || std::isnan(line.quantity))
+            throw Error(QStringLiteral("sale quantity must not be negative: %1").arg(line.quantity));
+        if (line.quantity > 0 && !products.contains(line.productNo)) products << line.productNo;
+    }
+    if (products.isEmpty()) return result;
     ProcedureScope scope(m_connection);
 
-    struct Batch { QString no; double remaining; };
+    // The remaining batches of every product sold, oldest receipt first (receiving numbers
+    // sort in issue order). Read inside the writer's transaction, so on SQLite nobody can
+    // change them before the update; on PostgreSQL the update re-checks each row.
+    struct Batch { QString no; QString productNo; double remaining; double taken = 0; };
     std::vector<Batch> batches;
-    {
-        // Receiving numbers sort in issue order, so JHDNO order is oldest receipt first.
+    for (int from = 0; from < products.size(); from += kRowsPerStatement) {
+        const int n = std::min<int>(kRowsPerStatement, int(products.size()) - from);
         Statement pick(m_connection, QStringLiteral(
-            "SELECT JHDNO, SL - XSSL FROM JHDMXB WHERE SPNO = :spno AND SL - XSSL > 0 ORDER BY JHDNO"));
-        pick.bind(QStringLiteral(":spno"), productNo).exec();
-        double covered = 0;
-        while (covered < quantity - kQuantityEpsilon && pick.next()) {
-            batches.push_back({pick.text(0), pick.real(1)});
-            covered += batches.back().remaining;
+            "SELECT SPNO, JHDNO, SL - XSSL FROM JHDMXB WHERE SPNO IN (%1) AND SL - XSSL > 0 ORDER BY SPNO, JHDNO")
+            .arg(placeholders(QStringLiteral("p"), n)));
+        for (int i = 0; i < n; ++i) pick.bind(QStringLiteral(":p%1").arg(i), products[from + i]);
+        pick.exec();
+        while (pick.next()) batches.push_back({pick.text(1), pick.text(0), pick.real(2)});
+    }
+
+    // Allocation in line order.
+    struct Draw { size_t line; size_t batch; double quantity; };
+    std::vector<Draw> draws;
+    for (size_t l = 0; l < lines.size(); ++l) {
+        double left = lines[l].quantity;
+        for (size_t b = 0; b < batches.size() && left > kQuantityEpsilon; ++b) {
+            Batch& batch = batches[b];
+            if (batch.productNo != lines[l].productNo) continue;
+            const double available = batch.remaining - batch.taken;
+            if (available <= kQuantityEpsilon) continue;
+            const double take = std::min(left, available);
+            batch.taken += take;
+            left -= take;
+            draws.push_back({l, b, take});
         }
-        if (covered < quantity - kQuantityEpsilon)
-            throw Error(QStringLiteral("库存不足：商品 %1 需要 %2，批次余量 %3").arg(productNo).arg(quantity).arg(covered),
+        if (left > kQuantityEpsilon)
+            throw Error(QStringLiteral("库存不足：商品 %1 需要 %2，批次余量 %3")
+                            .arg(lines[l].productNo).arg(lines[l].quantity).arg(lines[l].quantity - left),
                         ErrorKind::Shortage);
     }
 
-    Statement raise(m_connection, QStringLiteral(
-        "UPDATE JHDMXB SET XSSL = XSSL + :take WHERE JHDNO = :jhdno AND SPNO = :spno AND SL - XSSL >= :take - 0.000000001"));
-    Statement cost(m_connection, QStringLiteral(
-        "INSERT INTO XSCBB(XSNO, JHDNO, SPNO, XSSL, THSL) VALUES(:xsno, :jhdno, :spno, :xssl, 0) RETURNING ID"));
-    std::vector<BatchDraw> draws;
-    double left = quantity;
-    for (const Batch& b : batches) {
-        const double take = std::min(left, b.remaining);
-        raise.bind(QStringLiteral(":take"), take).bind(QStringLiteral(":jhdno"), b.no).bind(QStringLiteral(":spno"), productNo);
+    // Every batch drawn on, raised by what this sale takes from it; a batch that another
+    // till drew on meanwhile no longer qualifies, so the row count tells.
+    std::vector<size_t> touched;
+    for (size_t b = 0; b < batches.size(); ++b)
+        if (batches[b].taken > 0) touched.push_back(b);
+    for (size_t from = 0; from < touched.size(); from += kRowsPerStatement) {
+        const int n = int(std::min<size_t>(kRowsPerStatement, touched.size() - from));
+        QStringList cases, where;
+        for (int i = 0; i < n; ++i) {
+            cases << QStringLiteral("WHEN JHDNO = :cj%1 AND SPNO = :cs%1 THEN CAST(:ct%1 AS DOUBLE PRECISION)").arg(i);
+            where << QStringLiteral("(JHDNO = :wj%1 AND SPNO = :ws%1 AND SL - XSSL >= CAST(:wt%1 AS DOUBLE PRECISION) - 0.000000001)").arg(i);
+        }
+        // Typed parameters: PostgreSQL cannot infer a type for a value inside CASE.
+        Statement raise(m_connection, QStringLiteral("UPDATE JHDMXB SET XSSL = XSSL + CASE %1 END WHERE %2")
+                                          .arg(cases.join(u' '), where.join(QStringLiteral(" OR "))));
+        for (int i = 0; i < n; ++i) {
+            const Batch& b = batches[touched[from + i]];
+            raise.bind(QStringLiteral(":cj%1").arg(i), b.no).bind(QStringLiteral(":cs%1").arg(i), b.productNo)
+                .bind(QStringLiteral(":ct%1").arg(i), b.taken).bind(QStringLiteral(":wj%1").arg(i), b.no)
+                .bind(QStringLiteral(":ws%1").arg(i), b.productNo).bind(QStringLiteral(":wt%1").arg(i), b.taken);
+        }
         raise.exec();
-        // Another till drew on the batch between our read and this write.
-        if (raise.rowsAffected() != 1)
-            throw Error(QStringLiteral("库存不足：批次 %1 已被占用").arg(b.no), ErrorKind::Shortage);
-        cost.bind(QStringLiteral(":xsno"), saleNo).bind(QStringLiteral(":jhdno"), b.no)
-            .bind(QStringLiteral(":spno"), productNo).bind(QStringLiteral(":xssl"), take);
-        if (!cost.first()) throw Error(QStringLiteral("cost line not created for %1").arg(productNo));
-        draws.push_back({cost.integer(0), b.no, take});
-        cost.query().finish();
-        left -= take;
-        if (left <= kQuantityEpsilon) break;
+        if (raise.rowsAffected() != n)
+            throw Error(QStringLiteral("库存不足：批次已被其他收银台占用"), ErrorKind::Shortage);
     }
-    Q_UNUSED(operatorNo);
+
+    // One cost row per draw, in line order; identities rise in insertion order.
+    for (size_t from = 0; from < draws.size(); from += kRowsPerStatement) {
+        const int n = int(std::min<size_t>(kRowsPerStatement, draws.size() - from));
+        QStringList rows;
+        for (int i = 0; i < n; ++i) rows << QStringLiteral("(:x%1, :j%1, :s%1, :q%1, 0)").arg(i);
+        Statement cost(m_connection, QStringLiteral("INSERT INTO XSCBB(XSNO, JHDNO, SPNO, XSSL, THSL) VALUES %1 RETURNING ID")
+                                         .arg(rows.join(QStringLiteral(", "))));
+        for (int i = 0; i < n; ++i) {
+            const Draw& d = draws[from + i];
+            cost.bind(QStringLiteral(":x%1").arg(i), saleNo)
+                .bind(QStringLiteral(":j%1").arg(i), batches[d.batch].no)
+                .bind(QStringLiteral(":s%1").arg(i), batches[d.batch].productNo)
+                .bind(QStringLiteral(":q%1").arg(i), d.quantity);
+        }
+        cost.exec();
+        std::vector<qint64> ids;
+        while (cost.next()) ids.push_back(cost.integer(0));
+        if (int(ids.size()) != n) throw Error(QStringLiteral("cost lines not created for sale %1").arg(saleNo));
+        std::sort(ids.begin(), ids.end());
+        for (int i = 0; i < n; ++i) {
+            const Draw& d = draws[from + i];
+            result[d.line].push_back({ids[size_t(i)], batches[d.batch].no, d.quantity});
+        }
+    }
     scope.commit();
-    return draws;
+    return result;
 }
 
 }  // namespace db

@@ -29,6 +29,12 @@ struct BatchDraw {
     double quantity;
 };
 
+// One sold quantity of a product (a sale line).
+struct SaleQuantity {
+    QString productNo;
+    double quantity;
+};
+
 class StockLedger {
 public:
     explicit StockLedger(Connection& connection) : m_connection(connection) {}
@@ -45,6 +51,12 @@ public:
     // db::Error(Shortage) and leaves the caller's transaction to roll back.
     std::vector<BatchDraw> allocateSale(const QString& saleNo, const QString& operatorNo, const QString& productNo,
                                         double quantity);
+    // spDayOver for every line of a sale at once, in line order (a product on two lines
+    // takes its batches in turn): one read, one batch update and one cost-row insert for
+    // the whole sale. Lines of quantity 0 take nothing. Result: each line's draws, their
+    // cost rows created in line order. A shortage throws db::Error(Shortage).
+    std::vector<std::vector<BatchDraw>> allocateSaleLines(const QString& saleNo, const QString& operatorNo,
+                                                          const std::vector<SaleQuantity>& lines);
 
 private:
     Connection& m_connection;

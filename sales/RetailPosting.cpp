@@ -80,12 +80,13 @@ PostedSale RetailPosting::post(const RetailSale& sale) {
     // The cost rows of each line, as the allocation created them (first and last ID).
     std::vector<std::pair<qint64, qint64>> costRows(sale.lines.size(), {0, -1});
     if (posted.stockChecked) {
-        db::StockLedger ledger(m_connection);
-        for (size_t i = 0; i < sale.lines.size(); ++i) {
-            const RetailSaleLine& line = sale.lines[i];
-            if (!(line.quantity > 0)) continue;  // a line of quantity 0 takes nothing from stock
-            const std::vector<db::BatchDraw> draws =
-                ledger.allocateSale(posted.saleNo, sale.operatorNo, line.productNo.trimmed(), line.quantity);
+        // The whole sale is allocated at once; a line of quantity 0 takes nothing from stock.
+        std::vector<db::SaleQuantity> quantities;
+        for (const RetailSaleLine& line : sale.lines)
+            quantities.push_back({line.productNo.trimmed(), line.quantity > 0 ? line.quantity : 0.0});
+        const auto drawsPerLine = db::StockLedger(m_connection).allocateSaleLines(posted.saleNo, sale.operatorNo, quantities);
+        for (size_t i = 0; i < drawsPerLine.size(); ++i) {
+            const std::vector<db::BatchDraw>& draws = drawsPerLine[i];
             if (draws.empty()) continue;
             const auto [lowest, highest] = std::minmax_element(
                 draws.begin(), draws.end(), [](const db::BatchDraw& a, const db::BatchDraw& b) { return a.costRowId < b.costRowId; });

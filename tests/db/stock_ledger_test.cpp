@@ -104,4 +104,35 @@ TEST_P(StockLedgerTest, aBatchDrawnByAnotherTillMeanwhileIsNotOverdrawn) {
     EXPECT_EQ(scalar(QStringLiteral("SELECT MIN(SL - XSSL) FROM JHDMXB")).toDouble(), 0);
 }
 
+TEST_P(StockLedgerTest, aWholeSaleIsAllocatedInLineOrderWithEachLinesOwnCostRows) {
+    smallShopWithBatches(db());
+    db().execute(QStringLiteral("INSERT INTO JHDSJB(JHDNO, CSNO) VALUES('J0', '001')"));
+    db().execute(QStringLiteral("INSERT INTO JHDMXB(JHDNO, SPNO, SL, CKNO) VALUES('J0', 'B', 2, '001')"));
+    // Product A stands on two lines (two prices at the counter); B between them; a zero line.
+    const std::vector<db::SaleQuantity> lines = {
+        {QStringLiteral("A"), 4}, {QStringLiteral("B"), 2}, {QStringLiteral("A"), 3}, {QStringLiteral("B"), 0}};
+    db::Transaction tx(db());
+    const auto perLine = db::StockLedger(db()).allocateSaleLines(QStringLiteral("S1"), QStringLiteral("001"), lines);
+    tx.commit();
+    ASSERT_EQ(perLine.size(), 4u);
+    ASSERT_EQ(perLine[0].size(), 1u);   // 4 of the first batch's 5
+    EXPECT_DOUBLE_EQ(perLine[0][0].quantity, 4);
+    ASSERT_EQ(perLine[2].size(), 2u);   // the last 1 of the first batch, then 2 of the second
+    EXPECT_EQ(perLine[2][0].batchNo, perLine[0][0].batchNo);
+    EXPECT_DOUBLE_EQ(perLine[2][0].quantity, 1);
+    EXPECT_DOUBLE_EQ(perLine[2][1].quantity, 2);
+    EXPECT_TRUE(perLine[3].empty());
+    EXPECT_EQ(batchUse(db()), (QList<double>{5, 2, 0}));
+    // Cost rows exist as reported, in line order, each with its own quantity.
+    for (size_t l = 0; l < perLine.size(); ++l)
+        for (const db::BatchDraw& d : perLine[l]) {
+            db::Statement row(db(), QStringLiteral("SELECT JHDNO, XSSL FROM XSCBB WHERE ID = :id"));
+            ASSERT_TRUE(row.bind(QStringLiteral(":id"), d.costRowId).first());
+            EXPECT_EQ(row.text(0), d.batchNo);
+            EXPECT_DOUBLE_EQ(row.real(1), d.quantity);
+        }
+    EXPECT_LT(perLine[0][0].costRowId, perLine[1][0].costRowId);
+    EXPECT_LT(perLine[1][0].costRowId, perLine[2][0].costRowId);
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, StockLedgerTest, ::testing::ValuesIn(backends()), backendName);
