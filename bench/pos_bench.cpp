@@ -124,6 +124,7 @@ int main(int argc, char** argv) {
         }
         if (wanted(QStringLiteral("spDayOver"))) {
             // A 10-line sale, each line of 3 units drawing on three batches (1 + 1 + 1).
+            c.execute(QStringLiteral("DELETE FROM XSCBB WHERE XSNO = 'BENCH'"));
             c.execute(QStringLiteral("DELETE FROM XSB WHERE XSNO = 'BENCH'"));
             c.execute(QStringLiteral("INSERT INTO XSB(XSNO, KHNO) VALUES('BENCH', '000')"));
             int next = 0;
