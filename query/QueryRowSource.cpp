@@ -27,6 +27,9 @@ void QueryRowSource::close() {
     m_connection = nullptr;
     m_cursor.reset();
     m_cursorFields.clear();
+    m_cursorOpened = false;
+    m_sortedStatements = 0;
+    m_sortedSql.clear();
     m_pageSql.clear();
     m_values.clear();
     m_total = 0;
@@ -42,8 +45,8 @@ void QueryRowSource::open(db::Connection& connection, const QString& select, con
     count.exec();
     const qint64 total = count.first() ? count.integer(0) : 0;
 
-    // A page read again is a separate statement: every column joins the order so that rows
-    // the order clause leaves equal come back in the same place as from the cursor.
+    // The first page and pages read again are statements of their own: every column joins the
+    // order so that rows the order clause leaves equal come in the same place as from the cursor.
     QStringList columns;
     for (const QueryItem& item : m_items) columns << item.column;
     const QString trimmedOrder = order.trimmed();
@@ -51,16 +54,13 @@ void QueryRowSource::open(db::Connection& connection, const QString& select, con
                             + columns.join(QStringLiteral(", "));
     beginResetModel();
     m_connection = &connection;
-    m_pageSql = select + QStringLiteral(" ") + fullOrder + QStringLiteral(" Limit :pageRows Offset :pageStart");
+    m_sortedSql = select + QStringLiteral(" ") + fullOrder;
+    m_pageSql = m_sortedSql + QStringLiteral(" Limit :pageRows Offset :pageStart");
     m_values = values;
     m_total = total;
     endResetModel();
     try {
-        if (m_total > 0) {
-            m_cursor = db::RowCursor::open(connection, select + QStringLiteral(" ") + fullOrder, values);
-            m_cursorFields = fieldsOf(m_cursor->columns());
-            load(0);
-        }
+        if (m_total > 0) load(0);
     } catch (const db::Error&) {
         close();
         throw;
@@ -78,6 +78,14 @@ const QueryRowSource::Page& QueryRowSource::load(qint64 number) const {
             return m_pages.front();
         }
     const qint64 start = number * m_pageRows;
+    // The first page is the query's answer: a sort that keeps only its first rows gives it
+    // soonest. Scrolling past it opens the cursor, which sorts the whole result once.
+    if (start > 0 && !m_cursorOpened) {
+        m_cursorOpened = true;
+        ++m_sortedStatements;
+        m_cursor = db::RowCursor::open(*m_connection, m_sortedSql, m_values);
+        m_cursorFields = fieldsOf(m_cursor->columns());
+    }
     std::vector<Row> rows;
     if (m_cursor && (start >= m_cursor->position() || m_cursor->rewind(start))) {
         try {
@@ -120,6 +128,7 @@ std::vector<QueryRowSource::Row> QueryRowSource::readFromCursor(qint64 start) co
 }
 
 std::vector<QueryRowSource::Row> QueryRowSource::readAgain(qint64 start) const {
+    ++m_sortedStatements;
     db::Statement s(*m_connection, m_pageSql);
     for (const auto& [name, value] : m_values) s.bindValue(name, value);
     s.bind(QStringLiteral(":pageRows"), qint64(m_pageRows));

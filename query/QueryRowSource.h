@@ -1,7 +1,8 @@
 // The rows of a query screen's grid. The exact count comes from the database (count(*)
-// over the same filter); the sorted statement runs once and its rows are read forward a page
-// at a time as the grid shows them (db::RowCursor), and only a few pages are kept, so a
-// result of a million sale lines never sits in memory nor is sorted again for each page.
+// over the same filter); the first page comes from a statement limited to it, and scrolling
+// on reads from one sorted statement kept open (db::RowCursor) a page at a time, keeping
+// only a few pages, so a result of a million sale lines never sits in memory nor is sorted
+// again for each page.
 #pragma once
 
 #include "query/ConditionBuilder.h"
@@ -46,6 +47,9 @@ public:
     void setPaging(int pageRows, int keptPages);
     int keptPageCount() const { return int(m_pages.size()); }
     int pageRows() const { return m_pageRows; }
+    // How many sorted statements the query has run: the first page's, the cursor's, and one
+    // for each page read again. Scrolling down adds none after the cursor's.
+    int sortedStatements() const { return m_sortedStatements; }
 
 private:
     using Row = QVector<QVariant>;
@@ -62,8 +66,11 @@ private:
 
     QueryItems m_items;
     db::Connection* m_connection = nullptr;
+    QString m_sortedSql;
     mutable std::unique_ptr<db::RowCursor> m_cursor;
-    std::vector<int> m_cursorFields;
+    mutable std::vector<int> m_cursorFields;
+    mutable bool m_cursorOpened = false;
+    mutable int m_sortedStatements = 0;  // once a query: a cursor that failed is not run again
     QString m_pageSql;                // a page read again by its own statement
     BoundValues m_values;
     qint64 m_total = 0;
