@@ -1,7 +1,6 @@
 #include "app/TfrmAgainLogin.h"
 
-#include "app/ErrorHandler.h"
-#include "app/MessageService.h"
+#include "app/OperatorCheck.h"
 #include "db/TfrmBaseDataModule.h"
 
 #include <QFrame>
@@ -55,20 +54,7 @@ TfrmAgainLogin::TfrmAgainLogin(QWidget* parent) : TfrmBase(parent) {
 }
 
 void TfrmAgainLogin::BitBtn1Click() {
-    bool accepted = false;
-    try {
-        accepted = frmBaseDataModule().CheckOperator(m_edOperatorNo->text(), m_edPassword->text());
-    } catch (...) {
-        reportUnhandled(std::current_exception());
-        return;
-    }
-    if (!accepted) {
-        messages().info(QStringLiteral("工号密码输入错误，请重新输入！"));
-        m_edOperatorNo->setFocus();
-        m_edOperatorNo->selectAll();
-        return;
-    }
-    accept();
+    if (checkOperatorOrRefuse(frmBaseDataModule(), m_edOperatorNo, m_edPassword->text())) accept();
 }
 
 void TfrmAgainLogin::BitBtn2Click() { reject(); }

@@ -4,6 +4,7 @@
 #include "app/ErrorHandler.h"
 #include "app/MessageService.h"
 #include "app/ModalRunner.h"
+#include "app/OperatorCheck.h"
 #include "app/TfrmMenu.h"
 #include "db/InitialData.h"
 #include "db/TfrmBaseDataModule.h"
@@ -86,19 +87,7 @@ void TfrmLogin::bitYesClick() {
         done(DatabaseDown);
         return;
     }
-    bool accepted = false;
-    try {
-        accepted = module.CheckOperator(m_edOperatorNo->text(), m_edOperatorPassword->text());
-    } catch (...) {
-        reportUnhandled(std::current_exception());
-        return;
-    }
-    if (!accepted) {
-        messages().info(QStringLiteral("工号密码输入错误，请重新输入！"));
-        m_edOperatorNo->setFocus();
-        m_edOperatorNo->selectAll();
-        return;
-    }
+    if (!checkOperatorOrRefuse(module, m_edOperatorNo, m_edOperatorPassword->text())) return;
     hide();
     if (!m_frmMenu) m_frmMenu = new TfrmMenu(this);
     modalRunner().run(*m_frmMenu);
