@@ -2,19 +2,21 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: run test build deps clean
+.PHONY: run test configure deps clean
 
 deps:
 	@scripts/install-deps
 
-build: deps
+configure: deps
 	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-	@cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+# The program alone: a new user waits only for what they run.
+run: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target pos
 	@scripts/run-pos $(BUILD)
 
-test: build
+test: configure
+	@cmake --build $(BUILD) -j $(JOBS)
 	@scripts/test-all $(BUILD)
 
 clean:
