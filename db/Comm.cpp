@@ -7,14 +7,18 @@
 #include <QRegularExpression>
 #include <exception>
 
-QString GetSysVariable(db::Connection& connection, const QString& name) {
+std::optional<QString> ReadSysVariable(db::Connection& connection, const QString& name) {
     try {
         db::Statement s(connection, QStringLiteral("Select vrvalue from sysvariable Where vrname = :vrname"));
         s.bind(QStringLiteral(":vrname"), name);
-        return s.first() ? s.text(0) : QString();
+        if (s.first()) return s.text(0);
     } catch (const std::exception&) {
-        return {};
     }
+    return std::nullopt;
+}
+
+QString GetSysVariable(db::Connection& connection, const QString& name) {
+    return ReadSysVariable(connection, name).value_or(QString());
 }
 
 QString GetSysVariable(const QString& name) { return GetSysVariable(frmBaseDataModule().Database(), name); }

@@ -6,9 +6,13 @@
 
 #include <QChar>
 #include <QString>
+#include <optional>
 
 namespace db { class Connection; }
 
+// The value of a system variable; nullopt when there is no row or the read fails, so a
+// screen can keep its own default.
+std::optional<QString> ReadSysVariable(db::Connection& connection, const QString& name);
 // The value of a system variable; empty when there is no row or the read fails.
 QString GetSysVariable(db::Connection& connection, const QString& name);
 QString GetSysVariable(const QString& name);  // on the program's connection

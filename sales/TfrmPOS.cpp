@@ -304,12 +304,7 @@ void TfrmPOS::FormCreate() {
     }
     m_edRebate->setText(QStringLiteral("100"));
     m_pnSellsName->setText(session().OperatorName);
-    try {
-        db::Statement s(c, QStringLiteral("Select vrvalue from sysvariable where vrname = :vrname"));
-        s.bind(QStringLiteral(":vrname"), QStringLiteral("RetailSaleType"));
-        if (s.first()) m_lcbRetailStore->setKeyValue(s.text(0));
-    } catch (const db::Error&) {
-    }
+    if (const auto store = ReadSysVariable(c, QStringLiteral("RetailSaleType"))) m_lcbRetailStore->setKeyValue(*store);
     m_rememberedStore = m_lcbRetailStore->keyValue();
     m_edName->setFocus();
 }

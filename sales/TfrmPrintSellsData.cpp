@@ -74,15 +74,7 @@ std::optional<bool> booleanText(const QString& text) {
     return std::nullopt;
 }
 
-std::optional<QString> readVariable(const QString& name) {
-    try {
-        db::Statement s(frmBaseDataModule().Database(), QStringLiteral("Select vrvalue from sysvariable where vrname = :vrname"));
-        s.bind(QStringLiteral(":vrname"), name);
-        if (s.first()) return s.text(0);
-    } catch (const db::Error&) {
-    }
-    return std::nullopt;
-}
+std::optional<QString> readVariable(const QString& name) { return ReadSysVariable(frmBaseDataModule().Database(), name); }
 
 QString todayText() { return dateTimeText(QDateTime::currentDateTime()).section(u' ', 0, 0); }
 
