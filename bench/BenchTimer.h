@@ -14,8 +14,9 @@ struct BenchResult {
     int reps = 0;
 };
 
-inline BenchResult measure(int reps, const std::function<void()>& work) {
-    for (int i = 0; i < std::min(20, reps); ++i) work();  // warm caches and prepared statements
+// Times every repetition after `warmUp` untimed rounds.
+inline BenchResult measureAfter(int warmUp, int reps, const std::function<void()>& work) {
+    for (int i = 0; i < warmUp; ++i) work();
     std::vector<double> ms;
     ms.reserve(reps);
     QElapsedTimer t;
@@ -29,19 +30,13 @@ inline BenchResult measure(int reps, const std::function<void()>& work) {
     return {at(0.50), at(0.99), reps};
 }
 
-// For work of seconds: no warm-up rounds, every repetition timed.
-inline BenchResult measureCold(int reps, const std::function<void()>& work) {
-    std::vector<double> ms;
-    QElapsedTimer t;
-    for (int i = 0; i < reps; ++i) {
-        t.start();
-        work();
-        ms.push_back(double(t.nsecsElapsed()) / 1e6);
-    }
-    std::sort(ms.begin(), ms.end());
-    auto at = [&](double q) { return ms[std::min(ms.size() - 1, size_t(q * double(ms.size())))]; };
-    return {at(0.50), at(0.99), reps};
+// Warms caches and prepared statements first.
+inline BenchResult measure(int reps, const std::function<void()>& work) {
+    return measureAfter(std::min(20, reps), reps, work);
 }
+
+// For work of seconds: no warm-up rounds.
+inline BenchResult measureCold(int reps, const std::function<void()>& work) { return measureAfter(0, reps, work); }
 
 class BenchTable {
 public:
