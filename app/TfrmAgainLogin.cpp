@@ -35,12 +35,7 @@ TfrmAgainLogin::TfrmAgainLogin(QWidget* parent) : TfrmBase(parent) {
     bitYes->setObjectName(QStringLiteral("BitBtn1"));
     auto* bitNo = new QPushButton(QStringLiteral("退出"), pnBaseHint());
     bitNo->setObjectName(QStringLiteral("BitBtn2"));
-    auto* lower = new QHBoxLayout;
-    lower->addStretch();
-    lower->addWidget(bitYes);
-    lower->addSpacing(24);
-    lower->addWidget(bitNo);
-    lower->addStretch();
+    auto* lower = centredButtonRow(bitYes, bitNo);
 
     auto* layout = new QVBoxLayout(pnBaseHint());
     layout->setContentsMargins(16, 16, 16, 12);

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QFrame>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -47,6 +48,16 @@ void TfrmBase::setPanelText(int panel, const QString& text) {
 
 QString TfrmBase::panelText(int panel) const {
     return panel >= 0 && panel < m_panels.size() ? m_panels[panel]->text() : QString();
+}
+
+QHBoxLayout* TfrmBase::centredButtonRow(QWidget* confirm, QWidget* leave) {
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    row->addWidget(confirm);
+    row->addSpacing(24);
+    row->addWidget(leave);
+    row->addStretch();
+    return row;
 }
 
 void TfrmBase::ClearEdits() {

@@ -7,6 +7,7 @@
 #include <QList>
 
 class QFrame;
+class QHBoxLayout;
 class QKeyEvent;
 class QLabel;
 class QStatusBar;
@@ -23,6 +24,9 @@ public:
     QStatusBar* sbHintInfo() const { return m_sbHintInfo; }
     void setPanelText(int panel, const QString& text);
     QString panelText(int panel) const;
+
+    // A row with the screen's confirm and leave buttons centred side by side.
+    static QHBoxLayout* centredButtonRow(QWidget* confirm, QWidget* leave);
 
     // Empties every plain single-line edit box of the screen.
     void ClearEdits();

@@ -29,12 +29,7 @@ TfrmInitDatabase::TfrmInitDatabase(QWidget* parent) : TfrmBase(parent) {
     bitYes->setObjectName(QStringLiteral("bitYes"));
     auto* bitExit = new QPushButton(QStringLiteral("退出"), pnBaseHint());
     bitExit->setObjectName(QStringLiteral("bitExit"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(bitYes);
-    buttons->addSpacing(24);
-    buttons->addWidget(bitExit);
-    buttons->addStretch();
+    auto* buttons = centredButtonRow(bitYes, bitExit);
 
     auto* layout = new QVBoxLayout(pnBaseHint());
     layout->setContentsMargins(16, 16, 16, 12);

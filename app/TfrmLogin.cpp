@@ -52,12 +52,7 @@ TfrmLogin::TfrmLogin(QWidget* parent) : TfrmBase(parent) {
     m_bitYes->setObjectName(QStringLiteral("bitYes"));
     m_bitClose = new QPushButton(QStringLiteral("退出"), pnBaseHint());
     m_bitClose->setObjectName(QStringLiteral("bitClose"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_bitYes);
-    buttons->addSpacing(24);
-    buttons->addWidget(m_bitClose);
-    buttons->addStretch();
+    auto* buttons = centredButtonRow(m_bitYes, m_bitClose);
 
     auto* layout = new QVBoxLayout(pnBaseHint());
     layout->setContentsMargins(16, 16, 16, 12);

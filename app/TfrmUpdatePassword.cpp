@@ -38,12 +38,7 @@ TfrmUpdatePassword::TfrmUpdatePassword(QWidget* parent) : TfrmBase(parent) {
     m_bitYes->setEnabled(false);
     auto* bitClose = new QPushButton(QStringLiteral("退出"), pnBaseHint());
     bitClose->setObjectName(QStringLiteral("bitClose"));
-    auto* bottom = new QHBoxLayout;
-    bottom->addStretch();
-    bottom->addWidget(m_bitYes);
-    bottom->addSpacing(24);
-    bottom->addWidget(bitClose);
-    bottom->addStretch();
+    auto* bottom = centredButtonRow(m_bitYes, bitClose);
 
     auto* layout = new QVBoxLayout(pnBaseHint());
     layout->setContentsMargins(16, 16, 16, 12);

@@ -138,12 +138,7 @@ TfrmVarSet::TfrmVarSet(QWidget* parent) : TfrmBase(parent) {
     grid->addWidget(gbBatchMode, 3, 1);
     grid->addWidget(gbPrint, 4, 0);
     grid->addWidget(gbCheckStore, 4, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(bitYes);
-    buttons->addSpacing(24);
-    buttons->addWidget(bitExit);
-    buttons->addStretch();
+    auto* buttons = centredButtonRow(bitYes, bitExit);
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(12, 10, 12, 10);
     layout->setSpacing(10);
