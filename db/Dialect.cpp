@@ -98,6 +98,7 @@ public:
     Backend backend() const override { return Backend::Sqlite; }
     QString driverName() const override { return QStringLiteral("QSQLITE"); }
     QString beginSql() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
+    QString lockRowsSql() const override { return {}; }
     QVariant moneyValue(Money value) const override { return value.toDouble(); }
     QVariant dateTimeValue(const QDateTime& value) const override { return timestampText(value); }
 
@@ -157,6 +158,7 @@ public:
     Backend backend() const override { return Backend::Postgres; }
     QString driverName() const override { return QStringLiteral("QPSQL"); }
     QString beginSql() const override { return QStringLiteral("BEGIN"); }
+    QString lockRowsSql() const override { return QStringLiteral(" FOR UPDATE"); }
     QVariant moneyValue(Money value) const override { return value.toDecimalString(); }
     QVariant dateTimeValue(const QDateTime& value) const override { return timestampText(value); }
 

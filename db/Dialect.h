@@ -22,6 +22,9 @@ public:
     virtual QString driverName() const = 0;
     // Writers take the write lock at once on SQLite so two tills never deadlock on upgrade.
     virtual QString beginSql() const = 0;
+    // Appended to a SELECT that must hold the rows it read until commit: FOR UPDATE on
+    // PostgreSQL; nothing on SQLite, whose writers already hold the database's write lock.
+    virtual QString lockRowsSql() const = 0;
 
     virtual QVariant moneyValue(Money value) const = 0;
     virtual QVariant dateTimeValue(const QDateTime& value) const = 0;
