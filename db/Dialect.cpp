@@ -93,6 +93,16 @@ void fnAddDays(sqlite3_context* ctx, int, sqlite3_value** argv) {
     resultText(ctx, timestampText(d.addDays(sqlite3_value_int64(argv[1]))));
 }
 
+// The first column of every row, upper-cased (names of tables and columns).
+QStringList column(Connection& c, const QString& sql, const QString& table) {
+    Statement s(c, sql);
+    if (!table.isEmpty()) s.bind(QStringLiteral(":t"), table);
+    s.exec();
+    QStringList names;
+    while (s.next()) names << s.text(0).toUpper();
+    return names;
+}
+
 class SqliteDialect final : public Dialect {
 public:
     Backend backend() const override { return Backend::Sqlite; }
@@ -150,6 +160,12 @@ public:
     bool tableExists(Connection& c, const QString& table) const override {
         Statement s(c, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND lower(name) = lower(:name)"));
         return s.bind(QStringLiteral(":name"), table).first();
+    }
+    QStringList tableNames(Connection& c) const override {
+        return column(c, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%' ORDER BY name"), {});
+    }
+    QStringList moneyColumns(Connection& c, const QString& table) const override {
+        return column(c, QStringLiteral("SELECT name FROM pragma_table_info(:t) WHERE upper(type) LIKE 'NUMERIC%'"), table);
     }
 };
 
@@ -216,6 +232,14 @@ public:
         Statement s(c, QStringLiteral(
             "SELECT 1 FROM information_schema.tables WHERE table_schema = current_schema() AND lower(table_name) = lower(:name)"));
         return s.bind(QStringLiteral(":name"), table).first();
+    }
+    QStringList tableNames(Connection& c) const override {
+        return column(c, QStringLiteral("SELECT table_name FROM information_schema.tables WHERE table_schema = current_schema() "
+                                        "AND table_type = 'BASE TABLE' ORDER BY table_name"), {});
+    }
+    QStringList moneyColumns(Connection& c, const QString& table) const override {
+        return column(c, QStringLiteral("SELECT column_name FROM information_schema.columns WHERE table_schema = current_schema() "
+                                        "AND lower(table_name) = lower(:t) AND data_type = 'numeric'"), table);
     }
 };
 

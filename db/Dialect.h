@@ -6,6 +6,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <optional>
 
@@ -38,6 +39,10 @@ public:
     virtual void createFunctions(Connection& connection) const = 0;
     virtual void setClock(Connection& connection, const std::optional<QDateTime>& at) const = 0;
     virtual bool tableExists(Connection& connection, const QString& table) const = 0;
+    // Every table of the database (of the session's schema on PostgreSQL), in upper case.
+    virtual QStringList tableNames(Connection& connection) const = 0;
+    // The table's NUMERIC columns (money), in upper case.
+    virtual QStringList moneyColumns(Connection& connection, const QString& table) const = 0;
 };
 
 // The server clock of SQLite connections in this process (tests may fix it).

@@ -242,11 +242,13 @@ void Schema::checkUsable(Connection& c) {
                     ErrorKind::Connection);
 }
 
-void Schema::migrate(Connection& c) {
+void Schema::migrate(Connection& c) { migrate(c, currentVersion()); }
+
+void Schema::migrate(Connection& c, int version) {
     const int stored = storedVersion(c);
     if (stored > currentVersion()) checkUsable(c);
     for (const Migration& m : migrations()) {
-        if (m.version <= stored) continue;
+        if (m.version <= stored || m.version > version) continue;
         Transaction tx(c);
         ensureVersionTable(c);
         m.apply(c);
