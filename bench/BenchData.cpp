@@ -86,9 +86,9 @@ void BenchData::ensure(db::Connection& c, const BenchScale& scale, bool regenera
     const QString L = QString::number(scale.saleLines);
     // Line k of the history sells product (k * 7919 mod P) + 1 in store (k mod S) + 1.
     step(c, QStringLiteral("sale lines"), series(L) +
-         QStringLiteral("INSERT INTO XSMXB(XSNO, SPNO, SPNAME, JLDW, SPSL, SPDJ, ZKL, ZJE, ZYNO) "
+         QStringLiteral("INSERT INTO XSMXB(XSNO, SPNO, SPNAME, JLDW, SPSL, SPDJ, ZKL, ZJE, ZYNO, XSDAY) "
                         "SELECT CAST(100000000000000 + (i - 1) / 10 + 1 AS VARCHAR(15)), CAST(1000000 + (i * 7919) % %1 + 1 AS VARCHAR(15)), "
-                        "'基准商品', '个', 1, 5, 100, 5, '101' FROM n").arg(P));
+                        "'基准商品', '个', 1, 5, 100, 5, '101', date10(getdate()) FROM n").arg(P));
     step(c, QStringLiteral("cost lines"), series(L) +
          QStringLiteral("INSERT INTO XSCBB(XSNO, JHDNO, SPNO, SPNAME, JSDW, ZYNO, XSSL, THSL, SJ, XSJE, DJ, ZJE) "
                         "SELECT CAST(100000000000000 + (i - 1) / 10 + 1 AS VARCHAR(15)), "

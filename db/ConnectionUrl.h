@@ -21,6 +21,7 @@ struct ConnectionUrl {
     // Returns nullopt and a sentence in *error when the text is not a URL we serve.
     static std::optional<ConnectionUrl> parse(const QString& text, QString* error = nullptr);
     static ConnectionUrl sqlite(const QString& path);
+    bool operator==(const ConnectionUrl&) const = default;
     // For messages: the password is never shown.
     QString display() const;
 };

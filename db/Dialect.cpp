@@ -4,10 +4,14 @@
 #include "db/Error.h"
 #include "db/Statement.h"
 
+#include <QHash>
 #include <QMutex>
 #include <QRegularExpression>
 #include <QSqlDriver>
+#include <libpq-fe.h>
 #include <sqlite3.h>
+
+#include <memory>
 
 namespace db {
 
@@ -19,6 +23,26 @@ std::optional<QDateTime> g_clock;
 QDateTime serverNow() {
     QMutexLocker lock(&g_clockMutex);
     return g_clock ? *g_clock : QDateTime::currentDateTime();
+}
+
+// The time each SQLite connection's current transaction began. Read only while the
+// connection is inside a transaction, so an entry left from an earlier one is never used.
+QMutex g_transactionClockMutex;
+QHash<const sqlite3*, QDateTime> g_transactionClock;
+
+QDateTime statementNow(sqlite3_context* ctx) {
+    sqlite3* db = sqlite3_context_db_handle(ctx);
+    if (!sqlite3_get_autocommit(db)) {
+        QMutexLocker lock(&g_transactionClockMutex);
+        const auto it = g_transactionClock.constFind(db);
+        if (it != g_transactionClock.constEnd()) return *it;
+    }
+    return serverNow();
+}
+
+sqlite3* sqliteHandle(Connection& c) {
+    const QVariant h = c.handle().driver()->handle();
+    return (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0) ? *static_cast<sqlite3* const*>(h.data()) : nullptr;
 }
 
 // ---- SQLite: portable functions registered on every connection ----
@@ -44,10 +68,10 @@ QDateTime argDateTime(sqlite3_value* v) {
     return d.isValid() ? QDateTime(d, QTime(0, 0)) : QDateTime();
 }
 
-void fnGetdate(sqlite3_context* ctx, int, sqlite3_value**) { resultText(ctx, timestampText(serverNow())); }
+void fnGetdate(sqlite3_context* ctx, int, sqlite3_value**) { resultText(ctx, timestampText(statementNow(ctx))); }
 
 void fnToday8(sqlite3_context* ctx, int, sqlite3_value**) {
-    resultText(ctx, serverNow().date().toString(QStringLiteral("yyyyMMdd")));
+    resultText(ctx, statementNow(ctx).date().toString(QStringLiteral("yyyyMMdd")));
 }
 
 // The views call date10 once per row: a stamp stored as "yyyy-MM-dd..." gives its first
@@ -109,6 +133,13 @@ public:
     QString driverName() const override { return QStringLiteral("QSQLITE"); }
     QString beginSql() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
     QString lockRowsSql() const override { return {}; }
+    void transactionBegun(Connection& c) const override {
+        if (sqlite3* db = sqliteHandle(c)) {
+            const QDateTime now = serverNow();
+            QMutexLocker lock(&g_transactionClockMutex);
+            g_transactionClock.insert(db, now);
+        }
+    }
     QVariant moneyValue(Money value) const override { return value.toDouble(); }
     QVariant dateTimeValue(const QDateTime& value) const override { return timestampText(value); }
 
@@ -125,8 +156,7 @@ public:
     }
 
     void prepareSession(Connection& c) const override {
-        const QVariant h = c.handle().driver()->handle();
-        sqlite3* db = (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0) ? *static_cast<sqlite3* const*>(h.data()) : nullptr;
+        sqlite3* db = sqliteHandle(c);
         if (!db) throw Error(QStringLiteral("SQLite handle not available"), ErrorKind::Connection);
         const int flags = SQLITE_UTF8;
         struct Fn { const char* name; int args; void (*fn)(sqlite3_context*, int, sqlite3_value**); int extra; };
@@ -160,6 +190,11 @@ public:
     bool tableExists(Connection& c, const QString& table) const override {
         Statement s(c, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND lower(name) = lower(:name)"));
         return s.bind(QStringLiteral(":name"), table).first();
+    }
+    std::function<void()> interrupter(Connection& c) const override {
+        sqlite3* db = sqliteHandle(c);
+        if (!db) throw Error(QStringLiteral("SQLite handle not available"), ErrorKind::Connection);
+        return [db] { sqlite3_interrupt(db); };
     }
     QStringList tableNames(Connection& c) const override {
         return column(c, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%' ORDER BY name"), {});
@@ -232,6 +267,17 @@ public:
         Statement s(c, QStringLiteral(
             "SELECT 1 FROM information_schema.tables WHERE table_schema = current_schema() AND lower(table_name) = lower(:name)"));
         return s.bind(QStringLiteral(":name"), table).first();
+    }
+    std::function<void()> interrupter(Connection& c) const override {
+        const QVariant h = c.handle().driver()->handle();
+        const bool pg = h.isValid() && (qstrcmp(h.typeName(), "PGconn*") == 0 || qstrcmp(h.typeName(), "pg_conn*") == 0);
+        PGconn* conn = pg ? *static_cast<PGconn* const*>(h.constData()) : nullptr;
+        if (!conn) throw Error(QStringLiteral("PostgreSQL handle not available"), ErrorKind::Connection);
+        std::shared_ptr<PGcancel> cancel(PQgetCancel(conn), PQfreeCancel);
+        return [cancel] {
+            char message[256];
+            PQcancel(cancel.get(), message, int(sizeof message));
+        };
     }
     QStringList tableNames(Connection& c) const override {
         return column(c, QStringLiteral("SELECT table_name FROM information_schema.tables WHERE table_schema = current_schema() "

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <optional>
 
 namespace db {
@@ -23,6 +24,10 @@ public:
     virtual QString driverName() const = 0;
     // Writers take the write lock at once on SQLite so two tills never deadlock on upgrade.
     virtual QString beginSql() const = 0;
+    // Told after a transaction of ours began. SQLite fixes its clock here, so getdate() is the
+    // time the transaction began on both backends (PostgreSQL's localtimestamp is): every row a
+    // document writes carries the same stamp, also when it is written across midnight.
+    virtual void transactionBegun(Connection&) const {}
     // Appended to a SELECT that must hold the rows it read until commit: FOR UPDATE on
     // PostgreSQL; nothing on SQLite, whose writers already hold the database's write lock.
     virtual QString lockRowsSql() const = 0;
@@ -39,6 +44,10 @@ public:
     virtual void createFunctions(Connection& connection) const = 0;
     virtual void setClock(Connection& connection, const std::optional<QDateTime>& at) const = 0;
     virtual bool tableExists(Connection& connection, const QString& table) const = 0;
+    // A callable, made in the connection's own thread, that stops the statement the connection
+    // is running (it then fails with an error); it may be called from any thread while the
+    // connection stays open, and does nothing when no statement runs.
+    virtual std::function<void()> interrupter(Connection& connection) const = 0;
     // Every table of the database (of the session's schema on PostgreSQL), in upper case.
     virtual QStringList tableNames(Connection& connection) const = 0;
     // The table's NUMERIC columns (money), in upper case.

@@ -12,6 +12,7 @@ Transaction::Transaction(Connection& connection) : m_connection(connection) {
         m_connection.execute(QStringLiteral("SAVEPOINT ") + m_savepoint);
     } else {
         m_connection.execute(m_connection.dialect().beginSql());
+        m_connection.dialect().transactionBegun(m_connection);
     }
     ++m_connection.m_transactionDepth;
 }

@@ -1,8 +1,10 @@
 #include "query/QueryRowSource.h"
 
+#include "db/Connection.h"
 #include "db/Error.h"
 #include "db/RowCursor.h"
 #include "db/Statement.h"
+#include "query/RowCounter.h"
 
 #include <QColor>
 #include <QSqlRecord>
@@ -22,7 +24,10 @@ void QueryRowSource::setPaging(int pageRows, int keptPages) {
     m_pages.clear();
 }
 
+int QueryRowSource::cancelledCounts() const { return m_counter ? m_counter->cancelledCount() : 0; }
+
 void QueryRowSource::close() {
+    if (m_counter) m_counter->cancel();
     beginResetModel();
     m_connection = nullptr;
     m_cursor.reset();
@@ -33,6 +38,7 @@ void QueryRowSource::close() {
     m_pageSql.clear();
     m_values.clear();
     m_total = 0;
+    m_known = 0;
     m_pages.clear();
     endResetModel();
 }
@@ -40,11 +46,6 @@ void QueryRowSource::close() {
 void QueryRowSource::open(db::Connection& connection, const QString& select, const QString& order,
                           const BoundValues& values) {
     close();
-    db::Statement count(connection, QStringLiteral("Select count(*) From (") + select + QStringLiteral(") q"));
-    for (const auto& [name, value] : values) count.bindValue(name, value);
-    count.exec();
-    const qint64 total = count.first() ? count.integer(0) : 0;
-
     // The first page and pages read again are statements of their own: every column joins the
     // order so that rows the order clause leaves equal come in the same place as from the cursor.
     QStringList columns;
@@ -57,14 +58,66 @@ void QueryRowSource::open(db::Connection& connection, const QString& select, con
     m_sortedSql = select + QStringLiteral(" ") + fullOrder;
     m_pageSql = m_sortedSql + QStringLiteral(" Limit :pageRows Offset :pageStart");
     m_values = values;
-    m_total = total;
-    endResetModel();
+    m_total = -1;
+    m_known = 0;
     try {
-        if (m_total > 0) load(0);
+        m_known = qint64(load(0).rows.size());
     } catch (const db::Error&) {
+        endResetModel();
         close();
         throw;
     }
+    // A first page that is not full is the whole answer; otherwise the count comes later.
+    const bool whole = m_known < m_pageRows;
+    if (whole) m_total = m_known;
+    endResetModel();
+    if (whole) {
+        Q_EMIT totalRowsKnown(m_total);
+        return;
+    }
+    if (!m_counter || m_counter->url() != connection.url()) {
+        m_counter = std::make_unique<RowCounter>(connection.url());
+        connect(m_counter.get(), &RowCounter::counted, this, &QueryRowSource::takeCount);
+        connect(m_counter.get(), &RowCounter::failed, this, [this](quint64 request, const QString& message) {
+            if (request == m_countRequest) Q_EMIT countFailed(message);
+        });
+    }
+    m_countRequest = m_counter->start(select, values);
+}
+
+void QueryRowSource::takeCount(quint64 request, qint64 rows) {
+    if (request != m_countRequest || !m_connection || m_total >= 0) return;
+    if (rows > m_known) {
+        beginInsertRows({}, int(std::min<qint64>(m_known, INT_MAX)), int(std::min<qint64>(rows, INT_MAX)) - 1);
+        m_total = rows;
+        endInsertRows();
+    } else {
+        // Rows went away between the first page and the count: show what the count says.
+        beginResetModel();
+        m_total = rows;
+        m_pages.clear();
+        endResetModel();
+    }
+    Q_EMIT totalRowsKnown(m_total);
+}
+
+bool QueryRowSource::canFetchMore(const QModelIndex& parent) const {
+    return !parent.isValid() && m_connection && m_total < 0;
+}
+
+// While the count is under way the grid grows a page at a time as it is scrolled.
+void QueryRowSource::fetchMore(const QModelIndex& parent) {
+    if (!canFetchMore(parent)) return;
+    qint64 read = 0;
+    try {
+        read = qint64(load(m_known / m_pageRows).rows.size()) - m_known % m_pageRows;
+    } catch (const db::Error&) {
+        return;
+    }
+    if (read <= 0) return;
+    beginInsertRows({}, int(m_known), int(m_known + read) - 1);
+    m_known += read;
+    endInsertRows();
 }
 
 const QueryRowSource::Page& QueryRowSource::load(qint64 number) const {
@@ -150,7 +203,7 @@ std::vector<QueryRowSource::Row> QueryRowSource::readAgain(qint64 start) const {
 }
 
 const QueryRowSource::Row* QueryRowSource::rowAt(qint64 row) const {
-    if (!m_connection || row < 0 || row >= m_total) return nullptr;
+    if (!m_connection || row < 0 || row >= (m_total >= 0 ? m_total : m_known)) return nullptr;
     try {
         const Page& page = load(row / m_pageRows);
         const qint64 offset = row % m_pageRows;
@@ -168,7 +221,7 @@ QVariant QueryRowSource::value(int row, int column) const {
 }
 
 int QueryRowSource::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(std::min<qint64>(m_total, INT_MAX));
+    return parent.isValid() ? 0 : int(std::min<qint64>(m_total >= 0 ? m_total : m_known, INT_MAX));
 }
 
 int QueryRowSource::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(m_items.size()); }

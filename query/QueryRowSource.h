@@ -1,8 +1,9 @@
-// The rows of a query screen's grid. The exact count comes from the database (count(*)
-// over the same filter); the first page comes from a statement limited to it, and scrolling
-// on reads from one sorted statement kept open (db::RowCursor) a page at a time, keeping
-// only a few pages, so a result of a million sale lines never sits in memory nor is sorted
-// again for each page.
+// The rows of a query screen's grid. The first page comes from a statement limited to it,
+// and scrolling on reads from one sorted statement kept open (db::RowCursor) a page at a
+// time, keeping only a few pages, so a result of a million sale lines never sits in memory
+// nor is sorted again for each page. A first page that is full leaves the exact count to a
+// RowCounter on a connection of its own: the grid shows its rows at once, grows as it is
+// scrolled, and takes the count when it arrives (totalRowsKnown).
 #pragma once
 
 #include "query/ConditionBuilder.h"
@@ -20,19 +21,28 @@ class RowCursor;
 
 namespace query {
 
+class RowCounter;
+
 class QueryRowSource : public QAbstractTableModel {
     Q_OBJECT
 public:
     explicit QueryRowSource(QueryItems items, QObject* parent = nullptr);
     ~QueryRowSource() override;
 
-    // Counts the rows of `select` (a statement with its filter, without the order clause) and
-    // makes them readable in `order`. Throws db::Error; the source is then closed (no rows).
-    // The open statement or cursor is released by close(), by the next open() and with the source.
+    // Makes the rows of `select` (a statement with its filter, without the order clause)
+    // readable in `order` and reads the first page. Throws db::Error; the source is then
+    // closed (no rows). The open statement or cursor is released by close(), by the next
+    // open() and with the source; so is a count under way.
     void open(db::Connection& connection, const QString& select, const QString& order, const BoundValues& values);
     void close();
     bool isOpen() const { return m_connection != nullptr; }
+    // The exact number of rows, or -1 while it is being counted.
     qint64 totalRows() const { return m_total; }
+    // Counts cancelled because the query changed or closed first (for tests).
+    int cancelledCounts() const;
+
+    bool canFetchMore(const QModelIndex& parent) const override;
+    void fetchMore(const QModelIndex& parent) override;
 
     // The raw value of item `column` in `row` (null outside the result).
     QVariant value(int row, int column) const;
@@ -51,8 +61,13 @@ public:
     // for each page read again. Scrolling down adds none after the cursor's.
     int sortedStatements() const { return m_sortedStatements; }
 
+Q_SIGNALS:
+    void totalRowsKnown(qint64 rows);
+    void countFailed(const QString& message);
+
 private:
     using Row = QVector<QVariant>;
+    void takeCount(quint64 request, qint64 rows);
     struct Page {
         qint64 number;
         std::vector<Row> rows;
@@ -74,6 +89,9 @@ private:
     QString m_pageSql;                // a page read again by its own statement
     BoundValues m_values;
     qint64 m_total = 0;
+    qint64 m_known = 0;               // rows read so far while the count is under way
+    std::unique_ptr<RowCounter> m_counter;
+    quint64 m_countRequest = 0;
     // Scrolling down reads on from the open cursor; a page scrolled back to that is no longer
     // kept is read again (by the cursor where the result is held on the server, else by a
     // statement of its own that sorts again), so six pages stay in memory.

@@ -179,6 +179,9 @@ void TfrmBaseQuery::setQuery(query::QueryItems items, const QString& baseSql, co
     delete m_rows;
     m_rows = new query::QueryRowSource(std::move(items), this);
     m_dgDisplayData->setModel(m_rows);
+    connect(m_rows, &query::QueryRowSource::totalRowsKnown, m_lbCount,
+            [this](qint64 rows) { m_lbCount->setText(QString::number(rows)); });
+    connect(m_rows, &query::QueryRowSource::countFailed, m_lbCount, [this](const QString&) { m_lbCount->setText(QStringLiteral("?")); });
     const QFontMetrics metrics(m_dgDisplayData->font());
     for (int c = 0; c < m_rows->columnCount(); ++c) {
         const query::QueryItem& item = m_rows->item(c);
@@ -256,18 +259,20 @@ void TfrmBaseQuery::bitSelectClick() {
     const QString select = m_baseSql + filter.whereText;
     m_printSql = select + QStringLiteral(" ") + m_orderSql;
     m_printValues = filter.values;
+    // A large result shows its first page at once; the count follows (totalRowsKnown).
+    m_lbCount->setText(QStringLiteral("统计中…"));
     try {
         m_rows->open(frmBaseDataModule().Database(), select, m_orderSql, filter.values);
     } catch (const db::Error&) {
+        m_lbCount->clear();
         irregularCondition(true);
         return;
     }
-    m_lbCount->setText(QString::number(m_rows->totalRows()));
     clearConditionTexts();
     m_cbSelectLogic->setCurrentIndex(-1);
     m_cbSelectLogic->clearEditText();
     m_cbSelectLogic->setEnabled(false);
-    if (m_rows->totalRows() > 0) m_dgDisplayData->selectRow(0);
+    if (m_rows->rowCount() > 0) m_dgDisplayData->selectRow(0);
 }
 
 void TfrmBaseQuery::bitPrintClick() {

@@ -17,8 +17,10 @@ const QString kRetailClient = QStringLiteral("000");
 QString saleLinesSql(int lines) {
     QStringList rows;
     for (int i = 0; i < lines; ++i)
-        rows << QStringLiteral("(:XSNO%1, :SPNO%1, :SPNAME%1, :JLDW%1, :SPSL%1, :SPDJ%1, :ZKL%1, :ZJE%1, :ZYNO%1)").arg(i);
-    return QStringLiteral("Insert Into XSMXB(XSNO, SPNO, SPNAME, JLDW, SPSL, SPDJ, ZKL, ZJE, ZYNO) Values ") +
+        rows << QStringLiteral("(:XSNO%1, :SPNO%1, :SPNAME%1, :JLDW%1, :SPSL%1, :SPDJ%1, :ZKL%1, :ZJE%1, :ZYNO%1, "
+                               "date10(getdate()))").arg(i);
+    // XSDAY: the sale's day beside each line, so the sale-line list is read in order from an index.
+    return QStringLiteral("Insert Into XSMXB(XSNO, SPNO, SPNAME, JLDW, SPSL, SPDJ, ZKL, ZJE, ZYNO, XSDAY) Values ") +
            rows.join(QStringLiteral(", "));
 }
 

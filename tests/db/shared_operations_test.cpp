@@ -123,7 +123,7 @@ TEST_P(SharedOperationsTest, viewsGiveDatesAsText) {
     db().setClock(QDateTime(QDate(2026, 7, 1), QTime(23, 59, 59)));
     db().execute(QStringLiteral("INSERT INTO SPB(SPNO, SPNAME) VALUES('P1', '商品')"));
     db().execute(QStringLiteral("INSERT INTO XSB(XSNO, KHNO, BNNO) VALUES('X1', '000', '001')"));
-    db().execute(QStringLiteral("INSERT INTO XSMXB(XSNO, SPNO, SPSL, SPDJ, ZJE) VALUES('X1', 'P1', 2, 1.5, 3)"));
+    db().execute(QStringLiteral("INSERT INTO XSMXB(XSNO, SPNO, SPSL, SPDJ, ZJE, XSDAY) VALUES('X1', 'P1', 2, 1.5, 3, date10(getdate()))"));
     db::Statement s(db(), QStringLiteral("SELECT * FROM vwSPXSMXCX"));
     ASSERT_TRUE(s.first());
     EXPECT_EQ(s.text(QStringLiteral("xsdate")), QStringLiteral("2026-07-01"));

@@ -55,12 +55,12 @@ inline void install(db::Connection& c) {
 
     const char* sale = "insert into XSB(XSNO, SPZE, SKZE, BNNO, XSDATE, KHNO, KHName, KHLX) "
                        "values(:v1, :v2, :v3, '001', :v4, '000', '零售', 'L')";
-    const char* saleLine = "insert into XSMXB(XSNO, SPNO, SPNAME, JLDW, SPSL, SPDJ, ZKL, ZJE) "
-                           "values(:v1, :v2, :v3, :v4, :v5, :v6, :v7, :v8)";
+    const char* saleLine = "insert into XSMXB(XSNO, SPNO, SPNAME, JLDW, SPSL, SPDJ, ZKL, ZJE, XSDAY) "
+                           "values(:v1, :v2, :v3, :v4, :v5, :v6, :v7, :v8, :v9)";
     run(c, sale, {t("X05012000000001"), money("10.50"), money("10.50"), day(2005, 1, 20)});
-    run(c, saleLine, {t("X05012000000001"), t("1001"), t("纯牛奶 250ml"), t("盒"), 3.0, money("3.50"), 100, money("10.50")});
+    run(c, saleLine, {t("X05012000000001"), t("1001"), t("纯牛奶 250ml"), t("盒"), 3.0, money("3.50"), 100, money("10.50"), t("2005-01-20")});
     run(c, sale, {t("X05012100000001"), money("29.61"), money("29.61"), day(2005, 1, 21)});
-    run(c, saleLine, {t("X05012100000001"), t("2001"), t("洗衣液 2kg"), t("瓶"), 1.0, money("32.90"), 90, money("29.61")});
+    run(c, saleLine, {t("X05012100000001"), t("2001"), t("洗衣液 2kg"), t("瓶"), 1.0, money("32.90"), 90, money("29.61"), t("2005-01-21")});
 
     const char* handIn = "insert into SYYJKB(JKLSNO, JKDATE, SYYNO, SYYNAME, SJJE, YJJE, CZDATE, BNNO) "
                          "values(:v1, :v2, '001', '系统管理员', :v3, :v4, :v5, '001')";

@@ -7,6 +7,11 @@
 #include "db/Transaction.h"
 #include "query/ConditionBuilder.h"
 #include "query/QueryRowSource.h"
+#include "query/RowCounter.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
 
 #include <QSet>
 #include <memory>
@@ -42,6 +47,18 @@ protected:
         ASSERT_EQ(builder.finish(u("报损单号"), u("包含"), content), query::ConditionBuilder::Outcome::Done);
         rows.open(db(), u("Select * from vwBSCX Where ") + builder.filter().whereText, u("Order By BSDNO"),
                   builder.filter().values);
+        waitForCount(rows);
+    }
+
+    // A full first page leaves the count to the background; the grid takes it from the event loop.
+    static void waitForCount(query::QueryRowSource& rows) {
+        QElapsedTimer waited;
+        waited.start();
+        while (rows.totalRows() < 0 && waited.elapsed() < 20000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            QThread::msleep(2);
+        }
+        ASSERT_GE(rows.totalRows(), 0) << "no count within 20 s";
     }
 
     static query::QueryItems items() {
@@ -139,6 +156,57 @@ TEST_P(QueryRowSourceTest, aFailingQueryLeavesTheGridClosed) {
     addLossLines(db(), 3);
     openLosses(rows, u("L"));
     EXPECT_EQ(rows.totalRows(), 3);
+}
+
+TEST_P(QueryRowSourceTest, aFullFirstPageShowsAtOnceAndAChangedQueryCancelsItsCount) {
+    addLossLines(db(), 30);
+    query::QueryRowSource rows(items());
+    rows.setPaging(5, 2);
+    QList<qint64> told;
+    QObject::connect(&rows, &query::QueryRowSource::totalRowsKnown, [&](qint64 n) { told << n; });
+    query::ConditionBuilder builder(items());
+    ASSERT_EQ(builder.finish(u("报损单号"), u("包含"), u("L0")), query::ConditionBuilder::Outcome::Done);
+    rows.open(db(), u("Select * from vwBSCX Where ") + builder.filter().whereText, u("Order By BSDNO"), builder.filter().values);
+    // The first page is there before any count.
+    EXPECT_EQ(rows.totalRows(), -1);
+    EXPECT_EQ(rows.rowCount(), 5);
+    EXPECT_EQ(rows.value(0, 0).toString(), u("L000"));
+    // Scrolling on while counting grows the grid a page at a time.
+    ASSERT_TRUE(rows.canFetchMore({}));
+    rows.fetchMore({});
+    EXPECT_EQ(rows.rowCount(), 10);
+    EXPECT_EQ(rows.value(9, 0).toString(), u("L003"));
+
+    // The operator narrows the query before the count came: its count is cancelled and only
+    // the new query's count is ever shown.
+    openLosses(rows, u("L00"));
+    EXPECT_EQ(rows.cancelledCounts(), 1);
+    EXPECT_EQ(rows.totalRows(), 30);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(told, (QList<qint64>{30}));
+
+    // A small answer is whole at once.
+    openLosses(rows, u("L009"));
+    EXPECT_EQ(rows.totalRows(), 3);
+    EXPECT_EQ(told.back(), 3);
+}
+
+TEST_P(QueryRowSourceTest, aCountCancelledMidwayStopsItsStatement) {
+    query::RowCounter counter(url());
+    qint64 answer = -2;
+    QObject::connect(&counter, &query::RowCounter::counted, [&](quint64, qint64 n) { answer = n; });
+    // Long enough (minutes) that only a stopped statement lets the next count through in time.
+    counter.start(u("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1000000000) SELECT i FROM n"), {});
+    QThread::msleep(300);
+    counter.start(u("Select * from BMAN"), {});
+    QElapsedTimer waited;
+    waited.start();
+    while (answer == -2 && waited.elapsed() < 20000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(2);
+    }
+    EXPECT_EQ(answer, count(u("BMAN")));
+    EXPECT_EQ(counter.cancelledCount(), 1);
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include "query/TfrmQueryProductInfo.h"
 #include "reports/TfrmBaseReport.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QPrintPreviewDialog>
@@ -282,6 +284,11 @@ TEST_P(QueryScreensTest, largeResultIsReadInPagesInOrderWithAnExactCount) {
     screen.rows().setPaging(40, 3);
     op.condition(u("报损单号"), u("包含"), u("B0503"));
     op.f8();
+    // A full first page shows at once; the count follows from its own connection.
+    EXPECT_EQ(screen.rows().rowCount(), 40);
+    QElapsedTimer waited;
+    waited.start();
+    while (screen.rows().totalRows() < 0 && waited.elapsed() < 20000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     ASSERT_EQ(op.count(), u("450"));
     QStringList numbers;
     QSet<QString> names;

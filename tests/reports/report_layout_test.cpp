@@ -238,8 +238,8 @@ TEST_P(ReportGroupingTest, anEmptyDocumentPrintsItsHeadersAndAZeroTotal) {
 TEST_P(ReportGroupingTest, documentReportsPrintOnlyTheirDocument) {
     reportfixture::smallShop(db());
     db().execute(QStringLiteral("INSERT INTO XSB(XSNO, SPZE, SKZE, BNNO, KHNO, KHLX) VALUES('X240315002', 9, 9, '001', '000', 'L')"));
-    db().execute(QStringLiteral("INSERT INTO XSMXB(XSNO, SPNO, SPNAME, JLDW, SPSL, SPDJ, ZKL, ZJE) VALUES"
-                                "('X240315002', '6901234567890', '另一张单', '听', 1, 9, 100, 9)"));
+    db().execute(QStringLiteral("INSERT INTO XSMXB(XSNO, SPNO, SPNAME, JLDW, SPSL, SPDJ, ZKL, ZJE, XSDAY) VALUES"
+                                "('X240315002', '6901234567890', '另一张单', '听', 1, 9, 100, 9, date10(getdate()))"));
     TfrmBaseReport note(QStringLiteral("TfrmRepSell"));
     ASSERT_TRUE(note.openDocument(QStringLiteral("X240315001")));
     EXPECT_EQ(note.dataset().rowCount(), 2);

@@ -1,0 +1,50 @@
+// Counts a query's rows on a connection and thread of its own, so a query screen shows its
+// first page at once and the exact count when it is ready. A new count, or cancel(), stops
+// the one under way; only the answer to the latest request is ever delivered.
+#pragma once
+
+#include "db/ConnectionUrl.h"
+#include "query/ConditionBuilder.h"
+
+#include <QObject>
+#include <QThread>
+#include <functional>
+#include <mutex>
+
+namespace query {
+
+class RowCounterWorker;
+
+class RowCounter : public QObject {
+    Q_OBJECT
+public:
+    explicit RowCounter(db::ConnectionUrl url, QObject* parent = nullptr);
+    ~RowCounter() override;   // stops the count under way and the thread
+
+    // Counts the rows of `select` with `values` bound. Returns the request's number, which
+    // counted() or failed() carry; any earlier request is cancelled.
+    quint64 start(const QString& select, const BoundValues& values);
+    // Cancels the request under way, if any; nothing more is delivered for it.
+    void cancel();
+    const db::ConnectionUrl& url() const { return m_url; }
+    // How many requests were stopped before they answered (for tests).
+    int cancelledCount() const { return m_cancelled; }
+
+Q_SIGNALS:
+    void counted(quint64 request, qint64 rows);
+    void failed(quint64 request, const QString& message);
+
+private:
+    void deliverCount(quint64 request, qint64 rows);
+    void deliverFailure(quint64 request, const QString& message);
+    friend class RowCounterWorker;
+
+    db::ConnectionUrl m_url;
+    QThread m_thread;
+    RowCounterWorker* m_worker;
+    quint64 m_latest = 0;
+    bool m_running = false;
+    int m_cancelled = 0;
+};
+
+}  // namespace query
