@@ -1,5 +1,5 @@
 // The program's command line: pos [--database URL] [--init-database] [--demo-data]
-// [--import-products FILE.csv] [--version] [--help]. Administration runs without a window; the default is the GUI.
+// [--import-products FILE.csv] [--check-integrity] [--version] [--help]. Administration runs without a window; the default is the GUI.
 #pragma once
 
 #include "db/ConnectionUrl.h"
@@ -15,13 +15,14 @@ struct CommandLine {
     bool initDatabase = false;
     bool demoData = false;
     QString importProducts;  // a CSV catalogue to add to the products
+    bool checkIntegrity = false;
     bool help = false;
     bool version = false;
     QString error;  // non-empty: the arguments are wrong (exit code 2)
 
     static CommandLine parse(const QStringList& arguments);
     static QString usage();
-    bool runsGui() const { return !initDatabase && !demoData && importProducts.isEmpty() && !help && !version; }
+    bool runsGui() const { return !initDatabase && !demoData && importProducts.isEmpty() && !checkIntegrity && !help && !version; }
 };
 
 // The database the command line names, else SysSet.ini's [DATABASE] URL, else the default
@@ -36,3 +37,7 @@ int runAdministration(const CommandLine& commandLine, const db::ConnectionUrl& u
 // Runs --import-products on an existing database: all products of the file or none.
 // Returns 0 when imported, 1 when the file or the database was refused (reasons on err).
 int runProductImport(const CommandLine& commandLine, const db::ConnectionUrl& url, QTextStream& out, QTextStream& err);
+
+// Runs --check-integrity: prints each problem. Returns 0 when the database is consistent,
+// 1 when a problem was found or the database could not be read.
+int runIntegrityCheck(const db::ConnectionUrl& url, QTextStream& out, QTextStream& err);
