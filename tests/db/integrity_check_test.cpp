@@ -7,6 +7,7 @@
 #include "db/Transaction.h"
 #include "sales/RetailPosting.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QSet>
 
@@ -176,9 +177,23 @@ TEST_P(IntegrityCommandTest, exitCodeTellsCleanDamagedAndMisused) {
     EXPECT_EQ(pos({QStringLiteral("--check-integrity"), QStringLiteral("--init-database"), QStringLiteral("--database"), url}).code, 2);
 }
 
-TEST_P(IntegrityCommandTest, aFileThatIsNoShopDatabaseIsAProblem) {
-    if (GetParam() != db::Backend::Sqlite) GTEST_SKIP() << "a file of its own";
+TEST_P(IntegrityCommandTest, aDamagedOrMissingFileIsAProblem) {
+    if (GetParam() != db::Backend::Sqlite) GTEST_SKIP() << "files are SQLite's";
     QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("shop.db"));
+    ASSERT_EQ(pos({QStringLiteral("--database"), QStringLiteral("sqlite:") + path, QStringLiteral("--demo-data")}).code, 0);
+    {
+        // A page in the middle of the file zeroed, as a failing disk leaves it.
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_GT(file.size(), 20 * 4096);
+        file.seek((file.size() / 4096 / 2) * 4096);
+        file.write(QByteArray(4096, '\0'));
+    }
+    const ProgramRun damaged = pos({QStringLiteral("--check-integrity"), QStringLiteral("--database"), QStringLiteral("sqlite:") + path});
+    EXPECT_EQ(damaged.code, 1);
+    EXPECT_TRUE(damaged.out.contains(QStringLiteral("sqlite-quick-check: "))) << damaged.out.toStdString();
+
     const ProgramRun missing = pos({QStringLiteral("--check-integrity"), QStringLiteral("--database"),
                                     QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("none.db"))});
     EXPECT_EQ(missing.code, 1);

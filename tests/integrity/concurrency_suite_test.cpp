@@ -1,0 +1,89 @@
+// Several tills (processes) selling the same few products at once with stock checking on:
+// no number twice, no batch or store overdrawn, the stores equal to the opening stock less
+// what the tills acknowledged, and a clean integrity check. Prints throughput and the
+// refusals by cause. Sizes: POS_TILLS, POS_TILL_SALES, or POS_SUITE_FULL (8 x 500).
+#include "SuiteSupport.h"
+
+#include <QElapsedTimer>
+#include <QSet>
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+void tillsSellTogether(db::Backend backend, const char* label) {
+    const int tills = suite::size("POS_TILLS", 4, 8);
+    const int sales = suite::size("POS_TILL_SALES", 50, 500);
+    suite::ShopDatabase shop(backend);
+    // Stock for about four fifths of what the tills will ask for (two lines of about two
+    // units a sale), on few enough products that the tills compete for every batch and
+    // the last sales meet empty shelves. The demo shop holds 100 of each product.
+    const double demand = tills * sales * 4.2;
+    const int products = std::clamp(int(std::lround(0.8 * demand / 100)), 2, 50);
+    shop.receive(products, std::floor(0.8 * demand / products - 100));
+    const std::map<QString, double> opening = shop.storeBalances();
+
+    std::vector<std::unique_ptr<suite::Till>> running;
+    for (int t = 0; t < tills; ++t)
+        running.push_back(std::make_unique<suite::Till>(QStringList{
+            QStringLiteral("--database"), shop.urlText(), QStringLiteral("--documents"), QString::number(sales),
+            QStringLiteral("--seed"), QString::number(t + 1), QStringLiteral("--products"), QString::number(products)}));
+    QElapsedTimer clock;
+    clock.start();
+    for (auto& till : running) till->start();
+    bool allRunning = true;
+    while (allRunning) {
+        allRunning = false;
+        for (auto& till : running) {
+            till->listen(20);
+            allRunning = allRunning || till->running();
+        }
+        ASSERT_LT(clock.elapsed(), 30 * 60 * 1000) << "the tills did not finish";
+    }
+    const double seconds = clock.elapsed() / 1000.0;
+
+    std::vector<suite::Acknowledged> acknowledged;
+    std::map<QString, int> refusals;
+    QStringList other;
+    for (auto& till : running) {
+        till->waitForEnd(1000);
+        EXPECT_TRUE(till->done) << till->errors().toStdString();
+        acknowledged.insert(acknowledged.end(), till->acknowledged.begin(), till->acknowledged.end());
+        for (const auto& [cause, n] : till->refusals) refusals[cause] += n;
+        other << till->otherRefusals;
+    }
+
+    QSet<QString> numbers;
+    for (const suite::Acknowledged& d : acknowledged) numbers << d.kind + u' ' + d.number;
+    EXPECT_EQ(numbers.size(), qsizetype(acknowledged.size())) << "a number was issued twice";
+    const suite::Presence presence = suite::verifyPresent(shop.connection(), acknowledged);
+    EXPECT_TRUE(presence.faults.isEmpty()) << presence.faults.join(u'\n').toStdString();
+    const suite::CheckRun check = suite::checkIntegrity(shop.urlText());
+    EXPECT_EQ(check.code, 0) << check.output.toStdString();
+
+    // The stores, recomputed from the acknowledged sales alone.
+    std::map<QString, double> expected = opening;
+    for (const suite::Acknowledged& d : acknowledged)
+        for (const QString& item : d.quantities) expected[item.section(u':', 0, 0)] -= item.section(u':', 1).toDouble();
+    const std::map<QString, double> closing = shop.storeBalances();
+    for (const auto& [product, quantity] : expected) {
+        const auto it = closing.find(product);
+        EXPECT_NEAR(it == closing.end() ? 0.0 : it->second, quantity, 1e-6) << "store 001, product " << product.toStdString();
+    }
+    EXPECT_EQ(refusals[QStringLiteral("other")], 0) << other.join(u'\n').toStdString();
+
+    std::printf("[concurrency %s] tills=%d attempts=%d products=%d acknowledged=%zu seconds=%.1f sales/s=%.1f "
+                "refused: shortage=%d busy=%d connection=%d other=%d\n",
+                label, tills, tills * sales, products, acknowledged.size(), seconds, acknowledged.size() / seconds,
+                refusals[QStringLiteral("shortage")], refusals[QStringLiteral("busy")],
+                refusals[QStringLiteral("connection")], refusals[QStringLiteral("other")]);
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+TEST(ConcurrencySuite, sqliteTillProcessesSellTheSameProducts) { tillsSellTogether(db::Backend::Sqlite, "sqlite"); }
+
+TEST(ConcurrencySuite, postgresTillsSellTheSameProducts) { tillsSellTogether(db::Backend::Postgres, "postgres"); }
