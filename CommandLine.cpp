@@ -2,6 +2,7 @@
 
 #include "app/SysSetIni.h"
 #include "db/Connection.h"
+#include "db/DatabaseCopy.h"
 #include "db/DemoData.h"
 #include "db/Error.h"
 #include "db/InitialData.h"
@@ -37,6 +38,14 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
             if (c.importProducts.isEmpty()) { c.error = QStringLiteral("--import-products needs a CSV file"); return c; }
         } else if (a == QLatin1String("--check-integrity")) {
             c.checkIntegrity = true;
+        } else if (a == QLatin1String("--copy-database")) {
+            if (i + 2 >= arguments.size() || arguments[i + 1].startsWith(QLatin1String("--")) ||
+                arguments[i + 2].startsWith(QLatin1String("--"))) {
+                c.error = QStringLiteral("--copy-database needs two database URLs: FROM TO");
+                return c;
+            }
+            c.copyFrom = arguments[++i];
+            c.copyTo = arguments[++i];
         } else if (a == QLatin1String("--version")) {
             c.version = true;
         } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
@@ -46,7 +55,7 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
             return c;
         }
     }
-    if (c.checkIntegrity && (c.initDatabase || c.demoData || !c.importProducts.isEmpty()))
+    if (c.checkIntegrity && (c.initDatabase || c.demoData || !c.importProducts.isEmpty() || !c.copyFrom.isEmpty()))
         c.error = QStringLiteral("--check-integrity runs on its own; it changes nothing");
     return c;
 }
@@ -54,7 +63,7 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
 QString CommandLine::usage() {
     return QStringLiteral(
         "Usage: pos [--database URL] [--init-database] [--demo-data] [--import-products FILE.csv]\n"
-        "           [--check-integrity] [--version] [--help]\n"
+        "           [--copy-database FROM TO] [--check-integrity] [--version] [--help]\n"
         "\n"
         "Till and back-office program. Without options it opens the login screen.\n"
         "\n"
@@ -66,6 +75,9 @@ QString CommandLine::usage() {
         "                     add the products of a CSV file (UTF-8 or GBK, first line the column\n"
         "                     names or titles such as 商品编码,商品名称,销售价格): all or none, every\n"
         "                     refused line is reported; exit code 1 when the file is refused\n"
+        "  --copy-database FROM TO\n"
+        "                     copy the whole shop from the database FROM into the empty database TO\n"
+        "                     (each sqlite:PATH or postgresql://...), all or nothing, verified\n"
         "  --check-integrity  check that every document is complete and stock, batches, ledgers\n"
         "                     and numbers agree; prints each problem, exit code 1 when any\n"
         "  --version          print the version and exit\n"
@@ -97,6 +109,37 @@ int runAdministration(const CommandLine& commandLine, const db::ConnectionUrl& u
         return 0;
     } catch (const db::Error& e) {
         err << "pos: " << e.message() << Qt::endl;
+        return 1;
+    }
+}
+
+int runDatabaseCopy(const CommandLine& commandLine, QTextStream& out, QTextStream& err) {
+    QString error;
+    const auto from = db::ConnectionUrl::parse(commandLine.copyFrom, &error);
+    if (!from) {
+        err << "pos: " << error << Qt::endl;
+        return 2;
+    }
+    const auto to = db::ConnectionUrl::parse(commandLine.copyTo, &error);
+    if (!to) {
+        err << "pos: " << error << Qt::endl;
+        return 2;
+    }
+    try {
+        db::Connection source(*from);
+        source.open();
+        db::Connection target(*to);
+        target.open(db::Connection::OpenMode::Create);
+        out << "copying " << from->display() << " to " << to->display() << Qt::endl;
+        qint64 total = 0;
+        const auto tables = db::DatabaseCopy(source, target).run([&](const QString& table, qint64 rows, bool done) {
+            out << "  " << table << ": " << rows << (done ? " rows" : " rows …") << Qt::endl;
+            if (done) total += rows;
+        });
+        out << "copied " << tables.size() << " tables, " << total << " rows; row counts verified" << Qt::endl;
+        return 0;
+    } catch (const db::Error& e) {
+        err << "pos: " << e.message() << "\npos: nothing was copied" << Qt::endl;
         return 1;
     }
 }

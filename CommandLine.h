@@ -1,5 +1,6 @@
 // The program's command line: pos [--database URL] [--init-database] [--demo-data]
-// [--import-products FILE.csv] [--check-integrity] [--version] [--help]. Administration runs without a window; the default is the GUI.
+// [--import-products FILE.csv] [--copy-database FROM TO] [--check-integrity] [--version] [--help].
+// Administration runs without a window; the default is the GUI.
 #pragma once
 
 #include "db/ConnectionUrl.h"
@@ -15,6 +16,8 @@ struct CommandLine {
     bool initDatabase = false;
     bool demoData = false;
     QString importProducts;  // a CSV catalogue to add to the products
+    QString copyFrom;        // --copy-database FROM TO: database URLs
+    QString copyTo;
     bool checkIntegrity = false;
     bool help = false;
     bool version = false;
@@ -22,7 +25,10 @@ struct CommandLine {
 
     static CommandLine parse(const QStringList& arguments);
     static QString usage();
-    bool runsGui() const { return !initDatabase && !demoData && importProducts.isEmpty() && !checkIntegrity && !help && !version; }
+    bool runsGui() const {
+        return !initDatabase && !demoData && importProducts.isEmpty() && copyFrom.isEmpty() && !checkIntegrity && !help &&
+               !version;
+    }
 };
 
 // The database the command line names, else SysSet.ini's [DATABASE] URL, else the default
@@ -36,6 +42,10 @@ int runAdministration(const CommandLine& commandLine, const db::ConnectionUrl& u
 
 // Runs --import-products on an existing database: all products of the file or none.
 // Returns 0 when imported, 1 when the file or the database was refused (reasons on err).
+// Runs --copy-database FROM TO: the whole shop into an empty database, all or nothing.
+// Returns 0 when copied and verified, 1 when refused or failed (reasons on err), 2 for a bad URL.
+int runDatabaseCopy(const CommandLine& commandLine, QTextStream& out, QTextStream& err);
+
 int runProductImport(const CommandLine& commandLine, const db::ConnectionUrl& url, QTextStream& out, QTextStream& err);
 
 // Runs --check-integrity: prints each problem. Returns 0 when the database is consistent,

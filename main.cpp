@@ -25,6 +25,10 @@ int main(int argc, char** argv) {
         out << "pos " << POS_VERSION << Qt::endl;
         return 0;
     }
+    if (!commandLine.copyFrom.isEmpty()) {
+        QCoreApplication app(argc, argv);
+        return runDatabaseCopy(commandLine, out, err);
+    }
     if (!commandLine.runsGui()) {
         QCoreApplication app(argc, argv);
         QString error;

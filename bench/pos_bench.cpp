@@ -238,11 +238,13 @@ int main(int argc, char** argv) {
                 db::Statement cost(c, QStringLiteral("INSERT INTO XSCBB(XSNO, JHDNO, SPNO, XSSL, THSL, SJ, XSJE, DJ, ZJE) "
                                                      "VALUES(:n, :j, :p, 1, 0, 5, 5, 3, 3)"));
                 db::Statement batch(c, QStringLiteral("UPDATE JHDMXB SET XSSL = XSSL WHERE JHDNO = :j AND SPNO = :p"));
+                db::Statement balance(c, QStringLiteral("UPDATE KCYEB SET KCSL = KCSL WHERE SPNO = :p AND CKNO = '002'"));
                 for (int l = 0; l < 10; ++l) {
                     const int i = int(rng.bounded(o.scale.products)) + 1;
                     const QString p = BenchData::productNo(i);
                     line.bind(QStringLiteral(":n"), no).bind(QStringLiteral(":p"), p).exec();
                     move.bind(QStringLiteral(":n"), no).bind(QStringLiteral(":p"), p).exec();
+                    balance.bind(QStringLiteral(":p"), p).exec();
                     for (int b = 1; b <= 3; ++b) {
                         const QString j = QString::number(100000000000000LL + b + (i % 200) * 3);
                         batch.bind(QStringLiteral(":j"), j).bind(QStringLiteral(":p"), p).exec();

@@ -3,6 +3,7 @@
 #include "db/Connection.h"
 #include "db/InitialData.h"
 #include "db/Money.h"
+#include "db/AccountLedger.h"
 #include "db/SerialNumbers.h"
 #include "db/Statement.h"
 #include "db/StockLedger.h"
@@ -145,19 +146,17 @@ void install(Connection& c) {
         "INSERT INTO JHDSJB(JHDNO, JHNO, CSNO, JBR, DJDATE, BZ, BNNO) VALUES(:no, :jhno, :cs, '001', getdate(), :bz, :op)"));
     Statement line(c, QStringLiteral(
         "INSERT INTO JHDMXB(JHDNO, SPNO, SPNAME, JSDW, DJ, SL, XSSL, ZJE, CKNO) VALUES(:no, :sp, :name, :dw, :dj, :sl, 0, :zje, :ck)"));
-    Statement move(c, QStringLiteral(
-        "INSERT INTO QTJHDMXB(WLNO, JHDNO, SPNO, SPNAME, JSDW, SL, CKNO, WLTYPE) VALUES(:wl, :no, :sp, :name, :dw, :sl, :ck, :type)"));
-    Statement ledger(c, QStringLiteral(
-        "INSERT INTO GYSJSWLB(JSNO, CSNO, ZY, PZHM, DJBH, JF, DF, JD, YE, BNNO) VALUES(:js, :cs, :zy, '', :no, :je, NULL, :jd, :ye, :op)"));
+    StockLedger stock(c);
+    AccountLedger supplierLedger(c, AccountKind::Supplier);
     for (const Party& s : suppliers) {
         const QString supplier = u(s.no);
         const QString receivingNo = serials.next(QStringLiteral("J"));
-        const QString ledgerNo = serials.next(QStringLiteral("F"));
         const QString movementNo = serials.next(QStringLiteral("W"));
         header.bind(QStringLiteral(":no"), receivingNo).bind(QStringLiteral(":jhno"), QStringLiteral("QC-") + supplier)
             .bind(QStringLiteral(":cs"), supplier).bind(QStringLiteral(":bz"), QStringLiteral("期初库存"))
             .bind(QStringLiteral(":op"), InitialData::OperatorNo).exec();
         Money total;
+        std::vector<Movement> movements;
         for (const Product& p : kProducts) {
             if (u(p.supplier) != supplier) continue;
             const double qty = 100;
@@ -167,13 +166,12 @@ void install(Connection& c) {
             line.bind(QStringLiteral(":no"), receivingNo).bind(QStringLiteral(":sp"), u(p.no)).bind(QStringLiteral(":name"), u(p.name))
                 .bind(QStringLiteral(":dw"), u(p.unit)).bind(QStringLiteral(":dj"), cost).bind(QStringLiteral(":sl"), qty)
                 .bind(QStringLiteral(":zje"), amount).bind(QStringLiteral(":ck"), InitialData::MainStore).exec();
-            move.bind(QStringLiteral(":wl"), movementNo).bind(QStringLiteral(":no"), receivingNo).bind(QStringLiteral(":sp"), u(p.no))
-                .bind(QStringLiteral(":name"), u(p.name)).bind(QStringLiteral(":dw"), u(p.unit)).bind(QStringLiteral(":sl"), qty)
-                .bind(QStringLiteral(":ck"), InitialData::MainStore).bind(QStringLiteral(":type"), MovementKind::Receive).exec();
+            movements.push_back({u(p.no), u(p.name), u(p.unit), qty, InitialData::MainStore, MovementKind::Receive});
         }
-        ledger.bind(QStringLiteral(":js"), ledgerNo).bind(QStringLiteral(":cs"), supplier).bind(QStringLiteral(":zy"), QStringLiteral("进货"))
-            .bind(QStringLiteral(":no"), receivingNo).bind(QStringLiteral(":je"), total).bind(QStringLiteral(":jd"), QStringLiteral("借"))
-            .bind(QStringLiteral(":ye"), total).bind(QStringLiteral(":op"), InitialData::OperatorNo).exec();
+        stock.recordMovements(movementNo, receivingNo, movements, false);
+        // What the shop owes the supplier for the goods: a "借" row raises a supplier's balance.
+        supplierLedger.post({supplier, AccountSide::Debit, total, QString(), QStringLiteral("进货"), receivingNo,
+                             InitialData::OperatorNo});
     }
     tx.commit();
 }

@@ -93,11 +93,22 @@ void fnAddDays(sqlite3_context* ctx, int, sqlite3_value** argv) {
     resultText(ctx, timestampText(d.addDays(sqlite3_value_int64(argv[1]))));
 }
 
+// The first column of every row, upper-cased (names of tables and columns).
+QStringList column(Connection& c, const QString& sql, const QString& table) {
+    Statement s(c, sql);
+    if (!table.isEmpty()) s.bind(QStringLiteral(":t"), table);
+    s.exec();
+    QStringList names;
+    while (s.next()) names << s.text(0).toUpper();
+    return names;
+}
+
 class SqliteDialect final : public Dialect {
 public:
     Backend backend() const override { return Backend::Sqlite; }
     QString driverName() const override { return QStringLiteral("QSQLITE"); }
     QString beginSql() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
+    QString lockRowsSql() const override { return {}; }
     QVariant moneyValue(Money value) const override { return value.toDouble(); }
     QVariant dateTimeValue(const QDateTime& value) const override { return timestampText(value); }
 
@@ -150,6 +161,12 @@ public:
         Statement s(c, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND lower(name) = lower(:name)"));
         return s.bind(QStringLiteral(":name"), table).first();
     }
+    QStringList tableNames(Connection& c) const override {
+        return column(c, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%' ORDER BY name"), {});
+    }
+    QStringList moneyColumns(Connection& c, const QString& table) const override {
+        return column(c, QStringLiteral("SELECT name FROM pragma_table_info(:t) WHERE upper(type) LIKE 'NUMERIC%'"), table);
+    }
 };
 
 class PostgresDialect final : public Dialect {
@@ -157,6 +174,7 @@ public:
     Backend backend() const override { return Backend::Postgres; }
     QString driverName() const override { return QStringLiteral("QPSQL"); }
     QString beginSql() const override { return QStringLiteral("BEGIN"); }
+    QString lockRowsSql() const override { return QStringLiteral(" FOR UPDATE"); }
     QVariant moneyValue(Money value) const override { return value.toDecimalString(); }
     QVariant dateTimeValue(const QDateTime& value) const override { return timestampText(value); }
 
@@ -214,6 +232,14 @@ public:
         Statement s(c, QStringLiteral(
             "SELECT 1 FROM information_schema.tables WHERE table_schema = current_schema() AND lower(table_name) = lower(:name)"));
         return s.bind(QStringLiteral(":name"), table).first();
+    }
+    QStringList tableNames(Connection& c) const override {
+        return column(c, QStringLiteral("SELECT table_name FROM information_schema.tables WHERE table_schema = current_schema() "
+                                        "AND table_type = 'BASE TABLE' ORDER BY table_name"), {});
+    }
+    QStringList moneyColumns(Connection& c, const QString& table) const override {
+        return column(c, QStringLiteral("SELECT column_name FROM information_schema.columns WHERE table_schema = current_schema() "
+                                        "AND lower(table_name) = lower(:t) AND data_type = 'numeric'"), table);
     }
 };
 

@@ -6,6 +6,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <optional>
 
@@ -22,6 +23,9 @@ public:
     virtual QString driverName() const = 0;
     // Writers take the write lock at once on SQLite so two tills never deadlock on upgrade.
     virtual QString beginSql() const = 0;
+    // Appended to a SELECT that must hold the rows it read until commit: FOR UPDATE on
+    // PostgreSQL; nothing on SQLite, whose writers already hold the database's write lock.
+    virtual QString lockRowsSql() const = 0;
 
     virtual QVariant moneyValue(Money value) const = 0;
     virtual QVariant dateTimeValue(const QDateTime& value) const = 0;
@@ -35,6 +39,10 @@ public:
     virtual void createFunctions(Connection& connection) const = 0;
     virtual void setClock(Connection& connection, const std::optional<QDateTime>& at) const = 0;
     virtual bool tableExists(Connection& connection, const QString& table) const = 0;
+    // Every table of the database (of the session's schema on PostgreSQL), in upper case.
+    virtual QStringList tableNames(Connection& connection) const = 0;
+    // The table's NUMERIC columns (money), in upper case.
+    virtual QStringList moneyColumns(Connection& connection, const QString& table) const = 0;
 };
 
 // The server clock of SQLite connections in this process (tests may fix it).

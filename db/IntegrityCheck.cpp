@@ -84,10 +84,24 @@ QString batchDrawnSql() {
         .arg(kQuantityEpsilon);
 }
 
-// Store balances are movement sums; they never go below zero.
+// A store balance never goes below zero, neither the kept one (what the tills read) nor
+// the sum of the movement lines it is kept from.
 QString storeBalanceSql() {
-    return QStringLiteral("SELECT SPNO, CKNO, SUM(%1) AS BALANCE FROM QTJHDMXB GROUP BY SPNO, CKNO "
-                          "HAVING SUM(%1) < -%2 ORDER BY SPNO, CKNO")
+    return QStringLiteral("SELECT 'KCYEB' AS SOURCE, SPNO, CKNO, KCSL AS BALANCE FROM KCYEB WHERE KCSL < -%2 "
+                          "UNION ALL SELECT 'QTJHDMXB', SPNO, CKNO, SUM(%1) FROM QTJHDMXB GROUP BY SPNO, CKNO "
+                          "HAVING SUM(%1) < -%2")
+        .arg(StockLedger::signedQuantitySql(), kQuantityEpsilon);
+}
+
+// The kept balance of a product in a store is the sum of its movement lines.
+QString storeBalanceKeptSql() {
+    return QStringLiteral(
+               "WITH M AS (SELECT SPNO, CKNO, SUM(%1) AS Q FROM QTJHDMXB GROUP BY SPNO, CKNO), "
+               "P AS (SELECT SPNO, CKNO FROM M UNION SELECT SPNO, CKNO FROM KCYEB) "
+               "SELECT P.SPNO, P.CKNO, K.KCSL AS KEPT, COALESCE(M.Q, 0) AS MOVEMENTS FROM P "
+               "LEFT JOIN KCYEB K ON K.SPNO = P.SPNO AND K.CKNO = P.CKNO "
+               "LEFT JOIN M ON M.SPNO = P.SPNO AND M.CKNO = P.CKNO "
+               "WHERE ABS(COALESCE(K.KCSL, 0) - COALESCE(M.Q, 0)) > %2 ORDER BY P.SPNO, P.CKNO")
         .arg(StockLedger::signedQuantitySql(), kQuantityEpsilon);
 }
 
@@ -96,12 +110,12 @@ QString storeBalanceSql() {
 QString batchesMatchStoresSql() {
     return QStringLiteral(
                "WITH B AS (SELECT SPNO, SUM(SL - XSSL) AS Q FROM JHDMXB GROUP BY SPNO), "
-               "S AS (SELECT SPNO, SUM(%1) AS Q FROM QTJHDMXB GROUP BY SPNO), "
+               "S AS (SELECT SPNO, SUM(KCSL) AS Q FROM KCYEB GROUP BY SPNO), "
                "P AS (SELECT SPNO FROM B UNION SELECT SPNO FROM S) "
                "SELECT P.SPNO, COALESCE(B.Q, 0) AS IN_BATCHES, COALESCE(S.Q, 0) AS IN_STORES FROM P "
                "LEFT JOIN B ON B.SPNO = P.SPNO LEFT JOIN S ON S.SPNO = P.SPNO "
-               "WHERE ABS(COALESCE(B.Q, 0) - COALESCE(S.Q, 0)) > %2 ORDER BY P.SPNO")
-        .arg(StockLedger::signedQuantitySql(), kQuantityEpsilon);
+               "WHERE ABS(COALESCE(B.Q, 0) - COALESCE(S.Q, 0)) > %1 ORDER BY P.SPNO")
+        .arg(kQuantityEpsilon);
 }
 
 // Each ledger row carries the balance after it: the previous row's balance (0 before the
@@ -197,6 +211,9 @@ const std::vector<IntegrityRule>& IntegrityCheck::rules() {
         {QStringLiteral("batch-drawn"), QStringLiteral("what a batch gave is what sales, losses and supplier returns took from it"),
          batchDrawnSql(), std::nullopt},
         {QStringLiteral("store-balance"), QStringLiteral("no store holds less than nothing of a product"), storeBalanceSql(),
+         std::nullopt},
+        {QStringLiteral("store-balance-kept"),
+         QStringLiteral("each kept store balance equals the sum of its movement lines"), storeBalanceKeptSql(),
          std::nullopt},
         {QStringLiteral("batches-match-stores"),
          QStringLiteral("per product, the batches' remainders add up to the stores' balances"), batchesMatchStoresSql(),

@@ -4,6 +4,7 @@
 #include "db/Dialect.h"
 #include "db/Error.h"
 #include "db/Statement.h"
+#include "db/StockLedger.h"
 #include "db/Transaction.h"
 
 #include <functional>
@@ -197,9 +198,20 @@ void applyV1(Connection& c) {
     for (const char* sql : kViewsV1) c.execute(d.ddl(QString::fromUtf8(sql)));
 }
 
+// Store balances kept beside the movement lines, so a product's quantity in a store is one
+// row read however long its history grows. Computed once from the movements.
+void applyV2(Connection& c) {
+    c.execute(c.dialect().ddl(QStringLiteral(
+        "CREATE TABLE KCYEB (SPNO VARCHAR(15) NOT NULL REFERENCES SPB(SPNO), "
+        "CKNO VARCHAR(3) NOT NULL REFERENCES STORE(CKNO), KCSL @FLOAT NOT NULL DEFAULT 0, PRIMARY KEY (SPNO, CKNO))")));
+    c.execute(QStringLiteral("CREATE INDEX KCYEB_CKNO ON KCYEB(CKNO)"));
+    StockLedger(c).rebuildBalances();
+}
+
 const std::vector<Migration>& migrations() {
     static const std::vector<Migration> list = {
         {1, applyV1},
+        {2, applyV2},
     };
     return list;
 }
@@ -230,11 +242,13 @@ void Schema::checkUsable(Connection& c) {
                     ErrorKind::Connection);
 }
 
-void Schema::migrate(Connection& c) {
+void Schema::migrate(Connection& c) { migrate(c, currentVersion()); }
+
+void Schema::migrate(Connection& c, int version) {
     const int stored = storedVersion(c);
     if (stored > currentVersion()) checkUsable(c);
     for (const Migration& m : migrations()) {
-        if (m.version <= stored) continue;
+        if (m.version <= stored || m.version > version) continue;
         Transaction tx(c);
         ensureVersionTable(c);
         m.apply(c);
@@ -245,7 +259,7 @@ void Schema::migrate(Connection& c) {
 }
 
 QStringList Schema::tablesChildFirst() {
-    return {QStringLiteral("XSCBB"), QStringLiteral("SYYSKB"), QStringLiteral("XSMXB"), QStringLiteral("XSB"),
+    return {QStringLiteral("KCYEB"), QStringLiteral("XSCBB"), QStringLiteral("SYYSKB"), QStringLiteral("XSMXB"), QStringLiteral("XSB"),
             QStringLiteral("KHTHMXB"), QStringLiteral("KHTHSJB"), QStringLiteral("GYSTHMXB"), QStringLiteral("GYSTHSJB"),
             QStringLiteral("BSB"), QStringLiteral("QTJHDMXB"), QStringLiteral("JHDMXB"), QStringLiteral("JHDSJB"),
             QStringLiteral("SYYJKB"), QStringLiteral("KHJSWLB"), QStringLiteral("GYSJSWLB"), QStringLiteral("YPDSJB"),

@@ -7,7 +7,11 @@
 // |----------------------|-------------------------------------------|-----------------------------------------------|
 // | spGetSerialNo        | SerialNumbers::next(letter)               | 15 characters, unique per case-sensitive      |
 // |                      |                                           | letter, sorting in issue order                |
-// | spGetSPStoreCount    | StockLedger::storeCount(product, store)   | movement balance of the product in the store  |
+// | spGetSPStoreCount    | StockLedger::storeCount(product, store)   | the product's kept balance in the store (KCYEB)|
+// | (movement lines)     | StockLedger::recordMovements(...)         | the one writer of QTJHDMXB: lines + balances, |
+// |                      |                                           | guarded >= 0 with stock checking (Shortage)   |
+// | (ledger posting)     | AccountLedger::post(entry)                | PostClientLedger / PostSupplierLedger: account|
+// |                      |                                           | locked, JSNO drawn and YE computed under it   |
 // | spDayOver            | StockLedger::allocateSale(Lines)(...)     | takes a sold quantity from the product's      |
 // |                      |                                           | batches oldest first, one XSCBB row per batch,|
 // |                      |                                           | raises XSSL; shortage throws (kind Shortage)  |
@@ -22,6 +26,7 @@
 // the same shape: constructed on a Connection, values in, values out, db::Error on failure.
 #pragma once
 
+#include "db/AccountLedger.h"
 #include "db/InitialData.h"
 #include "db/Periods.h"
 #include "db/ProductHistory.h"

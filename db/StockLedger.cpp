@@ -8,13 +8,20 @@
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 namespace db {
 
 namespace {
 // Quantities are doubles; a remainder below this is rounding, not stock.
 constexpr double kQuantityEpsilon = 1e-9;
+
+bool isOutgoing(const QString& kind) {
+    return kind == MovementKind::Sale || kind == MovementKind::Loss || kind == MovementKind::SupplierReturn ||
+           kind == MovementKind::TransferOut || kind == MovementKind::StocktakeLoss;
 }
+
+}  // namespace
 
 QString StockLedger::signedQuantitySql(const QString& alias) {
     const QString p = alias.isEmpty() ? QString() : alias + u'.';
@@ -25,12 +32,24 @@ QString StockLedger::signedQuantitySql(const QString& alias) {
     return QStringLiteral("CASE WHEN %1WLTYPE IN (%2) THEN %1SL ELSE -%1SL END").arg(p, quoted.join(QStringLiteral(", ")));
 }
 
+bool StockLedger::isIncoming(const QString& kind) {
+    return kind == MovementKind::Receive || kind == MovementKind::ClientReturn || kind == MovementKind::TransferIn ||
+           kind == MovementKind::StocktakeGain;
+}
+
 double StockLedger::storeCount(const QString& productNo, const QString& storeNo) {
-    static const QString sql = QStringLiteral("SELECT COALESCE(SUM(%1), 0) FROM QTJHDMXB WHERE SPNO = :spno AND CKNO = :ckno")
-                                   .arg(signedQuantitySql());
-    Statement s(m_connection, sql);
+    Statement s(m_connection, QStringLiteral("SELECT KCSL FROM KCYEB WHERE SPNO = :spno AND CKNO = :ckno"));
     s.bind(QStringLiteral(":spno"), productNo).bind(QStringLiteral(":ckno"), storeNo);
     return s.first() ? s.real(0) : 0.0;
+}
+
+void StockLedger::rebuildBalances() {
+    ProcedureScope scope(m_connection);
+    m_connection.execute(QStringLiteral("DELETE FROM KCYEB"));
+    m_connection.execute(QStringLiteral("INSERT INTO KCYEB(SPNO, CKNO, KCSL) SELECT SPNO, CKNO, SUM(%1) FROM QTJHDMXB "
+                                        "GROUP BY SPNO, CKNO")
+                             .arg(signedQuantitySql()));
+    scope.commit();
 }
 
 std::vector<BatchDraw> StockLedger::allocateSale(const QString& saleNo, const QString& operatorNo,
@@ -52,6 +71,65 @@ QString placeholders(const QString& prefix, int count) {
 }
 
 }  // namespace
+
+void StockLedger::recordMovements(const QString& movementNo, const QString& documentNo,
+                                  const std::vector<Movement>& lines, bool guardBalances) {
+    if (lines.empty()) return;
+    // Each store balance moves once per document, by the net of its lines; the map keeps
+    // the keys sorted, which is the order the balance rows are locked in.
+    std::map<std::pair<QString, QString>, double> deltas;
+    for (const Movement& line : lines) {
+        if (!(line.quantity >= 0) || !std::isfinite(line.quantity))
+            throw Error(QStringLiteral("movement quantity must not be negative: %1 %2").arg(line.productNo).arg(line.quantity));
+        const bool incoming = isIncoming(line.kind);
+        if (!incoming && !isOutgoing(line.kind)) throw Error(QStringLiteral("unknown movement kind: %1").arg(line.kind));
+        deltas[{line.productNo, line.storeNo}] += incoming ? line.quantity : -line.quantity;
+    }
+    ProcedureScope scope(m_connection);
+
+    for (size_t from = 0; from < lines.size(); from += kRowsPerStatement) {
+        const int n = int(std::min<size_t>(kRowsPerStatement, lines.size() - from));
+        QStringList rows;
+        for (int i = 0; i < n; ++i) rows << QStringLiteral("(:w%1, :d%1, :s%1, :n%1, :u%1, :q%1, :c%1, :k%1)").arg(i);
+        Statement insert(m_connection, QStringLiteral(
+            "INSERT INTO QTJHDMXB(WLNO, JHDNO, SPNO, SPNAME, JSDW, SL, CKNO, WLTYPE) VALUES %1").arg(rows.join(QStringLiteral(", "))));
+        for (int i = 0; i < n; ++i) {
+            const Movement& m = lines[from + size_t(i)];
+            auto name = [i](char c) { return QStringLiteral(":%1%2").arg(QLatin1Char(c)).arg(i); };
+            insert.bind(name('w'), movementNo).bind(name('d'), documentNo).bind(name('s'), m.productNo)
+                .bindTextOrNull(name('n'), m.productName).bindTextOrNull(name('u'), m.unit)
+                .bind(name('q'), m.quantity).bind(name('c'), m.storeNo).bind(name('k'), m.kind);
+        }
+        insert.exec();
+    }
+
+    const std::vector<std::pair<std::pair<QString, QString>, double>> keyed(deltas.begin(), deltas.end());
+    for (size_t from = 0; from < keyed.size(); from += kRowsPerStatement) {
+        const int n = int(std::min<size_t>(kRowsPerStatement, keyed.size() - from));
+        QStringList rows;
+        for (int i = 0; i < n; ++i) rows << QStringLiteral("(:s%1, :c%1, CAST(:q%1 AS DOUBLE PRECISION))").arg(i);
+        Statement upsert(m_connection, QStringLiteral(
+            "INSERT INTO KCYEB(SPNO, CKNO, KCSL) VALUES %1 ON CONFLICT (SPNO, CKNO) DO UPDATE SET KCSL = KCYEB.KCSL + excluded.KCSL "
+            "RETURNING SPNO, CKNO, KCSL").arg(rows.join(QStringLiteral(", "))));
+        for (int i = 0; i < n; ++i) {
+            const auto& [key, delta] = keyed[from + size_t(i)];
+            upsert.bind(QStringLiteral(":s%1").arg(i), key.first).bind(QStringLiteral(":c%1").arg(i), key.second)
+                .bind(QStringLiteral(":q%1").arg(i), delta);
+        }
+        upsert.exec();
+        QString overdrawn;
+        while (upsert.next()) {
+            const auto it = deltas.find({upsert.text(0), upsert.text(1)});
+            if (guardBalances && overdrawn.isEmpty() && it != deltas.end() && it->second < 0 &&
+                upsert.real(2) < -kQuantityEpsilon)
+                overdrawn = QStringLiteral("库存不足：商品 %1 在仓库 %2 的库存不够（差 %3）")
+                                .arg(upsert.text(0), upsert.text(1)).arg(-upsert.real(2));
+        }
+        upsert.query().finish();
+        if (!overdrawn.isEmpty()) throw Error(overdrawn, ErrorKind::Shortage);
+    }
+    scope.commit();
+}
 
 std::vector<std::vector<BatchDraw>> StockLedger::allocateSaleLines(const QString& saleNo, const QString& operatorNo,
                                                                    const std::vector<SaleQuantity>& lines) {

@@ -1,5 +1,6 @@
-// Stock: batches (receiving lines, remaining SL - XSSL) and per-store movement balances
-// (QTJHDMXB). Server procedures spGetSPStoreCount and spDayOver live here.
+// Stock: batches (receiving lines, remaining SL - XSSL), the movement lines (QTJHDMXB) and
+// the store balances kept from them (KCYEB). Server procedures spGetSPStoreCount and
+// spDayOver live here, and so does the one writer of movement lines.
 #pragma once
 
 #include <QString>
@@ -35,6 +36,16 @@ struct SaleQuantity {
     double quantity;
 };
 
+// One movement line of a document: a quantity of a product entering or leaving a store.
+struct Movement {
+    QString productNo;
+    QString productName;
+    QString unit;
+    double quantity = 0;   // never negative; the kind gives the direction
+    QString storeNo;
+    QString kind;          // a MovementKind
+};
+
 class StockLedger {
 public:
     explicit StockLedger(Connection& connection) : m_connection(connection) {}
@@ -43,8 +54,25 @@ public:
     // movement table aliased as `alias`.
     static QString signedQuantitySql(const QString& alias = QString());
 
-    // spGetSPStoreCount: quantity of the product in the store (movement balance).
+    // Whether a movement kind brings stock into its store.
+    static bool isIncoming(const QString& kind);
+
+    // spGetSPStoreCount: quantity of the product in the store (its kept balance, equal to
+    // the sum of its movement lines).
     double storeCount(const QString& productNo, const QString& storeNo);
+
+    // The one writer of movement lines. Writes `lines` under one movement number, each
+    // naming the document that caused it, and moves the store balances by them in the same
+    // transaction; balance rows are locked in key order, so concurrent documents serialise
+    // per product and store and never lose an update. With `guardBalances` (stock checking
+    // on) a document that would take a store balance below zero throws db::Error(Shortage)
+    // naming the product and store, and the caller's transaction rolls back.
+    void recordMovements(const QString& movementNo, const QString& documentNo, const std::vector<Movement>& lines,
+                         bool guardBalances);
+
+    // Recomputes every store balance from the movement lines: the schema step that
+    // introduced the balances, generated data, and repairs.
+    void rebuildBalances();
 
     // spDayOver: takes `quantity` of the product from its batches, oldest receipt first,
     // one XSCBB row per batch used, raising each batch's XSSL. A shortage throws

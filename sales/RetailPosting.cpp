@@ -41,17 +41,6 @@ QString costCompletionSql(int lines) {
         .arg(rows.join(QStringLiteral(" union all ")));
 }
 
-// Products of the sale whose store quantity the sale would take below zero. Runs after the
-// allocation, which holds the product's batch rows, so a concurrent sale of the same
-// product has either committed (and is counted) or waits for this one.
-QString overdrawnProductsSql() {
-    return QStringLiteral(
-               "Select M.SPNO from QTJHDMXB M where M.CKNO = :ckno and M.SPNO in "
-               "(Select Q.SPNO from QTJHDMXB Q where Q.WLNO = :wlno) "
-               "group by M.SPNO having sum(%1) < -0.000000001")
-        .arg(db::StockLedger::signedQuantitySql(QStringLiteral("M")));
-}
-
 }  // namespace
 
 PostedSale RetailPosting::post(const RetailSale& sale) {
@@ -145,25 +134,15 @@ PostedSale RetailPosting::post(const RetailSale& sale) {
 
     if (posted.stockChecked) {
         // One movement line per sale line, all under the sale's one movement number, with
-        // the sale number as the document; written from the lines just saved, in their order.
-        db::Statement movements(m_connection, QStringLiteral(
-            "Insert Into QTJHDMXB(WLNO, JHDNO, SPNO, SPNAME, JSDW, SL, CKNO, WLTYPE) "
-            "Select :wlno, XSNO, SPNO, SPNAME, JLDW, SPSL, :ckno, :wltype From XSMXB Where XSNO = :xsno Order By ID"));
-        movements.bind(QStringLiteral(":wlno"), posted.movementNo)
-            .bind(QStringLiteral(":ckno"), sale.storeNo)
-            .bind(QStringLiteral(":wltype"), db::MovementKind::Sale)
-            .bind(QStringLiteral(":xsno"), posted.saleNo)
-            .exec();
-
-        db::Statement overdrawn(m_connection, overdrawnProductsSql());
-        overdrawn.bind(QStringLiteral(":ckno"), sale.storeNo).bind(QStringLiteral(":wlno"), posted.movementNo);
-        if (overdrawn.first()) {
-            const QString productNo = overdrawn.text(0);
-            overdrawn.query().finish();
-            throw db::Error(QStringLiteral("库存不足：商品 %1 在本仓库的库存不够本次销售").arg(productNo),
-                            db::ErrorKind::Shortage);
-        }
-        overdrawn.query().finish();
+        // the sale number as the document. The store balance may not go below zero: with the
+        // batches already held by the allocation, a concurrent sale of the same product has
+        // either committed (and is counted) or waits for this one.
+        std::vector<db::Movement> movements;
+        movements.reserve(sale.lines.size());
+        for (const RetailSaleLine& line : sale.lines)
+            movements.push_back({line.productNo.trimmed(), line.productName.trimmed(), line.unit.trimmed(), line.quantity,
+                                 sale.storeNo, db::MovementKind::Sale});
+        db::StockLedger(m_connection).recordMovements(posted.movementNo, posted.saleNo, movements, true);
     }
     tx.commit();
     return posted;

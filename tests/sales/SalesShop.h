@@ -24,11 +24,8 @@ inline void receive(db::Connection& c, const QString& product, double quantity, 
         "INSERT INTO JHDMXB(JHDNO, SPNO, SPNAME, JSDW, DJ, SL, CKNO) SELECT :no, SPNO, SPNAME, SPDW, CBJG, :sl, :ck FROM SPB WHERE SPNO = :sp"));
     l.bind(QStringLiteral(":no"), no).bind(QStringLiteral(":sl"), quantity).bind(QStringLiteral(":ck"), store)
         .bind(QStringLiteral(":sp"), product).exec();
-    db::Statement m(c, QStringLiteral(
-        "INSERT INTO QTJHDMXB(WLNO, JHDNO, SPNO, SL, CKNO, WLTYPE) VALUES(:wl, :no, :sp, :sl, :ck, :t)"));
-    m.bind(QStringLiteral(":wl"), serials.next(QStringLiteral("W"))).bind(QStringLiteral(":no"), no)
-        .bind(QStringLiteral(":sp"), product).bind(QStringLiteral(":sl"), quantity).bind(QStringLiteral(":ck"), store)
-        .bind(QStringLiteral(":t"), db::MovementKind::Receive).exec();
+    db::StockLedger(c).recordMovements(serials.next(QStringLiteral("W")), no,
+                                       {{product, QString(), QString(), quantity, store, db::MovementKind::Receive}}, false);
 }
 
 inline void install(db::Connection& c) {
