@@ -1,7 +1,9 @@
 #include "DocumentKinds.h"
 
+#include "db/AccountLedger.h"
 #include "db/Money.h"
 #include "db/Statement.h"
+#include "db/Transaction.h"
 #include "sales/RetailPosting.h"
 
 namespace till {
@@ -32,8 +34,32 @@ PostedDocument postRetailSale(db::Connection& connection, TillContext& till) {
     const PostedSale posted = RetailPosting(connection).post(sale);
     PostedDocument document{posted.saleNo, n, {}};
     for (const RetailSaleLine& line : sale.lines)
-        document.quantities << QStringLiteral("%1:%2").arg(line.productNo).arg(line.quantity);
+        document.effects << QStringLiteral("store/%1=%2").arg(line.productNo).arg(-line.quantity);
     return document;
+}
+
+// A receipt from a client or a payment to a supplier on one of the demo shop's accounts
+// (clients 001-003, suppliers 001-006), either side, 0.01 to 500.00: all tills post to
+// the same few accounts.
+PostedDocument postLedgerRow(db::Connection& connection, TillContext& till, db::AccountKind kind) {
+    std::uniform_int_distribution<int> account(1, kind == db::AccountKind::Client ? 3 : 6), side(0, 1), cents(1, 50000);
+    db::LedgerEntry entry;
+    entry.accountNo = QStringLiteral("%1").arg(account(till.random), 3, 10, QLatin1Char('0'));
+    entry.side = side(till.random) ? db::AccountSide::Debit : db::AccountSide::Credit;
+    entry.amount = Money::fromCents(cents(till.random));
+    entry.summary = kind == db::AccountKind::Client ? QStringLiteral("收款") : QStringLiteral("付款");
+    entry.operatorNo = till.operatorNo;
+    db::Transaction tx(connection);
+    const db::PostedLedgerRow row = db::AccountLedger(connection, kind).post(entry);
+    tx.commit();
+    const Money delta = db::AccountLedger::applySide(kind, Money{}, entry.side, entry.amount);
+    const QString book = kind == db::AccountKind::Client ? QStringLiteral("client") : QStringLiteral("supplier");
+    return {row.rowNo, 1, {QStringLiteral("%1/%2=%3").arg(book, entry.accountNo, delta.toDecimalString())}};
+}
+
+PostedDocument postClientReceipt(db::Connection& c, TillContext& till) { return postLedgerRow(c, till, db::AccountKind::Client); }
+PostedDocument postSupplierPayment(db::Connection& c, TillContext& till) {
+    return postLedgerRow(c, till, db::AccountKind::Supplier);
 }
 
 }  // namespace
@@ -41,6 +67,9 @@ PostedDocument postRetailSale(db::Connection& connection, TillContext& till) {
 const std::vector<DocumentKind>& documentKinds() {
     static const std::vector<DocumentKind> kinds = {
         {QStringLiteral("sale"), postRetailSale, QStringLiteral("SELECT COUNT(*) FROM XSMXB WHERE XSNO = :no")},
+        {QStringLiteral("client-receipt"), postClientReceipt, QStringLiteral("SELECT COUNT(*) FROM KHJSWLB WHERE JSNO = :no")},
+        {QStringLiteral("supplier-payment"), postSupplierPayment,
+         QStringLiteral("SELECT COUNT(*) FROM GYSJSWLB WHERE JSNO = :no")},
     };
     return kinds;
 }

@@ -32,9 +32,10 @@ struct TillContext {
 struct PostedDocument {
     QString number;
     int lines = 0;
-    // What the document moved out of stock, per product ("SPNO:quantity" items), so a
-    // suite can recompute the stores from the acknowledged documents alone.
-    QStringList quantities;
+    // What the document changed, as "book/key=delta" items: "store/SPNO=-2.5" (store 001),
+    // "client/001=150" or "supplier/002=-80" (the account's balance), so a suite can
+    // recompute stores and balances from the acknowledged documents alone.
+    QStringList effects;
 };
 
 struct DocumentKind {

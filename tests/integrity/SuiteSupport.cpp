@@ -4,7 +4,6 @@
 #include "DbTest.h"
 #include "DocumentKinds.h"
 #include "db/Statement.h"
-#include "db/StockLedger.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -68,13 +67,18 @@ void ShopDatabase::receive(int products, double quantity) {
         sales_shop::receive(*m_connection, p.no, quantity);
 }
 
-std::map<QString, double> ShopDatabase::storeBalances() {
-    db::Statement s(*m_connection, QStringLiteral("SELECT SPNO, SUM(%1) FROM QTJHDMXB WHERE CKNO = '001' GROUP BY SPNO")
-                                       .arg(db::StockLedger::signedQuantitySql()));
-    s.exec();
-    std::map<QString, double> balances;
-    while (s.next()) balances[s.text(0)] = s.real(1);
-    return balances;
+std::map<QString, double> ShopDatabase::books() {
+    std::map<QString, double> books;
+    auto read = [&](const QString& book, const QString& sql) {
+        db::Statement s(*m_connection, sql);
+        s.exec();
+        while (s.next()) books[book + u'/' + s.text(0)] = s.real(1);
+    };
+    read(QStringLiteral("store"), QStringLiteral("SELECT SPNO, KCSL FROM KCYEB WHERE CKNO = '001'"));
+    for (const auto& [book, table, account] : {std::tuple{"client", "KHJSWLB", "KHNO"}, std::tuple{"supplier", "GYSJSWLB", "CSNO"}})
+        read(QLatin1String(book), QStringLiteral("SELECT W.%2, W.YE FROM %1 W WHERE W.JSNO = (SELECT MAX(X.JSNO) FROM %1 X WHERE X.%2 = W.%2)")
+                                      .arg(QLatin1String(table), QLatin1String(account)));
+    return books;
 }
 
 Till::Till(QStringList arguments) : m_arguments(std::move(arguments)) {}

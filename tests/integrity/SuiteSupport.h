@@ -30,8 +30,9 @@ public:
     db::Connection& connection() { return *m_connection; }
     // Receives `quantity` more of each of the first `products` stocked products into store 001.
     void receive(int products, double quantity);
-    // Store 001's balance per product.
-    std::map<QString, double> storeBalances();
+    // What the tills' documents change, keyed as their effects are: "store/SPNO" (store
+    // 001), "client/KHNO" and "supplier/CSNO" (the balance of the account's last row).
+    std::map<QString, double> books();
 
 private:
     db::ConnectionUrl m_url;
@@ -44,7 +45,7 @@ struct Acknowledged {
     QString kind;
     QString number;
     int lines = 0;
-    QStringList quantities;
+    QStringList effects;
 };
 
 // One till worker process and what it said.

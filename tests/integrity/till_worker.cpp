@@ -2,11 +2,12 @@
 // It acknowledges each document on stdout only after its commit, flushed at once, so the
 // suite knows which documents the shop was told were saved:
 //   READY
-//   COMMITTED <kind> <number> <lines> <SPNO:quantity,...>
+//   COMMITTED <kind> <number> <lines> <book/key=delta,...>
 //   REFUSED <cause> <kind> <message>        cause: shortage, busy, connection, other
 //   RECONNECTED
 //   DONE
-// pos_till_worker --database URL [--documents N (0: until killed)] [--kinds sale,...]
+// pos_till_worker --database URL [--documents N (0: until killed)] [--kinds sale,sale,client-receipt,...]
+//                 (each document's kind is drawn from the list, so a kind named twice comes twice as often)
 //                 [--seed N] [--products N (the first N stocked ones)] [--operator NO] [--store NO]
 #include "DocumentKinds.h"
 
@@ -107,7 +108,7 @@ int main(int argc, char** argv) {
         const till::DocumentKind& kind = *kinds[pickKind(till.random)];
         try {
             const till::PostedDocument d = kind.post(connection, till);
-            say(QStringLiteral("COMMITTED %1 %2 %3 %4").arg(kind.name, d.number).arg(d.lines).arg(d.quantities.join(u',')));
+            say(QStringLiteral("COMMITTED %1 %2 %3 %4").arg(kind.name, d.number).arg(d.lines).arg(d.effects.join(u',')));
         } catch (const db::Error& e) {
             QString cause = refusalCause(e);
             if (cause != QLatin1String("shortage") && !alive(connection)) cause = QStringLiteral("connection");
