@@ -98,7 +98,7 @@ void Till::take(const QString& line) {
         acknowledged.push_back({f[1], f[2], f[3].toInt(), f.value(4).split(u',', Qt::SkipEmptyParts)});
     } else if (f.value(0) == QLatin1String("REFUSED") && f.size() >= 3) {
         ++refusals[f[1]];
-        if (f[1] == QLatin1String("other") && otherRefusals.size() < 20) otherRefusals << line;
+        if (f[1] != QLatin1String("shortage") && unexpectedRefusals.size() < 20) unexpectedRefusals << line;
     } else if (f.value(0) == QLatin1String("RECONNECTED")) {
         ++reconnects;
     } else if (f.value(0) == QLatin1String("DONE")) {

@@ -65,7 +65,7 @@ public:
 
     std::vector<Acknowledged> acknowledged;
     std::map<QString, int> refusals;   // by cause
-    QStringList otherRefusals;         // messages of refusals of no known cause
+    QStringList unexpectedRefusals;    // what a till said refusing for a cause other than a shortage
     int reconnects = 0;
     bool done = false;
     QString errors() const { return m_errors; }

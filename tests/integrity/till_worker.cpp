@@ -111,7 +111,8 @@ int main(int argc, char** argv) {
             say(QStringLiteral("COMMITTED %1 %2 %3 %4").arg(kind.name, d.number).arg(d.lines).arg(d.effects.join(u',')));
         } catch (const db::Error& e) {
             QString cause = refusalCause(e);
-            if (cause != QLatin1String("shortage") && !alive(connection)) cause = QStringLiteral("connection");
+            // An error of no known cause on a connection that no longer answers is the server gone.
+            if (cause == QLatin1String("other") && !alive(connection)) cause = QStringLiteral("connection");
             say(QStringLiteral("REFUSED %1 %2 %3").arg(cause, kind.name, e.message().simplified()));
             if (cause == QLatin1String("connection")) {
                 if (!reconnect(connection)) return 1;
