@@ -56,7 +56,7 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
         }
     }
     if (c.checkIntegrity && (c.initDatabase || c.demoData || !c.importProducts.isEmpty() || !c.copyFrom.isEmpty()))
-        c.error = QStringLiteral("--check-integrity runs on its own; it changes nothing");
+        c.error = QStringLiteral("--check-integrity runs on its own; it changes no data");
     return c;
 }
 
