@@ -6,6 +6,7 @@
 #include "db/DemoData.h"
 #include "db/Error.h"
 #include "db/InitialData.h"
+#include "db/IntegrityCheck.h"
 #include "db/Schema.h"
 #include "masterdata/ProductImport.h"
 
@@ -35,6 +36,8 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
         } else if (a.startsWith(QLatin1String("--import-products="))) {
             c.importProducts = a.mid(18);
             if (c.importProducts.isEmpty()) { c.error = QStringLiteral("--import-products needs a CSV file"); return c; }
+        } else if (a == QLatin1String("--check-integrity")) {
+            c.checkIntegrity = true;
         } else if (a == QLatin1String("--copy-database")) {
             if (i + 2 >= arguments.size() || arguments[i + 1].startsWith(QLatin1String("--")) ||
                 arguments[i + 2].startsWith(QLatin1String("--"))) {
@@ -52,13 +55,15 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
             return c;
         }
     }
+    if (c.checkIntegrity && (c.initDatabase || c.demoData || !c.importProducts.isEmpty() || !c.copyFrom.isEmpty()))
+        c.error = QStringLiteral("--check-integrity runs on its own; it changes no data");
     return c;
 }
 
 QString CommandLine::usage() {
     return QStringLiteral(
         "Usage: pos [--database URL] [--init-database] [--demo-data] [--import-products FILE.csv]\n"
-        "           [--copy-database FROM TO] [--version] [--help]\n"
+        "           [--copy-database FROM TO] [--check-integrity] [--version] [--help]\n"
         "\n"
         "Till and back-office program. Without options it opens the login screen.\n"
         "\n"
@@ -73,6 +78,8 @@ QString CommandLine::usage() {
         "  --copy-database FROM TO\n"
         "                     copy the whole shop from the database FROM into the empty database TO\n"
         "                     (each sqlite:PATH or postgresql://...), all or nothing, verified\n"
+        "  --check-integrity  check that every document is complete and stock, batches, ledgers\n"
+        "                     and numbers agree; prints each problem, exit code 1 when any\n"
         "  --version          print the version and exit\n"
         "  --help             print this text and exit\n");
 }
@@ -149,6 +156,25 @@ int runProductImport(const CommandLine& commandLine, const db::ConnectionUrl& ur
             return 1;
         }
         out << report.text() << Qt::endl;
+        return 0;
+    } catch (const db::Error& e) {
+        err << "pos: " << e.message() << Qt::endl;
+        return 1;
+    }
+}
+
+int runIntegrityCheck(const db::ConnectionUrl& url, QTextStream& out, QTextStream& err) {
+    try {
+        db::Connection connection(url);
+        connection.open();
+        db::Schema::checkUsable(connection);
+        const std::vector<db::IntegrityProblem> problems = db::IntegrityCheck(connection).run();
+        for (const db::IntegrityProblem& p : problems) out << p.rule << ": " << p.detail << '\n';
+        if (!problems.empty()) {
+            err << "pos: " << url.display() << ": " << problems.size() << " integrity problem(s)" << Qt::endl;
+            return 1;
+        }
+        out << "no integrity problems: " << url.display() << Qt::endl;
         return 0;
     } catch (const db::Error& e) {
         err << "pos: " << e.message() << Qt::endl;

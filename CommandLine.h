@@ -1,5 +1,6 @@
 // The program's command line: pos [--database URL] [--init-database] [--demo-data]
-// [--import-products FILE.csv] [--copy-database FROM TO] [--version] [--help]. Administration runs without a window; the default is the GUI.
+// [--import-products FILE.csv] [--copy-database FROM TO] [--check-integrity] [--version] [--help].
+// Administration runs without a window; the default is the GUI.
 #pragma once
 
 #include "db/ConnectionUrl.h"
@@ -17,6 +18,7 @@ struct CommandLine {
     QString importProducts;  // a CSV catalogue to add to the products
     QString copyFrom;        // --copy-database FROM TO: database URLs
     QString copyTo;
+    bool checkIntegrity = false;
     bool help = false;
     bool version = false;
     QString error;  // non-empty: the arguments are wrong (exit code 2)
@@ -24,7 +26,8 @@ struct CommandLine {
     static CommandLine parse(const QStringList& arguments);
     static QString usage();
     bool runsGui() const {
-        return !initDatabase && !demoData && importProducts.isEmpty() && copyFrom.isEmpty() && !help && !version;
+        return !initDatabase && !demoData && importProducts.isEmpty() && copyFrom.isEmpty() && !checkIntegrity && !help &&
+               !version;
     }
 };
 
@@ -44,3 +47,7 @@ int runAdministration(const CommandLine& commandLine, const db::ConnectionUrl& u
 int runDatabaseCopy(const CommandLine& commandLine, QTextStream& out, QTextStream& err);
 
 int runProductImport(const CommandLine& commandLine, const db::ConnectionUrl& url, QTextStream& out, QTextStream& err);
+
+// Runs --check-integrity: prints each problem. Returns 0 when the database is consistent,
+// 1 when a problem was found or the database could not be read.
+int runIntegrityCheck(const db::ConnectionUrl& url, QTextStream& out, QTextStream& err);

@@ -37,6 +37,7 @@ int main(int argc, char** argv) {
             err << "pos: " << error << Qt::endl;
             return 2;
         }
+        if (commandLine.checkIntegrity) return runIntegrityCheck(*url, out, err);
         if (commandLine.initDatabase || commandLine.demoData) {
             const int code = runAdministration(commandLine, *url, out, err);
             if (code != 0 || commandLine.importProducts.isEmpty()) return code;
