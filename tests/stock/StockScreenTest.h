@@ -14,6 +14,7 @@
 #include "db/Statement.h"
 #include "db/StockDocuments.h"
 #include "db/StockLedger.h"
+#include "reports/TfrmBaseReport.h"
 
 #include <QDir>
 #include <QLabel>
@@ -116,6 +117,14 @@ protected:
         screen->resize(1000, 700);
         settle();
         screen->grab().save(QDir(dir).filePath(name + QStringLiteral(".png")));
+    }
+
+    // With POS_SHOT_DIR set, keeps the document's printed form as a PDF.
+    void exportPreview(const char* report, const QString& number, const QString& name) {
+        const QString dir = qEnvironmentVariable("POS_SHOT_DIR");
+        if (dir.isEmpty() || GetParam() != db::Backend::Sqlite) return;
+        TfrmBaseReport rep(QString::fromLatin1(report));
+        if (rep.openDocument(number)) rep.exportPdf(QDir(dir).filePath(name + QStringLiteral(".pdf")));
     }
 
     QString receipt;

@@ -86,6 +86,7 @@ TEST_P(ClientReturnScreenTest, linesMergeAndCountBySaleAndBatchTogetherAndGoBack
     EXPECT_EQ(scalar(QStringLiteral("SELECT XSSL FROM JHDMXB WHERE JHDNO = '%1' AND SPNO = 'A'").arg(receipt)).toDouble(), 0);
     EXPECT_EQ(scalar(QStringLiteral("SELECT XSSL FROM JHDMXB WHERE JHDNO = '%1' AND SPNO = 'A'").arg(older)).toDouble(), 0);
     EXPECT_EQ(db::StockLedger(db()).storeCount(QStringLiteral("A"), QStringLiteral("002")), 7);
+    exportPreview("TfrmRepkhth", session().LastSerialNo, QStringLiteral("client_return"));
     EXPECT_EQ(count(QStringLiteral("KHTHMXB"), QStringLiteral("THDNO = '%1'").arg(session().LastSerialNo)), 2);
 }
 

@@ -59,6 +59,7 @@ TEST_P(DpclScreenTest, theAvailableQuantityDiscountsTheGridAndIsCountedAgainWhen
     EXPECT_EQ(db::StockLedger(db()).storeCount(QStringLiteral("A"), QStringLiteral("002")), 10);
     EXPECT_EQ(db::StockLedger(db()).storeCount(QStringLiteral("B"), QStringLiteral("001")), 3);
     // The transfer is its movement number; the preview selects its four movement lines.
+    exportPreview("TfrmRepdbcl", s.transferNo(), QStringLiteral("dpcl"));
     EXPECT_EQ(count(QStringLiteral("vwDBCL"), QStringLiteral("WLNO = '%1'").arg(s.transferNo())), 4);
     EXPECT_TRUE(session().LastSerialNo.isEmpty());
 }

@@ -67,6 +67,7 @@ TEST_P(LoseScreenTest, aLossIsValuedAtTheBatchPriceAndMergesOnlyWithinOneStore) 
     snapshot(QStringLiteral("lose"));
     s.bitSaveClick();
     EXPECT_EQ(lastMessage(), QStringLiteral("数据已成功保存！"));
+    exportPreview("TfrmRepBS", session().LastSerialNo, QStringLiteral("lose"));
     EXPECT_EQ(count(QStringLiteral("vwBSCX"), QStringLiteral("BSDNO = '%1' AND SL = 5 AND JE = 15").arg(session().LastSerialNo)), 1);
     EXPECT_EQ(db::StockLedger(db()).storeCount(QStringLiteral("A"), QStringLiteral("001")), 5);
 }

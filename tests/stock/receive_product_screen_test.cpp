@@ -114,6 +114,7 @@ TEST_P(ReceiveProductScreenTest, savingPostsTheDocumentStartsANewOneAndPreviewsI
     EXPECT_EQ(lines(), 0);
     EXPECT_EQ(text("edTotalMoney"), QStringLiteral("0.00"));
     const QString no = session().LastSerialNo;
+    exportPreview("TfrmRepInStore", no, QStringLiteral("receive"));
     EXPECT_EQ(count(QStringLiteral("JHDSJB"), QStringLiteral("JHDNO = '%1' AND JHNO = 'GYS-2'").arg(no)), 1);
     EXPECT_EQ(count(QStringLiteral("JHDMXB")), before + 2);
     EXPECT_EQ(db::StockLedger(db()).storeCount(QStringLiteral("B"), QStringLiteral("002")), 1);

@@ -61,6 +61,7 @@ TEST_P(WithdrawSupplyScreenTest, aBatchOffersWhatIsLeftOfItLessWhatTheDocumentAl
     snapshot(QStringLiteral("withdraw_supply"));
     s.bitSaveClick();
     EXPECT_EQ(lastMessage(), QStringLiteral("数据已成功保存！"));
+    exportPreview("TfrmRepgysth", session().LastSerialNo, QStringLiteral("withdraw_supply"));
     EXPECT_EQ(count(QStringLiteral("GYSTHMXB"), QStringLiteral("THDNO = '%1' AND SL = 10").arg(session().LastSerialNo)), 1);
     choose("lcbSupply", QStringLiteral("S01"));
     scan(QStringLiteral("A"));
