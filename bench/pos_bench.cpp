@@ -8,6 +8,7 @@
 #include "db/Error.h"
 #include "db/SerialNumbers.h"
 #include "db/Statement.h"
+#include "db/StockDocuments.h"
 #include "db/StockLedger.h"
 #include "db/TfrmBaseDataModule.h"
 #include "db/TfrmDM.h"
@@ -19,6 +20,7 @@
 #include <QCoreApplication>
 #include <QRandomGenerator>
 #include <QTextStream>
+#include <algorithm>
 
 namespace {
 
@@ -265,6 +267,100 @@ int main(int argc, char** argv) {
             table.add(QStringLiteral("Retail sale x10 lines"), real, floor,
                       QStringLiteral("same rows, prepared, one tx; %1 of %2 sales drew 3 batches a line")
                           .arg(threeBatchSales).arg(used / 10));
+        }
+        if (wanted(QStringLiteral("Receiving")) || wanted(QStringLiteral("Transfer"))) {
+            // Receiving a 50-line document into store 002 from supplier 001, then transfers of
+            // 10 of the received products back to store 001, each beside the same rows written
+            // with prepared statements in one transaction.
+            db::StockDocuments documents(c);
+            std::vector<QString> received;
+            auto distinctProducts = [&](int n) {
+                std::vector<QString> picked;
+                while (int(picked.size()) < n) {
+                    const QString p = randomProduct();
+                    if (std::find(picked.begin(), picked.end(), p) == picked.end()) picked.push_back(p);
+                }
+                return picked;
+            };
+            const BenchResult receiving = measure(o.saleReps, [&] {
+                db::Receiving r{QStringLiteral("BENCH"), QStringLiteral("001"), QString(), QDateTime::currentDateTime(),
+                                QString(), QStringLiteral("001"), {}};
+                for (const QString& p : distinctProducts(50)) {
+                    r.lines.push_back({p, QStringLiteral("基准商品"), QStringLiteral("个"), 100, Money::fromYuan(3),
+                                       QStringLiteral("002")});
+                    received.push_back(p);
+                }
+                documents.receive(r);
+            });
+            int floorDoc = 0;
+            auto receivingFloor = [&] {
+                const QString no = QStringLiteral("RF%1").arg(++floorDoc, 13, 10, QLatin1Char('0'));
+                db::Transaction tx(c);
+                db::Statement serial(c, QStringLiteral("UPDATE SERIALNO SET LASTNO = LASTNO + 1 WHERE SERIALTYPE = :t RETURNING LASTNO"));
+                for (const char* t : {"J", "W", "F"}) {
+                    serial.bind(QStringLiteral(":t"), QString::fromLatin1(t)).first();
+                    serial.query().finish();
+                }
+                db::Statement header(c, QStringLiteral("INSERT INTO JHDSJB(JHDNO, JHNO, CSNO, BNNO) VALUES(:n, 'BENCH', '001', '001')"));
+                header.bind(QStringLiteral(":n"), no).exec();
+                db::Statement line(c, QStringLiteral("INSERT INTO JHDMXB(JHDNO, SPNO, SPNAME, JSDW, DJ, SL, XSSL, ZJE, CKNO) "
+                                                     "VALUES(:n, :p, '基准商品', '个', 3, 100, 0, 300, '002')"));
+                db::Statement move(c, QStringLiteral("INSERT INTO QTJHDMXB(WLNO, JHDNO, SPNO, SPNAME, JSDW, SL, CKNO, WLTYPE) "
+                                                     "VALUES(:n, :n, :p, '基准商品', '个', 100, '002', '入库')"));
+                db::Statement balance(c, QStringLiteral("UPDATE KCYEB SET KCSL = KCSL WHERE SPNO = :p AND CKNO = '002'"));
+                for (const QString& p : distinctProducts(50)) {
+                    line.bind(QStringLiteral(":n"), no).bind(QStringLiteral(":p"), p).exec();
+                    move.bind(QStringLiteral(":n"), no).bind(QStringLiteral(":p"), p).exec();
+                    balance.bind(QStringLiteral(":p"), p).exec();
+                }
+                db::Statement last(c, QStringLiteral("SELECT YE FROM GYSJSWLB WHERE CSNO = '001' ORDER BY JSNO DESC LIMIT 1"));
+                last.first();
+                last.query().finish();
+                db::Statement ledger(c, QStringLiteral("INSERT INTO GYSJSWLB(JSNO, CSNO, JF, JD, YE, BNNO) VALUES(:n, '001', 15000, '借', 0, '001')"));
+                ledger.bind(QStringLiteral(":n"), no).exec();
+                tx.commit();
+            };
+            const BenchResult receivingFloorResult = measure(o.saleReps, receivingFloor);
+            table.add(QStringLiteral("Receiving x50 lines"), receiving, receivingFloorResult,
+                          QStringLiteral("same rows, prepared, one tx"));
+
+            size_t next = 0;
+            const BenchResult transfer = measure(o.saleReps, [&] {
+                db::Transfer t{QStringLiteral("001"), {}};
+                for (int l = 0; l < 10; ++l)
+                    t.lines.push_back({received[next++ % received.size()], QStringLiteral("基准商品"), QStringLiteral("个"), 1,
+                                       QStringLiteral("001"), QStringLiteral("002")});
+                documents.transfer(t);
+            });
+            int floorMove = 0;
+            const BenchResult transferFloor = measure(o.saleReps, [&] {
+                const QString no = QStringLiteral("TF%1").arg(++floorMove, 13, 10, QLatin1Char('0'));
+                db::Transaction tx(c);
+                db::Statement serial(c, QStringLiteral("UPDATE SERIALNO SET LASTNO = LASTNO + 1 WHERE SERIALTYPE = 'W' RETURNING LASTNO"));
+                serial.first();
+                serial.query().finish();
+                db::Statement move(c, QStringLiteral("INSERT INTO QTJHDMXB(WLNO, JHDNO, SPNO, SPNAME, JSDW, SL, CKNO, WLTYPE) "
+                                                     "VALUES(:n, :n, :p, '基准商品', '个', 0, :c, :k)"));
+                db::Statement balance(c, QStringLiteral("UPDATE KCYEB SET KCSL = KCSL WHERE SPNO = :p AND CKNO = :c"));
+                for (int l = 0; l < 10; ++l) {
+                    const QString p = received[size_t(l * 7 + floorMove) % received.size()];
+                    for (const auto& [store, kind] : {std::pair{"002", "调出"}, std::pair{"001", "调入"}}) {
+                        move.bind(QStringLiteral(":n"), no).bind(QStringLiteral(":p"), p)
+                            .bind(QStringLiteral(":c"), QString::fromLatin1(store)).bind(QStringLiteral(":k"), QString::fromUtf8(kind)).exec();
+                        balance.bind(QStringLiteral(":p"), p).bind(QStringLiteral(":c"), QString::fromLatin1(store)).exec();
+                    }
+                }
+                tx.commit();
+            });
+            table.add(QStringLiteral("Transfer x10 lines"), transfer, transferFloor, QStringLiteral("same rows, prepared, one tx"));
+            {
+                db::Transaction tx(c);
+                c.execute(QStringLiteral("DELETE FROM QTJHDMXB WHERE WLNO LIKE 'RF%' OR WLNO LIKE 'TF%'"));
+                c.execute(QStringLiteral("DELETE FROM JHDMXB WHERE JHDNO LIKE 'RF%'"));
+                c.execute(QStringLiteral("DELETE FROM JHDSJB WHERE JHDNO LIKE 'RF%'"));
+                c.execute(QStringLiteral("DELETE FROM GYSJSWLB WHERE JSNO LIKE 'RF%'"));
+                tx.commit();
+            }
         }
         if (wanted(QStringLiteral("Query"))) {
             // The sale-line query as its screen runs it: every line, in the screen's order. The

@@ -15,12 +15,19 @@
 // | spDayOver            | StockLedger::allocateSale(Lines)(...)     | takes a sold quantity from the product's      |
 // |                      |                                           | batches oldest first, one XSCBB row per batch,|
 // |                      |                                           | raises XSSL; shortage throws (kind Shortage)  |
+// | spSaveInStore        | StockDocuments::receive(document)         | header, batches, movements in, supplier "借"   |
+// | spSaveGysRetuStore   | StockDocuments::returnToSupplier(document)| lines, batch XSSL raised (guarded), movements |
+// |                      |                                           | out, supplier "贷"                             |
+// | spSaveKHRetuStore    | StockDocuments::returnFromClient(document)| lines, XSCBB.THSL raised and the batch given  |
+// |                      |                                           | back (guarded), movements in, client "借"      |
+// | (loss posting)       | StockDocuments::writeOff(document)        | BSB lines, batch XSSL raised (guarded), out   |
+// | spDPCL               | StockDocuments::transfer(document)        | out and in movements, the out-store guarded   |
 // | spGetCheckedDate     | Periods::current()                        | begin/end of the current period               |
 // | spGetProductLastDate | ProductHistory::lastDate(product)         | last business time, empty when none           |
 // | spIninDatabase       | InitialData::resetDatabase(connection)    | all data cleared, initial rows restored       |
 //
-// The procedures of the stock documents, accounts, stocktaking, month-end and statistics
-// (spSaveInStore, spSaveGysRetuStore, spSaveKHRetuStore, spDPCL, spSaveKHSellWL,
+// The procedures of the accounts, stocktaking, month-end and statistics
+// (spSaveKHSellWL,
 // spInitCheckedData, spMonthJZ, spSelYPStore, spSelChecked, spSelYZJZ, spSelSellsMoney,
 // spSelSPSellsMoney, spSelDaySell, spSelSellsStat) join this table as classes of db/ with
 // the same shape: constructed on a Connection, values in, values out, db::Error on failure.
@@ -31,4 +38,5 @@
 #include "db/Periods.h"
 #include "db/ProductHistory.h"
 #include "db/SerialNumbers.h"
+#include "db/StockDocuments.h"
 #include "db/StockLedger.h"
