@@ -44,6 +44,7 @@ TfrmJobPOS::TfrmJobPOS(QWidget* parent) : TfrmPOS(parent) {
     m_edName->hide();
     m_edName->setObjectName(QString());
     m_client->setObjectName(QStringLiteral("edName"));
+    m_client->setMinimumWidth(200);
     m_client->load(frmBaseDataModule().Database(),
                    QStringLiteral("select KHNO, KHNAME, LXDH, LXDZ from KHB where khno <> '000' order by khNO"), 4);
     setTabOrder(m_client, m_edPhone);
