@@ -12,6 +12,9 @@
 // |                      |                                           | guarded >= 0 with stock checking (Shortage)   |
 // | (ledger posting)     | AccountLedger::post(entry)                | PostClientLedger / PostSupplierLedger: account|
 // |                      |                                           | locked, JSNO drawn and YE computed under it   |
+// | spSaveKHSellWL        | ClientSaleLedger::post(sale, client, ...) | balance raised by due − min(received, due):   |
+// |                      |                                           | a "贷" row of the amount due, a "借" row of   |
+// |                      |                                           | the payment, both with the sale in DJBH       |
 // | spDayOver            | StockLedger::allocateSale(Lines)(...)     | takes a sold quantity from the product's      |
 // |                      |                                           | batches oldest first, one XSCBB row per batch,|
 // |                      |                                           | raises XSSL; shortage throws (kind Shortage)  |
@@ -26,14 +29,14 @@
 // | spGetProductLastDate | ProductHistory::lastDate(product)         | last business time, empty when none           |
 // | spIninDatabase       | InitialData::resetDatabase(connection)    | all data cleared, initial rows restored       |
 //
-// The procedures of the accounts, stocktaking, month-end and statistics
-// (spSaveKHSellWL,
-// spInitCheckedData, spMonthJZ, spSelYPStore, spSelChecked, spSelYZJZ, spSelSellsMoney,
+// The procedures of stocktaking, month-end and statistics
+// (spInitCheckedData, spMonthJZ, spSelYPStore, spSelChecked, spSelYZJZ, spSelSellsMoney,
 // spSelSPSellsMoney, spSelDaySell, spSelSellsStat) join this table as classes of db/ with
 // the same shape: constructed on a Connection, values in, values out, db::Error on failure.
 #pragma once
 
 #include "db/AccountLedger.h"
+#include "db/ClientSaleLedger.h"
 #include "db/InitialData.h"
 #include "db/Periods.h"
 #include "db/ProductHistory.h"

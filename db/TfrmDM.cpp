@@ -60,3 +60,21 @@ QString TfrmDM::GetCheckedDate(const QString& which, const QString& unchanged) {
     if (which == QLatin1String("end")) return p.endText();
     return unchanged;
 }
+
+namespace {
+std::optional<db::PostedLedgerRow> postLedger(db::Connection& connection, db::AccountKind kind, const db::LedgerEntry& entry) {
+    try {
+        return db::AccountLedger(connection, kind).post(entry);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+}  // namespace
+
+std::optional<db::PostedLedgerRow> TfrmDM::PostClientLedger(const db::LedgerEntry& entry) {
+    return postLedger(connection(), db::AccountKind::Client, entry);
+}
+
+std::optional<db::PostedLedgerRow> TfrmDM::PostSupplierLedger(const db::LedgerEntry& entry) {
+    return postLedger(connection(), db::AccountKind::Supplier, entry);
+}

@@ -2,7 +2,10 @@
 // dates, with the failure behaviour the screens expect (no operation shows a message).
 #pragma once
 
+#include "db/AccountLedger.h"
+
 #include <QString>
+#include <optional>
 
 namespace db { class Connection; }
 class TfrmBaseDataModule;
@@ -24,6 +27,11 @@ public:
     // "beg" or "end" date of the current period as "yyyy-MM-dd"; any other selector returns
     // `unchanged`. A database error propagates.
     QString GetCheckedDate(const QString& which, const QString& unchanged = QString());
+
+    // One row on a client's / supplier's current account, in its own transaction unless the
+    // caller has one (the balance is computed under the account's lock); nullopt on any failure.
+    std::optional<db::PostedLedgerRow> PostClientLedger(const db::LedgerEntry& entry);
+    std::optional<db::PostedLedgerRow> PostSupplierLedger(const db::LedgerEntry& entry);
 
     QString FoundProductNo;
     QString FoundProductName;

@@ -45,6 +45,98 @@ QString costCompletionSql(int lines) {
 
 }  // namespace
 
+void writeSaleDocument(db::Connection& connection, const RetailSale& sale, const SaleParty& party,
+                       const PostedSale& posted) {
+    // An empty staff number is stored as NULL: it never breaks the reference to GZRYB.
+    auto staffNo = [&party](const RetailSaleLine& line) { return party.trimStaffNo ? line.promoterNo.trimmed() : line.promoterNo; };
+    db::Statement takings(connection, QStringLiteral(
+        "Insert into SYYSKB(XSNO, SKDATE, SKMONEY, BNNO, JKFLAG) values(:xsno, getdate(), :skmoney, :bnno, 0)"));
+    takings.bind(QStringLiteral(":xsno"), posted.saleNo)
+        .bind(QStringLiteral(":skmoney"), posted.takings)
+        .bind(QStringLiteral(":bnno"), sale.operatorNo)
+        .exec();
+
+    // The cost rows of each line, as the allocation created them (first and last ID).
+    std::vector<std::pair<qint64, qint64>> costRows(sale.lines.size(), {0, -1});
+    if (posted.stockChecked) {
+        // The whole sale is allocated at once; a line of quantity 0 takes nothing from stock.
+        std::vector<db::SaleQuantity> quantities;
+        for (const RetailSaleLine& line : sale.lines)
+            quantities.push_back({line.productNo.trimmed(), line.quantity > 0 ? line.quantity : 0.0});
+        const auto drawsPerLine = db::StockLedger(connection).allocateSaleLines(posted.saleNo, sale.operatorNo, quantities);
+        for (size_t i = 0; i < drawsPerLine.size(); ++i) {
+            const std::vector<db::BatchDraw>& draws = drawsPerLine[i];
+            if (draws.empty()) continue;
+            const auto [lowest, highest] = std::minmax_element(
+                draws.begin(), draws.end(), [](const db::BatchDraw& a, const db::BatchDraw& b) { return a.costRowId < b.costRowId; });
+            costRows[i] = {lowest->costRowId, highest->costRowId};
+        }
+    }
+
+    db::Statement header(connection, QStringLiteral(
+        "Insert Into XSB(XSNO, SPZE, SKZE, BNNO, XSDATE, KHNO, KHName,KHDZ,LXDH,KHLX ) "
+        " Values (:XSNO, :SPZE, :SKZE, :BNNO, Getdate(), :KHNO, :ClientName,:ClientAdress,:ClientTel, :KHLX)"));
+    header.bind(QStringLiteral(":XSNO"), posted.saleNo)
+        .bind(QStringLiteral(":SPZE"), sale.amountDue.roundedToCents())
+        .bind(QStringLiteral(":SKZE"), party.collected)
+        .bind(QStringLiteral(":BNNO"), sale.operatorNo)
+        .bind(QStringLiteral(":KHNO"), party.clientNo)
+        .bind(QStringLiteral(":ClientName"), sale.customerName)
+        .bind(QStringLiteral(":ClientAdress"), sale.customerAddress)
+        .bind(QStringLiteral(":ClientTel"), sale.customerPhone)
+        .bind(QStringLiteral(":KHLX"), party.kind)
+        .exec();
+
+    // All lines in one statement, in grid order (their IDs keep that order).
+    db::Statement saleLines(connection, saleLinesSql(int(sale.lines.size())));
+    for (size_t i = 0; i < sale.lines.size(); ++i) {
+        const RetailSaleLine& line = sale.lines[i];
+        auto name = [i](const char* column) { return QStringLiteral(":%1%2").arg(QLatin1String(column)).arg(i); };
+        saleLines.bind(name("XSNO"), posted.saleNo)
+            .bind(name("SPNO"), line.productNo.trimmed())
+            .bind(name("SPNAME"), line.productName.trimmed())
+            .bind(name("JLDW"), line.unit.trimmed())
+            .bind(name("SPSL"), line.quantity)
+            .bind(name("SPDJ"), line.price)
+            .bind(name("ZKL"), line.rate)
+            .bind(name("ZJE"), line.amount())
+            .bindTextOrNull(name("ZYNO"), staffNo(line));
+    }
+    saleLines.exec();
+
+    std::vector<size_t> costed;
+    for (size_t i = 0; i < sale.lines.size(); ++i)
+        if (costRows[i].first <= costRows[i].second) costed.push_back(i);
+    if (!costed.empty()) {
+        db::Statement costs(connection, costCompletionSql(int(costed.size())));
+        costs.bind(QStringLiteral(":XSNO"), posted.saleNo);
+        for (size_t k = 0; k < costed.size(); ++k) {
+            const RetailSaleLine& line = sale.lines[costed[k]];
+            auto name = [k](const char* column) { return QStringLiteral(":%1%2").arg(QLatin1String(column)).arg(k); };
+            costs.bind(name("F"), costRows[costed[k]].first)
+                .bind(name("L"), costRows[costed[k]].second)
+                .bind(name("N"), line.productName.trimmed())
+                .bind(name("U"), line.unit.trimmed())
+                .bindTextOrNull(name("Z"), staffNo(line))
+                .bind(name("P"), line.price);
+        }
+        costs.exec();
+    }
+
+    if (posted.stockChecked) {
+        // One movement line per sale line, all under the sale's one movement number, with
+        // the sale number as the document. The store balance may not go below zero: with the
+        // batches already held by the allocation, a concurrent sale of the same product has
+        // either committed (and is counted) or waits for this one.
+        std::vector<db::Movement> movements;
+        movements.reserve(sale.lines.size());
+        for (const RetailSaleLine& line : sale.lines)
+            movements.push_back({line.productNo.trimmed(), line.productName.trimmed(), line.unit.trimmed(), line.quantity,
+                                 sale.storeNo, db::MovementKind::Sale});
+        db::StockLedger(connection).recordMovements(posted.movementNo, posted.saleNo, movements, true);
+    }
+}
+
 PostedSale RetailPosting::post(const RetailSale& sale) {
     if (sale.lines.empty()) throw db::Error(QStringLiteral("a sale needs at least one line"));
     PostedSale posted;
@@ -61,91 +153,7 @@ PostedSale RetailPosting::post(const RetailSale& sale) {
     posted.saleNo = serials.next(QStringLiteral("X"));
     posted.movementNo = serials.next(QStringLiteral("W"));
 
-    db::Statement takings(m_connection, QStringLiteral(
-        "Insert into SYYSKB(XSNO, SKDATE, SKMONEY, BNNO, JKFLAG) values(:xsno, getdate(), :skmoney, :bnno, 0)"));
-    takings.bind(QStringLiteral(":xsno"), posted.saleNo)
-        .bind(QStringLiteral(":skmoney"), posted.takings)
-        .bind(QStringLiteral(":bnno"), sale.operatorNo)
-        .exec();
-
-    // The cost rows of each line, as the allocation created them (first and last ID).
-    std::vector<std::pair<qint64, qint64>> costRows(sale.lines.size(), {0, -1});
-    if (posted.stockChecked) {
-        // The whole sale is allocated at once; a line of quantity 0 takes nothing from stock.
-        std::vector<db::SaleQuantity> quantities;
-        for (const RetailSaleLine& line : sale.lines)
-            quantities.push_back({line.productNo.trimmed(), line.quantity > 0 ? line.quantity : 0.0});
-        const auto drawsPerLine = db::StockLedger(m_connection).allocateSaleLines(posted.saleNo, sale.operatorNo, quantities);
-        for (size_t i = 0; i < drawsPerLine.size(); ++i) {
-            const std::vector<db::BatchDraw>& draws = drawsPerLine[i];
-            if (draws.empty()) continue;
-            const auto [lowest, highest] = std::minmax_element(
-                draws.begin(), draws.end(), [](const db::BatchDraw& a, const db::BatchDraw& b) { return a.costRowId < b.costRowId; });
-            costRows[i] = {lowest->costRowId, highest->costRowId};
-        }
-    }
-
-    db::Statement header(m_connection, QStringLiteral(
-        "Insert Into XSB(XSNO, SPZE, SKZE, BNNO, XSDATE, KHNO, KHName,KHDZ,LXDH,KHLX ) "
-        " Values (:XSNO, :SPZE, :SKZE, :BNNO, Getdate(), :KHNO, :ClientName,:ClientAdress,:ClientTel, 'L')"));
-    header.bind(QStringLiteral(":XSNO"), posted.saleNo)
-        .bind(QStringLiteral(":SPZE"), sale.amountDue.roundedToCents())
-        .bind(QStringLiteral(":SKZE"), sale.amountReceived)
-        .bind(QStringLiteral(":BNNO"), sale.operatorNo)
-        .bind(QStringLiteral(":KHNO"), kRetailClient)
-        .bind(QStringLiteral(":ClientName"), sale.customerName)
-        .bind(QStringLiteral(":ClientAdress"), sale.customerAddress)
-        .bind(QStringLiteral(":ClientTel"), sale.customerPhone)
-        .exec();
-
-    // All lines in one statement, in grid order (their IDs keep that order).
-    db::Statement saleLines(m_connection, saleLinesSql(int(sale.lines.size())));
-    for (size_t i = 0; i < sale.lines.size(); ++i) {
-        const RetailSaleLine& line = sale.lines[i];
-        auto name = [i](const char* column) { return QStringLiteral(":%1%2").arg(QLatin1String(column)).arg(i); };
-        saleLines.bind(name("XSNO"), posted.saleNo)
-            .bind(name("SPNO"), line.productNo.trimmed())
-            .bind(name("SPNAME"), line.productName.trimmed())
-            .bind(name("JLDW"), line.unit.trimmed())
-            .bind(name("SPSL"), line.quantity)
-            .bind(name("SPDJ"), line.price)
-            .bind(name("ZKL"), line.rate)
-            .bind(name("ZJE"), line.amount())
-            .bindTextOrNull(name("ZYNO"), line.promoterNo);
-    }
-    saleLines.exec();
-
-    std::vector<size_t> costed;
-    for (size_t i = 0; i < sale.lines.size(); ++i)
-        if (costRows[i].first <= costRows[i].second) costed.push_back(i);
-    if (!costed.empty()) {
-        db::Statement costs(m_connection, costCompletionSql(int(costed.size())));
-        costs.bind(QStringLiteral(":XSNO"), posted.saleNo);
-        for (size_t k = 0; k < costed.size(); ++k) {
-            const RetailSaleLine& line = sale.lines[costed[k]];
-            auto name = [k](const char* column) { return QStringLiteral(":%1%2").arg(QLatin1String(column)).arg(k); };
-            costs.bind(name("F"), costRows[costed[k]].first)
-                .bind(name("L"), costRows[costed[k]].second)
-                .bind(name("N"), line.productName.trimmed())
-                .bind(name("U"), line.unit.trimmed())
-                .bindTextOrNull(name("Z"), line.promoterNo)
-                .bind(name("P"), line.price);
-        }
-        costs.exec();
-    }
-
-    if (posted.stockChecked) {
-        // One movement line per sale line, all under the sale's one movement number, with
-        // the sale number as the document. The store balance may not go below zero: with the
-        // batches already held by the allocation, a concurrent sale of the same product has
-        // either committed (and is counted) or waits for this one.
-        std::vector<db::Movement> movements;
-        movements.reserve(sale.lines.size());
-        for (const RetailSaleLine& line : sale.lines)
-            movements.push_back({line.productNo.trimmed(), line.productName.trimmed(), line.unit.trimmed(), line.quantity,
-                                 sale.storeNo, db::MovementKind::Sale});
-        db::StockLedger(m_connection).recordMovements(posted.movementNo, posted.saleNo, movements, true);
-    }
+    writeSaleDocument(m_connection, sale, SaleParty{kRetailClient, QStringLiteral("L"), sale.amountReceived}, posted);
     tx.commit();
     return posted;
 }

@@ -43,6 +43,21 @@ struct PostedSale {
     bool stockChecked = false;
 };
 
+// Who a sale's header names and what it records as collected: the retail client "000" with
+// "L" and the amount received, or a registered client with "P" and what the client keeps paid.
+struct SaleParty {
+    QString clientNo;
+    QString kind;           // XSB.KHLX
+    Money collected;        // XSB.SKZE
+    bool trimStaffNo = false;
+};
+
+// The steps every sale shares once its numbers are drawn, inside the caller's transaction:
+// takings, batch allocation (with stock checking), header, lines, cost rows and movement
+// lines. `posted` brings the numbers, takings and the stock rule; throws db::Error.
+void writeSaleDocument(db::Connection& connection, const RetailSale& sale, const SaleParty& party,
+                       const PostedSale& posted);
+
 class RetailPosting {
 public:
     explicit RetailPosting(db::Connection& connection) : m_connection(connection) {}

@@ -374,7 +374,7 @@ void TfrmPOS::edProductNoKeyDown() {
         return;
     }
     m_edProductName->setText(product->name);
-    m_edPrice->setText(plainAmountText(product->price));
+    m_edPrice->setText(plainAmountText(proposedPrice(*product).value_or(product->price)));
     m_edMemPrice->setText(plainAmountText(product->memberPrice()));
     m_edCount->setText(QStringLiteral("1"));
     m_edDw->setText(product->unit);
@@ -399,7 +399,7 @@ void TfrmPOS::edPriceExit() {
 }
 
 void TfrmPOS::edCountKeyDown() {
-    if (m_edOffNO->text().isEmpty()) return;  // no line without a promoter
+    if (!readyForLine()) return;
     // Without a product looked up for the code in the box (the box empty, or typed over
     // since) there is nothing to add: a line must not mix two products.
     if (!m_product || m_edProductNo->text() != m_product->productNo) {
@@ -430,7 +430,18 @@ void TfrmPOS::edCountKeyDown() {
     AddSaleLine();
     m_edProductNo->clear();
     forgetProduct();
-    m_edOffNO->setFocus();
+    afterLineAdded();
+}
+
+bool TfrmPOS::readyForLine() { return !m_edOffNO->text().isEmpty(); }  // no line without a promoter
+
+std::optional<Money> TfrmPOS::proposedPrice(const LookedUpProduct&) { return std::nullopt; }
+
+void TfrmPOS::afterLineAdded() { m_edOffNO->setFocus(); }
+
+void TfrmPOS::openSettlement() {
+    TfrmPrintSellsData settlement(*this, this);
+    modalRunner().run(settlement);
 }
 
 void TfrmPOS::AddSaleLine() {
@@ -477,8 +488,7 @@ void TfrmPOS::bitSellsClick() {
         return;
     }
     m_saleTotal = computeSaleTotal();
-    TfrmPrintSellsData settlement(*this, this);
-    modalRunner().run(settlement);
+    openSettlement();
 }
 
 void TfrmPOS::bitDeleteClick() {

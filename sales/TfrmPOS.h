@@ -26,11 +26,11 @@ public:
     Money SaleTotal() const { return m_saleTotal; }
     QString storeNo() const;
     QString storeName() const;
-    QString customerName() const;
-    QString customerAddress() const;
-    QString customerPhone() const;
+    virtual QString customerName() const;
+    virtual QString customerAddress() const;
+    virtual QString customerPhone() const;
     // The title of the staff column, as the note's clerk caption offers it.
-    QString promoterColumnTitle() const;
+    virtual QString promoterColumnTitle() const;
     // A receipt that went to a file instead of a printer is named in the status bar.
     void showReceiptFile(const QString& path);
 
@@ -46,7 +46,13 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+    // Where the wholesale counter differs: who must be chosen before a line is added, the
+    // price proposed for a product, where the focus goes after a line and the settlement.
+    virtual bool readyForLine();
+    virtual std::optional<Money> proposedPrice(const LookedUpProduct& product);
+    virtual void afterLineAdded();
+    virtual void openSettlement();
+
     void FormCreate();
     void edOffNOExit();
     void DBGrid1DblClick();

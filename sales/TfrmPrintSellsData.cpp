@@ -243,7 +243,7 @@ void TfrmPrintSellsData::bitPrintClick() {
 
 void TfrmPrintSellsData::printAfterPosting(const PostedSale& posted) {
     if (!m_cbPrintCheck->isChecked()) return;
-    const QString mode = readVariable(QStringLiteral("RetailPrintMode")).value_or(QString());
+    const QString mode = readVariable(printModeVariable()).value_or(QString());
     try {
         if (mode == QLatin1String("0")) PrintReceipt(posted);
         else if (mode == QLatin1String("1")) PrintSaleNote(posted);
@@ -267,6 +267,7 @@ void TfrmPrintSellsData::PrintReceipt(const PostedSale& posted) {
     d.amountDueText = m_lbFalseMoney->text();
     d.amountReceived = posted.amountReceived;
     d.changeText = m_lbPayMoney->text();
+    completeReceipt(d);
     const TillReceipt receipt(std::move(d));
     m_mmPrintData->setPlainText(receipt.lines().join(u'\n'));
     if (m_receiptCanvas) {
@@ -292,5 +293,6 @@ void TfrmPrintSellsData::PrintSaleNote(const PostedSale& posted) {
         if (!l.promoterName.isEmpty() && !promoters.contains(l.promoterName)) promoters << l.promoterName;
     note.promoterNames = promoters.join(QStringLiteral("、"));
     note.operatorName = session().OperatorName;
+    completeNote(note);
     SaleNote::print(note, this);
 }

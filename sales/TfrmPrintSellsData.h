@@ -10,6 +10,8 @@
 #include <optional>
 
 class PrintCanvas;
+struct SaleNoteData;
+struct TillReceiptData;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -22,7 +24,7 @@ class TfrmPrintSellsData : public TfrmBase {
 public:
     TfrmPrintSellsData(TfrmPOS& sale, QWidget* parent = nullptr);
 
-    void bitPrintClick();
+    virtual void bitPrintClick();
     void bitCloseClick();
 
     // Tests and tools: receipts go to this canvas instead of the printer (not owned).
@@ -30,7 +32,13 @@ public:
     // The sale this screen saved, once it has.
     const std::optional<PostedSale>& posted() const { return m_posted; }
 
-private:
+protected:
+    // Where the wholesale settlement differs: its print-mode variable and what its receipt
+    // and note show beyond the retail ones.
+    virtual QString printModeVariable() const { return QStringLiteral("RetailPrintMode"); }
+    virtual void completeReceipt(TillReceiptData&) const {}
+    virtual void completeNote(SaleNoteData&) const {}
+
     void FormCreate();
     void edTrueMoneyChange();
     void edTrueMoneyKeyDown();

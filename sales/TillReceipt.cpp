@@ -12,11 +12,12 @@ namespace {
 
 const QString kIndent = QStringLiteral("        ");
 const QString kSeparator = kIndent + QString(50, u'-');
+const QString kWholesaleSeparator = kIndent + QString(46, u'-');
 constexpr int kShopNameLine = 1;
 constexpr double kMarginMm = 3.0;
 
-QFont receiptFont(int lineIndex) {
-    QFont font(QStringLiteral("黑体"));
+QFont receiptFont(int lineIndex, bool wholesale) {
+    QFont font(wholesale ? QStringLiteral("宋体") : QStringLiteral("黑体"));
     font.setPointSizeF(lineIndex == kShopNameLine ? 14 : 10);
     return font;
 }
@@ -41,15 +42,17 @@ QStringList TillReceipt::lines() const {
     out << QString(9, u' ');
     out << kIndent + QStringLiteral("单位：") + padRight(d.customerName, 15) + QStringLiteral(" 收银员：") + d.operatorName;
     out << kIndent + QStringLiteral("编号：") + d.saleNo + QStringLiteral(" 日  期：") + d.dateText;
-    out << kSeparator;
-    out << kIndent + QStringLiteral("商品                 │ 单价 │数量│扣率│  金额 ");
-    out << kSeparator;
+    const QString& separator = d.wholesale ? kWholesaleSeparator : kSeparator;
+    out << separator;
+    out << kIndent + (d.wholesale ? QStringLiteral("商品编码       │ 单价 │数量│扣率│  金额 ")
+                                  : QStringLiteral("商品                 │ 单价 │数量│扣率│  金额 "));
+    out << separator;
     for (const TillReceiptLine& line : d.lines) {
         out << kIndent + padRight(line.productNo.trimmed(), 15) + padLeft(line.priceText.trimmed(), 8)
                    + padLeft(line.quantityText.trimmed(), 6) + padLeft(QStringLiteral("100%"), 6)
                    + padLeft(line.amount.toString(), 9);
     }
-    out << kSeparator;
+    out << separator;
     out << QString(2, u' ');
     out << kIndent + QStringLiteral("合计金额：") + d.amountDueText;
     out << kIndent + QStringLiteral("收款金额：") + d.amountReceived.toString();
@@ -66,18 +69,18 @@ void TillReceipt::print(PrintCanvas& canvas) const {
     double width = 0;
     double height = 0;
     for (int i = 0; i < text.size(); ++i) {
-        canvas.setFont(receiptFont(i));
+        canvas.setFont(receiptFont(i, m_data.wholesale));
         width = std::max(width, canvas.textWidth(text[i]));
         height += canvas.lineHeight();
     }
     const QPageSize page(QSizeF(width + 2 * kMarginMm + 1, height + 2 * kMarginMm + 1), QPageSize::Millimeter,
                          QStringLiteral("收银小票"));
-    canvas.begin(QStringLiteral("零售收款单 ") + m_data.saleNo,
+    canvas.begin((m_data.wholesale ? QStringLiteral("批发收款单 ") : QStringLiteral("零售收款单 ")) + m_data.saleNo,
                  QPageLayout(page, QPageLayout::Portrait, QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm),
                              QPageLayout::Millimeter));
     double y = 0;
     for (int i = 0; i < text.size(); ++i) {
-        canvas.setFont(receiptFont(i));
+        canvas.setFont(receiptFont(i, m_data.wholesale));
         canvas.drawText(QPointF(0, y), text[i]);
         y += canvas.lineHeight();
     }

@@ -28,6 +28,8 @@ struct TillReceiptData {
     QString amountDueText;
     Money amountReceived;
     QString changeText;
+    // The wholesale receipt: 46 hyphens, the column title "商品编码", printed in 宋体.
+    bool wholesale = false;
 };
 
 class TillReceipt {
