@@ -61,14 +61,15 @@ PostedSale RetailPosting::post(const RetailSale& sale) {
     posted.amountReceived = sale.amountReceived;
     posted.change = sale.amountReceived > sale.amountDue ? sale.amountReceived - sale.amountDue : Money{};
     posted.takings = sale.amountReceived - posted.change;
-    posted.stockChecked = GetSysVariable(m_connection, QStringLiteral("isCheckStore")) == QLatin1String("-1");
+    // A failed read must not pass for "off": the sale would then post without taking stock.
+    posted.stockChecked = FetchSysVariable(m_connection, QStringLiteral("isCheckStore")).value_or(QString()) == QLatin1String("-1");
+
+    // Drawn before the sale's transaction, so the counters are not held while it is written.
+    const QStringList numbers = db::SerialNumbers(m_connection).draw({QStringLiteral("X"), QStringLiteral("W")});
+    posted.saleNo = numbers[0];
+    posted.movementNo = numbers[1];
 
     db::Transaction tx(m_connection);
-    // Inside the sale's transaction: a rolled-back sale leaves no gap in the numbers, and
-    // the commit is the only disk flush of the sale.
-    db::SerialNumbers serials(m_connection);
-    posted.saleNo = serials.next(QStringLiteral("X"));
-    posted.movementNo = serials.next(QStringLiteral("W"));
 
     db::Statement takings(m_connection, QStringLiteral(
         "Insert into SYYSKB(XSNO, SKDATE, SKMONEY, BNNO, JKFLAG) values(:xsno, getdate(), :skmoney, :bnno, 0)"));

@@ -1,5 +1,5 @@
-// Posting a retail sale: numbers, takings, batch allocation, header, lines, movement lines
-// and cost lines, all in one transaction, so a sale is either complete or absent.
+// Posting a retail sale: numbers first, then takings, batch allocation, header, lines,
+// movement lines and cost lines in one transaction, so a sale is either complete or absent.
 #pragma once
 
 #include "db/Money.h"
@@ -47,9 +47,10 @@ class RetailPosting {
 public:
     explicit RetailPosting(db::Connection& connection) : m_connection(connection) {}
 
-    // Posts the sale in one transaction; throws db::Error (kind Shortage when, with stock
-    // checking on, the batches or the store cannot cover a quantity) and leaves nothing
-    // behind. "isCheckStore" is read once, so the whole sale follows one rule.
+    // Draws the sale and movement numbers, then posts the sale in one transaction; throws
+    // db::Error (kind Shortage when, with stock checking on, the batches or the store cannot
+    // cover a quantity; also when "isCheckStore" cannot be read) and leaves nothing behind
+    // but the unused numbers. "isCheckStore" is read once, so the whole sale follows one rule.
     PostedSale post(const RetailSale& sale);
 
 private:
