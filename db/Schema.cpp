@@ -188,6 +188,7 @@ const char* const kViewsV1[] = {
 struct Migration {
     int version;
     std::function<void(Connection&)> apply;
+    bool rebuildsTables = false;  // SQLite: foreign keys off around the step, checked before commit
 };
 
 void applyV1(Connection& c) {
@@ -197,9 +198,27 @@ void applyV1(Connection& c) {
     for (const char* sql : kViewsV1) c.execute(d.ddl(QString::fromUtf8(sql)));
 }
 
+// Version 3: values read back as written on both backends.
+// - SPB.ZDJG (lowest price) may be empty: an empty box used to be stored as 0, a floor that
+//   let a product sell at any price. The zeros so stored become empty, so the counter's
+//   floor falls back to the standard price as it does for an empty box.
+// - Fixed-width text columns become VARCHAR: PostgreSQL padded them ("借 "), SQLite did not.
+void applyV3(Connection& c) {
+    const Dialect& d = c.dialect();
+    d.dropNotNullAndDefault(c, QStringLiteral("SPB"), QStringLiteral("ZDJG"));
+    c.execute(QStringLiteral("UPDATE SPB SET ZDJG = NULL WHERE ZDJG = 0"));
+    const struct { const char* table; const char* column; int width; } fixedWidth[] = {
+        {"KHJSWLB", "JD", 2}, {"GYSJSWLB", "JD", 2}, {"STORE", "CKTYPE", 1},
+        {"GZRYB", "ZW", 1},   {"XSB", "KHLX", 1},    {"XSMXB", "XDBZ", 1},
+    };
+    for (const auto& f : fixedWidth) d.unpadTextColumn(c, QString::fromLatin1(f.table), QString::fromLatin1(f.column), f.width);
+}
+
+// Steps in the order they apply; a version number is never reused.
 const std::vector<Migration>& migrations() {
     static const std::vector<Migration> list = {
         {1, applyV1},
+        {3, applyV3, true},
     };
     return list;
 }
@@ -230,14 +249,29 @@ void Schema::checkUsable(Connection& c) {
                     ErrorKind::Connection);
 }
 
-void Schema::migrate(Connection& c) {
+void Schema::migrate(Connection& c) { migrate(c, currentVersion()); }
+
+void Schema::migrate(Connection& c, int version) {
     const int stored = storedVersion(c);
     if (stored > currentVersion()) checkUsable(c);
     for (const Migration& m : migrations()) {
-        if (m.version <= stored) continue;
+        if (m.version <= stored || m.version > version) continue;
+        // The switch only takes effect outside a transaction; it is back on whatever happens.
+        struct ForeignKeysOff {
+            Connection& c;
+            bool active;
+            ForeignKeysOff(Connection& connection, bool on) : c(connection), active(on) {
+                if (active) c.dialect().enforceForeignKeys(c, false);
+            }
+            ~ForeignKeysOff() {
+                if (!active) return;
+                try { c.dialect().enforceForeignKeys(c, true); } catch (...) {}
+            }
+        } foreignKeysOff(c, m.rebuildsTables);
         Transaction tx(c);
         ensureVersionTable(c);
         m.apply(c);
+        if (m.rebuildsTables) c.dialect().checkForeignKeys(c);
         Statement s(c, QStringLiteral("INSERT INTO SCHEMA_VERSION(VERSION) VALUES(:v)"));
         s.bind(QStringLiteral(":v"), m.version).exec();
         tx.commit();

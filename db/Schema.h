@@ -17,6 +17,8 @@ public:
     // Creates or upgrades the schema; each step runs in one transaction.
     // Throws db::Error (SchemaTooNew) for a database made by a newer program.
     static void migrate(Connection& connection);
+    // Applies the steps up to and including `version` only (tests build an older database).
+    static void migrate(Connection& connection, int version);
     // Refuses a database that is not ours or is newer (db::Error), without writing.
     static void checkUsable(Connection& connection);
 
