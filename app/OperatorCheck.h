@@ -6,6 +6,7 @@ class QString;
 class TfrmBaseDataModule;
 
 // True when the operator and password are accepted (the session then holds the operator).
-// Refused: the message, and the operator number selected for another try. A database
-// error goes to the general error handler. Either way false.
+// Refused: the message, and the operator number selected for another try; after repeated
+// refusals for a number, attempts wait (LoginThrottle). A database error goes to the
+// general error handler. Either way false.
 bool checkOperatorOrRefuse(TfrmBaseDataModule& module, QLineEdit* edOperatorNo, const QString& password);

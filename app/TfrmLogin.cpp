@@ -47,6 +47,8 @@ TfrmLogin::TfrmLogin(QWidget* parent) : TfrmBase(parent) {
     m_lbHint->setObjectName(QStringLiteral("lbHint"));
     m_lbHint->setStyleSheet(QStringLiteral("color: red;"));
     m_lbHint->setAlignment(Qt::AlignCenter);
+    // The hint would tell anyone how to get in once the password was changed.
+    m_lbHint->setVisible(initialPasswordStillSet());
 
     m_bitYes = new QPushButton(QStringLiteral("确定"), pnBaseHint());
     m_bitYes->setObjectName(QStringLiteral("bitYes"));
@@ -73,6 +75,19 @@ TfrmLogin::TfrmLogin(QWidget* parent) : TfrmBase(parent) {
 }
 
 TfrmLogin::~TfrmLogin() = default;
+
+// Needs the database: the connection is opened here already (the login opens it again).
+// A database that cannot be reached or read shows no hint.
+bool TfrmLogin::initialPasswordStillSet() {
+    try {
+        TfrmBaseDataModule& module = frmBaseDataModule();
+        if (!module.Database().isOpen()) module.DataModuleConnect();
+        if (!module.ConnectOK && !module.Database().isOpen()) return false;
+        return module.VerifyOperatorPassword(db::InitialData::OperatorNo, db::InitialData::OperatorPassword);
+    } catch (const std::exception&) {
+        return false;
+    }
+}
 
 void TfrmLogin::bitYesClick() {
     TfrmBaseDataModule& module = frmBaseDataModule();

@@ -24,6 +24,9 @@ public:
     TfrmMenu* frmMenu() const { return m_frmMenu; }
 
 private:
+    // Whether operator 001 still has the initial password, which the red hint names.
+    static bool initialPasswordStillSet();
+
     QLineEdit* m_edOperatorNo;
     QLineEdit* m_edOperatorPassword;
     QPushButton* m_bitYes;

@@ -2,6 +2,7 @@
 
 #include "app/ControlEvents.h"
 #include "app/MessageService.h"
+#include "db/Error.h"
 #include "db/Session.h"
 #include "db/TfrmBaseDataModule.h"
 
@@ -85,6 +86,22 @@ void TfrmUpdatePassword::newPasswordEdited() {
 void TfrmUpdatePassword::bitYesClick() {
     if (!m_bitYes->isEnabled()) return;
     Session& s = session();
+    // Whoever stands at an unattended till must not take the account over: the old password
+    // is required and checked against the stored one, also when the box was left empty.
+    bool oldPasswordRight = false;
+    try {
+        oldPasswordRight = !m_edPassword->text().isEmpty() &&
+                           frmBaseDataModule().VerifyOperatorPassword(s.OperatorNo, m_edPassword->text());
+    } catch (const db::Error&) {
+        messages().info(QStringLiteral("口令修改失败，原口令仍然有效！"));
+        return;
+    }
+    if (!oldPasswordRight) {
+        messages().info(QStringLiteral("口令不正确，请重新输入！"));
+        m_edPassword->setFocus();
+        m_edPassword->selectAll();
+        return;
+    }
     if (!frmBaseDataModule().SetOperatorPassword(s.OperatorNo, m_verified)) {
         messages().info(QStringLiteral("口令修改失败，原口令仍然有效！"));
         return;

@@ -1,5 +1,6 @@
 // Password change of the operator who is logged in. The new password is confirmed by
-// leaving the repeat box with the same text; the password stored is the one so confirmed.
+// leaving the repeat box with the same text; the password stored is the one so confirmed,
+// and only after the old password was verified.
 #pragma once
 
 #include "app/TfrmBase.h"

@@ -7,14 +7,19 @@
 #include <QRegularExpression>
 #include <exception>
 
+std::optional<QString> FetchSysVariable(db::Connection& connection, const QString& name) {
+    db::Statement s(connection, QStringLiteral("Select vrvalue from sysvariable Where vrname = :vrname"));
+    s.bind(QStringLiteral(":vrname"), name);
+    if (s.first()) return s.text(0);
+    return std::nullopt;
+}
+
 std::optional<QString> ReadSysVariable(db::Connection& connection, const QString& name) {
     try {
-        db::Statement s(connection, QStringLiteral("Select vrvalue from sysvariable Where vrname = :vrname"));
-        s.bind(QStringLiteral(":vrname"), name);
-        if (s.first()) return s.text(0);
+        return FetchSysVariable(connection, name);
     } catch (const std::exception&) {
+        return std::nullopt;
     }
-    return std::nullopt;
 }
 
 QString GetSysVariable(db::Connection& connection, const QString& name) {

@@ -10,6 +10,9 @@
 
 namespace db { class Connection; }
 
+// The value of a system variable for a posting: nullopt when there is no row; a failed
+// read throws db::Error, so a switch is never taken as "off" because the database failed.
+std::optional<QString> FetchSysVariable(db::Connection& connection, const QString& name);
 // The value of a system variable; nullopt when there is no row or the read fails, so a
 // screen can keep its own default.
 std::optional<QString> ReadSysVariable(db::Connection& connection, const QString& name);

@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QSqlError>
 
+#include <algorithm>
+
 namespace db {
 
 namespace {
@@ -79,6 +81,7 @@ void Connection::setClock(const std::optional<QDateTime>& at) { m_dialect->setCl
 
 QSqlQuery* Connection::acquire(const QString& sql, bool* cached) {
     auto it = m_cache.find(sql);
+    if (it != m_cache.end()) m_recency.splice(m_recency.begin(), m_recency, it->second.recency);
     if (it != m_cache.end() && !it->second.inUse) {
         it->second.inUse = true;
         *cached = true;
@@ -94,11 +97,31 @@ QSqlQuery* Connection::acquire(const QString& sql, bool* cached) {
         CachedQuery& slot = m_cache[sql];
         slot.query = std::move(query);
         slot.inUse = true;
+        m_recency.push_front(sql);
+        slot.recency = m_recency.begin();
         *cached = true;
+        evictBeyondCapacity();
         return slot.query.get();
     }
     *cached = false;
     return query.release();
+}
+
+// Statements still running further up the stack stay; they go at a later eviction.
+void Connection::evictBeyondCapacity() {
+    auto victim = m_recency.end();
+    while (int(m_cache.size()) > m_cacheCapacity && victim != m_recency.begin()) {
+        --victim;
+        auto it = m_cache.find(*victim);
+        if (it->second.inUse) continue;
+        victim = m_recency.erase(victim);
+        m_cache.erase(it);  // the driver releases the server's prepared statement
+    }
+}
+
+void Connection::setStatementCacheCapacity(int capacity) {
+    m_cacheCapacity = std::max(1, capacity);
+    evictBeyondCapacity();
 }
 
 void Connection::release(const QString& sql, QSqlQuery* query, bool cached) {
@@ -111,6 +134,9 @@ void Connection::release(const QString& sql, QSqlQuery* query, bool cached) {
     if (it != m_cache.end()) it->second.inUse = false;
 }
 
-void Connection::dropStatementCache() { m_cache.clear(); }
+void Connection::dropStatementCache() {
+    m_cache.clear();
+    m_recency.clear();
+}
 
 }  // namespace db

@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <list>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -45,6 +46,14 @@ public:
 
     bool inTransaction() const { return m_transactionDepth > 0; }
 
+    // Prepared statements kept for reuse, the least recently used released first. On
+    // PostgreSQL each is a statement prepared in the server session, and query screens make
+    // a new text for every condition, so the number kept is bounded.
+    static constexpr int DefaultStatementCacheCapacity = 256;
+    void setStatementCacheCapacity(int capacity);
+    int cachedStatementCount() const { return int(m_cache.size()); }
+    bool holdsPrepared(const QString& sql) const { return m_cache.count(sql) > 0; }
+
 private:
     friend class Statement;
     friend class Transaction;
@@ -61,11 +70,16 @@ private:
     QSqlDatabase m_db;
     int m_transactionDepth = 0;
     int m_savepointSerial = 0;
+    void evictBeyondCapacity();
+
     struct CachedQuery {
         std::unique_ptr<QSqlQuery> query;
         bool inUse = false;
+        std::list<QString>::iterator recency;  // its place in m_recency
     };
     std::unordered_map<QString, CachedQuery> m_cache;
+    std::list<QString> m_recency;  // most recently used first
+    int m_cacheCapacity = DefaultStatementCacheCapacity;
 };
 
 }  // namespace db

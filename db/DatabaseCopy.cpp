@@ -73,6 +73,17 @@ std::vector<CopiedTable> DatabaseCopy::run(const Progress& progress, const Verif
     for (const QString& t : sourceTables)
         if (!known.contains(t)) throw Error(QStringLiteral("the source has a table this program does not know: %1").arg(t));
 
+    // SQLite checks the copied references once at the end instead of row by row, and a schema
+    // step that rebuilds a table needs the check off anyway; the switch only acts outside a
+    // transaction. PostgreSQL checks each row.
+    struct ForeignKeysDeferred {
+        Connection& c;
+        explicit ForeignKeysDeferred(Connection& target) : c(target) { c.dialect().enforceForeignKeys(c, false); }
+        ~ForeignKeysDeferred() {
+            try { c.dialect().enforceForeignKeys(c, true); } catch (...) {}
+        }
+    } foreignKeysDeferred(m_target);
+
     Transaction tx(m_target);
     Schema::migrate(m_target, version);
 
@@ -88,6 +99,7 @@ std::vector<CopiedTable> DatabaseCopy::run(const Progress& progress, const Verif
         copied.push_back({table, rows});
         if (progress) progress(table, rows, true);
     }
+    m_target.dialect().checkForeignKeys(m_target);
     if (verify) verify(m_target);
     tx.commit();
     return copied;

@@ -202,6 +202,64 @@ public:
     QStringList moneyColumns(Connection& c, const QString& table) const override {
         return column(c, QStringLiteral("SELECT name FROM pragma_table_info(:t) WHERE upper(type) LIKE 'NUMERIC%'"), table);
     }
+
+    void dropNotNullAndDefault(Connection& c, const QString& table, const QString& column) const override {
+        QString definition;
+        {
+            Statement s(c, QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = :t"));
+            if (!s.bind(QStringLiteral(":t"), table).first()) throw Error(QStringLiteral("no table %1 to rebuild").arg(table));
+            definition = s.text(0);
+        }
+        // The column's type stays; everything after it up to the next column goes (NOT NULL, DEFAULT).
+        const QRegularExpression columnDef(QStringLiteral("([(,]\\s*%1\\s+\\w+(?:\\s*\\([^)]*\\))?)[^,)]*").arg(column),
+                                           QRegularExpression::CaseInsensitiveOption);
+        const QRegularExpressionMatch m = columnDef.match(definition);
+        if (!m.hasMatch()) throw Error(QStringLiteral("column %1.%2 not found to rebuild").arg(table, column));
+        QString rebuilt = definition;
+        rebuilt.replace(m.capturedStart(), m.capturedLength(), m.captured(1));
+        const QString scratch = table + QStringLiteral("_rebuild");
+        const QRegularExpression head(QStringLiteral("^CREATE TABLE\\s+\"?%1\"?").arg(table), QRegularExpression::CaseInsensitiveOption);
+        if (!head.match(rebuilt).hasMatch()) throw Error(QStringLiteral("unexpected definition of %1").arg(table));
+        rebuilt.replace(head, QStringLiteral("CREATE TABLE ") + scratch);
+
+        // Views name the table; SQLite checks them on rename, so all of them are dropped and
+        // recreated in their original order. The table's indexes and triggers go with it.
+        QStringList viewNames, recreate;
+        {
+            Statement s(c, QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type = 'view' ORDER BY rowid"));
+            s.exec();
+            while (s.next()) { viewNames << s.text(0); recreate << s.text(1); }
+        }
+        QStringList dependents;
+        {
+            Statement s(c, QStringLiteral(
+                "SELECT sql FROM sqlite_master WHERE type IN ('index', 'trigger') AND tbl_name = :t AND sql IS NOT NULL ORDER BY rowid"));
+            s.bind(QStringLiteral(":t"), table).exec();
+            while (s.next()) dependents << s.text(0);
+        }
+        for (const QString& view : viewNames) c.execute(QStringLiteral("DROP VIEW \"%1\"").arg(view));
+        c.execute(rebuilt);
+        c.execute(QStringLiteral("INSERT INTO %1 SELECT * FROM %2").arg(scratch, table));
+        c.execute(QStringLiteral("DROP TABLE %1").arg(table));
+        c.execute(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(scratch, table));
+        for (const QString& sql : dependents) c.execute(sql);
+        for (const QString& sql : recreate) c.execute(sql);
+    }
+
+    void unpadTextColumn(Connection&, const QString&, const QString&, int) const override {}
+
+    void enforceForeignKeys(Connection& c, bool on) const override {
+        c.execute(on ? QStringLiteral("PRAGMA foreign_keys = ON") : QStringLiteral("PRAGMA foreign_keys = OFF"));
+        Statement s(c, QStringLiteral("PRAGMA foreign_keys"));
+        if (!s.first() || (s.integer(0) != 0) != on)
+            throw Error(QStringLiteral("foreign keys cannot be switched %1 inside a transaction").arg(on ? QStringLiteral("on") : QStringLiteral("off")));
+    }
+
+    void checkForeignKeys(Connection& c) const override {
+        Statement s(c, QStringLiteral("PRAGMA foreign_key_check"));
+        if (s.first())
+            throw Error(QStringLiteral("rows of %1 refer to missing rows of %2").arg(s.text(0), s.text(2)), ErrorKind::ForeignKey);
+    }
 };
 
 class PostgresDialect final : public Dialect {
@@ -287,6 +345,19 @@ public:
         return column(c, QStringLiteral("SELECT column_name FROM information_schema.columns WHERE table_schema = current_schema() "
                                         "AND lower(table_name) = lower(:t) AND data_type = 'numeric'"), table);
     }
+
+    void dropNotNullAndDefault(Connection& c, const QString& table, const QString& column) const override {
+        c.execute(QStringLiteral("ALTER TABLE %1 ALTER COLUMN %2 DROP NOT NULL").arg(table, column));
+        c.execute(QStringLiteral("ALTER TABLE %1 ALTER COLUMN %2 DROP DEFAULT").arg(table, column));
+    }
+
+    // The cast from CHAR drops the trailing blanks the server padded the stored values with.
+    void unpadTextColumn(Connection& c, const QString& table, const QString& column, int width) const override {
+        c.execute(QStringLiteral("ALTER TABLE %1 ALTER COLUMN %2 TYPE VARCHAR(%3)").arg(table, column).arg(width));
+    }
+
+    void enforceForeignKeys(Connection&, bool) const override {}
+    void checkForeignKeys(Connection&) const override {}
 };
 
 }  // namespace

@@ -52,6 +52,20 @@ public:
     virtual QStringList tableNames(Connection& connection) const = 0;
     // The table's NUMERIC columns (money), in upper case.
     virtual QStringList moneyColumns(Connection& connection, const QString& table) const = 0;
+
+    // Schema steps that change a column. Table and column names come from the schema, never
+    // from typed text. SQLite cannot alter a column in place: it rebuilds the table (new
+    // table, copy, drop, rename; its indexes, triggers and every view recreated), which
+    // needs foreign keys off around the step's transaction (see Schema::migrate).
+    virtual void dropNotNullAndDefault(Connection& connection, const QString& table, const QString& column) const = 0;
+    // A fixed-width text column becomes VARCHAR, so a value reads back as it was written
+    // ("借", not PostgreSQL's blank-padded "借 "). SQLite never pads: nothing to do.
+    virtual void unpadTextColumn(Connection& connection, const QString& table, const QString& column, int width) const = 0;
+    // Foreign-key enforcement around a table rebuild; set outside any transaction. Throws
+    // db::Error when the switch cannot be set.
+    virtual void enforceForeignKeys(Connection& connection, bool on) const = 0;
+    // Throws db::Error when any row refers to a missing parent (after a rebuild, before commit).
+    virtual void checkForeignKeys(Connection& connection) const = 0;
 };
 
 // The server clock of SQLite connections in this process (tests may fix it).

@@ -16,6 +16,7 @@ enum class ErrorKind {
     NotNull,        // a required column is empty
     Shortage,       // stock cannot cover a quantity
     SchemaTooNew,   // the database was made by a newer program
+    Refused,        // a rule of the shop refuses the change; the message says which, for the operator
 };
 
 class Error : public std::runtime_error {

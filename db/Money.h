@@ -6,22 +6,37 @@
 #include <compare>
 #include <cstdint>
 #include <optional>
+#include <stdexcept>
 
+// An amount that would leave the range of Money (about ±922 trillion yuan). Thrown instead
+// of wrapping round, so a wrong total never reaches a document; sale screens refuse the line.
+class MoneyOverflow : public std::overflow_error {
+public:
+    explicit MoneyOverflow(const char* operation);
+};
+
+// Rounding: a computed amount (times, percent, a double read from the database) is rounded
+// once to four decimals, halves to even, as it is stored; an amount shown or printed is
+// rounded to two decimals, halves away from zero. Every operation that would leave the
+// int64 range throws MoneyOverflow.
 class Money {
 public:
     static constexpr int64_t Scale = 10000;
 
     constexpr Money() = default;
     static constexpr Money fromUnits(int64_t tenThousandths) { Money m; m.m_units = tenThousandths; return m; }
-    static constexpr Money fromYuan(int64_t yuan) { return fromUnits(yuan * Scale); }
-    static constexpr Money fromCents(int64_t cents) { return fromUnits(cents * 100); }
+    static Money fromYuan(int64_t yuan) { return fromUnits(checkedProduct(yuan, Scale, "fromYuan")); }
+    static Money fromCents(int64_t cents) { return fromUnits(checkedProduct(cents, 100, "fromCents")); }
 
-    // Parses "12", "12.3", "-0.0001", " 1234.5678 "; more than four decimals round half away from zero.
+    // Parses "12", "12.3", "-0.0001", " 1234.5678 "; more than four decimals round half away
+    // from zero (typed text, not a computed result). Text beyond the range is refused (nullopt).
     static std::optional<Money> parse(const QString& text);
     // Reads a database value: a decimal string (PostgreSQL numeric), an integer or a double
     // (SQLite stores NUMERIC as REAL), rounded to four decimals. Null reads as zero.
     static Money fromVariant(const QVariant& value);
-    // For the few places a quantity (a double) meets money: price × quantity, rounded to four decimals.
+    // For the few places a quantity (a double) meets money: the double's shortest decimal
+    // form, rounded half to even to four decimals. Throws MoneyOverflow beyond the range
+    // (and for infinities and NaN, which no amount can hold).
     static Money fromDouble(double yuan);
 
     constexpr int64_t units() const { return m_units; }
@@ -36,19 +51,26 @@ public:
     // Full precision for binding: "-12.3400".
     QString toDecimalString() const { return toString(4); }
 
-    Money operator-() const { return fromUnits(-m_units); }
-    Money operator+(Money o) const { return fromUnits(m_units + o.m_units); }
-    Money operator-(Money o) const { return fromUnits(m_units - o.m_units); }
-    Money& operator+=(Money o) { m_units += o.m_units; return *this; }
-    Money& operator-=(Money o) { m_units -= o.m_units; return *this; }
-    // Amount times a quantity, rounded half away from zero to four decimals.
+    Money operator-() const;
+    Money operator+(Money o) const;
+    Money operator-(Money o) const;
+    Money& operator+=(Money o) { return *this = *this + o; }
+    Money& operator-=(Money o) { return *this = *this - o; }
+    // Amount times a quantity (taken as its shortest decimal form), rounded half to even to
+    // four decimals.
     Money times(double quantity) const;
-    // Amount times a whole-number percentage (discount rate), rounded to four decimals.
+    // Amount times a whole-number percentage (discount rate), rounded half to even to four decimals.
     Money percent(int rate) const;
 
     auto operator<=>(const Money&) const = default;
 
 private:
+    static int64_t checkedProduct(int64_t a, int64_t b, const char* operation) {
+        int64_t r = 0;
+        if (__builtin_mul_overflow(a, b, &r)) throw MoneyOverflow(operation);
+        return r;
+    }
+
     int64_t m_units = 0;
 };
 

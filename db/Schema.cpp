@@ -189,6 +189,7 @@ const char* const kViewsV1[] = {
 struct Migration {
     int version;
     std::function<void(Connection&)> apply;
+    bool rebuildsTables = false;  // SQLite: foreign keys off around the step, checked before commit
 };
 
 void applyV1(Connection& c) {
@@ -224,10 +225,28 @@ void applyV8(Connection& c) {
         "LEFT JOIN BMAN B ON B.BNNO = H.BNNO WHERE H.ZFBZ = 0")));
 }
 
+// Version 3: values read back as written on both backends.
+// - SPB.ZDJG (lowest price) may be empty: an empty box used to be stored as 0, a floor that
+//   let a product sell at any price. The zeros so stored become empty, so the counter's
+//   floor falls back to the standard price as it does for an empty box.
+// - Fixed-width text columns become VARCHAR: PostgreSQL padded them ("借 "), SQLite did not.
+void applyV3(Connection& c) {
+    const Dialect& d = c.dialect();
+    d.dropNotNullAndDefault(c, QStringLiteral("SPB"), QStringLiteral("ZDJG"));
+    c.execute(QStringLiteral("UPDATE SPB SET ZDJG = NULL WHERE ZDJG = 0"));
+    const struct { const char* table; const char* column; int width; } fixedWidth[] = {
+        {"KHJSWLB", "JD", 2}, {"GYSJSWLB", "JD", 2}, {"STORE", "CKTYPE", 1},
+        {"GZRYB", "ZW", 1},   {"XSB", "KHLX", 1},    {"XSMXB", "XDBZ", 1},
+    };
+    for (const auto& f : fixedWidth) d.unpadTextColumn(c, QString::fromLatin1(f.table), QString::fromLatin1(f.column), f.width);
+}
+
+// Steps in the order they apply; a version number is never reused.
 const std::vector<Migration>& migrations() {
     static const std::vector<Migration> list = {
         {1, applyV1},
         {2, applyV2},
+        {3, applyV3, true},
         {8, applyV8},
     };
     return list;
@@ -266,9 +285,22 @@ void Schema::migrate(Connection& c, int version) {
     if (stored > currentVersion()) checkUsable(c);
     for (const Migration& m : migrations()) {
         if (m.version <= stored || m.version > version) continue;
+        // The switch only takes effect outside a transaction; it is back on whatever happens.
+        struct ForeignKeysOff {
+            Connection& c;
+            bool active;
+            ForeignKeysOff(Connection& connection, bool on) : c(connection), active(on) {
+                if (active) c.dialect().enforceForeignKeys(c, false);
+            }
+            ~ForeignKeysOff() {
+                if (!active) return;
+                try { c.dialect().enforceForeignKeys(c, true); } catch (...) {}
+            }
+        } foreignKeysOff(c, m.rebuildsTables);
         Transaction tx(c);
         ensureVersionTable(c);
         m.apply(c);
+        if (m.rebuildsTables) c.dialect().checkForeignKeys(c);
         Statement s(c, QStringLiteral("INSERT INTO SCHEMA_VERSION(VERSION) VALUES(:v)"));
         s.bind(QStringLiteral(":v"), m.version).exec();
         tx.commit();

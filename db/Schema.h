@@ -17,7 +17,8 @@ public:
     // Creates or upgrades the schema; each step runs in one transaction.
     // Throws db::Error (SchemaTooNew) for a database made by a newer program.
     static void migrate(Connection& connection);
-    // The same, stopping at `version` (a copy is made at its source's version).
+    // Applies the steps up to and including `version` only (a copy is made at its source's
+    // version; tests build an older database).
     static void migrate(Connection& connection, int version);
     // Refuses a database that is not ours or is newer (db::Error), without writing.
     static void checkUsable(Connection& connection);

@@ -8,7 +8,9 @@
 namespace db {
 
 QString SerialNumbers::next(const QString& serialType) {
-    if (serialType.size() != 1 || !serialType[0].isLetter())
+    const bool asciiLetter = serialType.size() == 1 && ((serialType[0] >= u'A' && serialType[0] <= u'Z') ||
+                                                        (serialType[0] >= u'a' && serialType[0] <= u'z'));
+    if (!asciiLetter)
         throw Error(QStringLiteral("invalid serial type: %1").arg(serialType));
     // One statement, atomic on its own: row lock on PostgreSQL, the write lock on SQLite; concurrent
     // callers queue here and each sees the other's counter.
@@ -22,10 +24,19 @@ QString SerialNumbers::next(const QString& serialType) {
     if (!s.first()) throw Error(QStringLiteral("no serial number issued for %1").arg(serialType));
     const QString day = s.text(0);
     const qint64 counter = s.integer(1);
-    if (counter > 9999999)
+    if (counter > 999999)
         throw Error(QStringLiteral("serial numbers of type %1 are exhausted for %2").arg(serialType, day));
-    const QString number = day + QStringLiteral("%1").arg(counter, 7, 10, QLatin1Char('0'));
-    return number;
+    return serialType + day + QStringLiteral("%1").arg(counter, CounterDigits, 10, QLatin1Char('0'));
+}
+
+QStringList SerialNumbers::draw(const QStringList& serialTypes) {
+    if (m_connection.inTransaction())
+        throw Error(QStringLiteral("document numbers are drawn before the document's transaction, not inside it"));
+    Transaction tx(m_connection);
+    QStringList numbers;
+    for (const QString& type : serialTypes) numbers << next(type);
+    tx.commit();
+    return numbers;
 }
 
 }  // namespace db

@@ -39,7 +39,7 @@ void TfrmBaseDataModule::DataModuleConnect() {
 bool TfrmBaseDataModule::CheckOperator(const QString& operatorNo, const QString& password) {
     db::Statement s(*m_database, QStringLiteral("Select BNNAME, BNPOST, BNPASSWORD From BMAN Where BNNO = :BNNO"));
     s.bind(QStringLiteral(":BNNO"), operatorNo);
-    if (!s.first()) return false;
+    if (!s.first()) return db::Passwords::verifyUnknown(password);
     if (!db::Passwords::verify(password, s.text(2))) return false;
     Session& v = session();
     v.OperatorNo = operatorNo;
@@ -47,6 +47,15 @@ bool TfrmBaseDataModule::CheckOperator(const QString& operatorNo, const QString&
     v.OperatorPassword = password;
     v.OperatorPost = s.text(1);
     return true;
+}
+
+bool TfrmBaseDataModule::VerifyOperatorPassword(const QString& operatorNo, const QString& password) {
+    db::Statement s(*m_database, QStringLiteral("Select BNPASSWORD From BMAN Where BNNO = :BNNO"));
+    s.bind(QStringLiteral(":BNNO"), operatorNo);
+    if (!s.first()) return db::Passwords::verifyUnknown(password);
+    const QString stored = s.text(0);
+    s.query().finish();
+    return db::Passwords::verify(password, stored);
 }
 
 bool TfrmBaseDataModule::SetOperatorPassword(const QString& operatorNo, const QString& newPassword) {

@@ -22,7 +22,11 @@ public:
     void DataModuleConnect();
     // Looks the operator up and verifies the password against the stored hash; on success
     // sets the four operator session values. A database error propagates (db::Error).
+    // An unknown number takes as long to refuse as a wrong password.
     bool CheckOperator(const QString& operatorNo, const QString& password);
+    // Whether the password is the operator's stored one; changes nothing. Same timing rule;
+    // a database error propagates (db::Error).
+    bool VerifyOperatorPassword(const QString& operatorNo, const QString& password);
     // Stores a new hash; false when the statement failed or no operator row was changed.
     bool SetOperatorPassword(const QString& operatorNo, const QString& newPassword);
 

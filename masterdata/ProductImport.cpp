@@ -250,7 +250,8 @@ ImportReport ProductImport::importData(const QByteArray& data) {
                 } else {
                     try {
                         value = storedText(column, typed);
-                        if ((column.kind == ColumnKind::Money && Money::parse(*value)->isNegative())
+                        const auto amount = Money::parse(*value);  // none for an empty optional amount
+                        if ((column.kind == ColumnKind::Money && amount && amount->isNegative())
                             || (column.kind == ColumnKind::Integer && value->toInt() < 0)) {
                             error = QStringLiteral("“%1”不能是负数：%2").arg(column.editLabel(), typed);
                             value.reset();

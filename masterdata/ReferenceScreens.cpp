@@ -1,5 +1,8 @@
 #include "masterdata/ReferenceScreens.h"
 
+#include "db/Session.h"
+#include "masterdata/OperatorRemoval.h"
+
 #include <QLineEdit>
 
 TfrmInputStore::TfrmInputStore(QWidget* parent) : TfrmBaseInput(ReferenceTables::stores(), parent) {
@@ -34,6 +37,8 @@ TfrmSupplyInput::TfrmSupplyInput(QWidget* parent) : TfrmBaseInput(ReferenceTable
 
 TfrmInputOperator::TfrmInputOperator(QWidget* parent) : TfrmBaseInput(ReferenceTables::operators(), parent) {
     setObjectName(QStringLiteral("TfrmInputOperator"));
+    const QString loggedIn = session().OperatorNo;
+    editor().setRemovalGuard([loggedIn](db::Transaction& tx, const QString& key) { return operatorRemovalRefusal(tx, key, loggedIn); });
     if (auto* password = qobject_cast<QLineEdit*>(fieldControl(QStringLiteral("BNPASSWORD"))))
         password->setPlaceholderText(QStringLiteral("不改密码请留空"));
 }

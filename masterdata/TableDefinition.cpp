@@ -219,9 +219,12 @@ TableDefinition products() {
     mode.inGrid = false;
     mode.defaultValue = QStringLiteral("0");  // bought outright until 代销 is ticked
     mode.words = {{QStringLiteral("1"), QStringLiteral("代销")}, {QStringLiteral("0"), QStringLiteral("包销")}};
+    // No lowest price means the standard price is the counter's floor; 0 would allow any price.
+    Column lowest = money(QStringLiteral("ZDJG"), QStringLiteral("最低价格"), QStringLiteral("最低价格"), QStringLiteral("edMemberPrice"), false);
+    lowest.optional = true;
     t.columns = {code, name, kind, unit,
                  money(QStringLiteral("BZJG"), QStringLiteral("销售价"), QStringLiteral("销售价格"), QStringLiteral("edPrice"), true),
-                 money(QStringLiteral("ZDJG"), QStringLiteral("最低价格"), QStringLiteral("最低价格"), QStringLiteral("edMemberPrice"), false),
+                 lowest,
                  money(QStringLiteral("PFJG"), QStringLiteral("批发价格"), QStringLiteral("批发价"), QStringLiteral("edJopPrice"), false),
                  integer(QStringLiteral("KCMAX"), QStringLiteral("库存上限"), QStringLiteral("edMaxStock")),
                  integer(QStringLiteral("KCMIN"), QStringLiteral("库存下限"), QStringLiteral("edMinStock")),

@@ -9,7 +9,7 @@
 
 enum class ColumnKind {
     Text,      // bound as NULL when empty, so a required column refuses an empty value
-    Money,     // fixed point; empty is 0
+    Money,     // fixed point; empty is 0 (or NULL when the column is optional)
     Integer,   // empty is 0
     Bit,       // "1" / "0"
     Password,  // typed in clear, stored as a hash; never read back, empty keeps the old one
@@ -42,6 +42,7 @@ struct Column {
     int optionColumns = 1;
     LookupSource lookup;
     QString checkText;       // a check box's own caption
+    bool optional = false;   // an amount that may be absent: an empty box stores NULL, not 0
 
     QString editLabel() const { return label.isEmpty() ? title : label; }
     QString controlName() const { return control.isEmpty() ? QStringLiteral("ed") + name : control; }

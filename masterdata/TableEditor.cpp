@@ -13,7 +13,7 @@ QString parameter(int i) { return QStringLiteral(":v%1").arg(i); }
 
 QString textOf(const Column& column, const QVariant& value) {
     switch (column.kind) {
-    case ColumnKind::Money: return Money::fromVariant(value).toDecimalString();
+    case ColumnKind::Money: return column.optional && value.isNull() ? QString() : Money::fromVariant(value).toDecimalString();
     case ColumnKind::Integer: return QString::number(value.toLongLong());
     case ColumnKind::Bit: return value.toInt() != 0 ? QStringLiteral("1") : QStringLiteral("0");
     case ColumnKind::Password: return {};
@@ -32,7 +32,7 @@ QString storedText(const Column& column, const QString& typed) {
             throw db::Error(QStringLiteral("“%1”最多%2个字节（汉字占两个）").arg(column.editLabel()).arg(column.width));
         return column.kind == ColumnKind::Password ? typed : t;
     case ColumnKind::Money: {
-        if (t.isEmpty()) return Money().toDecimalString();
+        if (t.isEmpty()) return column.optional ? QString() : Money().toDecimalString();
         const auto m = Money::parse(t);
         if (!m) throw db::Error(QStringLiteral("“%1”不是金额：%2").arg(column.editLabel(), t));
         return m->toDecimalString();
@@ -117,7 +117,10 @@ void TableEditor::bindValues(db::Statement& statement, const RecordValues& value
         const QString stored = storedText(column, typed);
         switch (column.kind) {
         case ColumnKind::Text: statement.bindTextOrNull(name, stored); break;
-        case ColumnKind::Money: statement.bind(name, *Money::parse(stored)); break;
+        case ColumnKind::Money:
+            if (stored.isEmpty()) statement.bindNull(name);
+            else statement.bind(name, *Money::parse(stored));
+            break;
         case ColumnKind::Integer: statement.bind(name, stored.toInt()); break;
         case ColumnKind::Bit: statement.bind(name, stored == QLatin1String("1")); break;
         case ColumnKind::Password:
@@ -164,6 +167,10 @@ void TableEditor::update(const QString& originalKey, const RecordValues& values)
 
 bool TableEditor::remove(const QString& key) {
     db::Transaction tx(m_connection);
+    if (m_removalGuard) {
+        const QString refusal = m_removalGuard(tx, key);
+        if (!refusal.isEmpty()) throw db::Error(refusal, db::ErrorKind::Refused);
+    }
     db::Statement s(tx, QStringLiteral("DELETE FROM %1 WHERE %2 = :key%3").arg(m_definition.table, m_definition.key, filterClause()));
     s.bind(QStringLiteral(":key"), key).exec();
     if (s.rowsAffected() < 1) return false;

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 namespace db {
@@ -37,6 +38,11 @@ public:
     // False when there was no such row any more (nothing written, nothing logged).
     bool remove(const QString& key);
 
+    // Asked inside the delete's transaction, before the row goes: a non-empty answer refuses
+    // the delete with that text (db::Error, kind Refused). A guard may lock what it counts.
+    using RemovalGuard = std::function<QString(db::Transaction& tx, const QString& key)>;
+    void setRemovalGuard(RemovalGuard guard) { m_removalGuard = std::move(guard); }
+
 private:
     void bindValues(db::Statement& statement, const RecordValues& values, bool withPassword) const;
     QString filterClause() const;
@@ -47,6 +53,7 @@ private:
     db::Connection& m_connection;
     TableDefinition m_definition;
     QString m_operatorNo;
+    RemovalGuard m_removalGuard;
 };
 
 // The value as it is stored: text trimmed, checked against the column's width; amounts

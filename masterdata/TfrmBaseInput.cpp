@@ -517,13 +517,16 @@ void TfrmBaseInput::BitDeleteClick() {
     if (m_current >= 0) {
         const int row = m_current;
         try {
-            m_editor.remove(currentKey());
+            const bool removed = m_editor.remove(currentKey());
             m_rows = m_editor.load();
             fillGrid();
             moveTo(m_rows.empty() ? -1 : std::min(row, int(m_rows.size()) - 1));
-            messages().info(QStringLiteral("提示"), QStringLiteral("删除记录成功！"));
+            // Another till may have deleted the row since this list was read.
+            if (removed) messages().info(QStringLiteral("提示"), QStringLiteral("删除记录成功！"));
+            else messages().info(QStringLiteral("提示"), QStringLiteral("该记录已不存在（可能已被其他用户删除），没有删除任何记录！"));
         } catch (const db::Error& e) {
             if (e.kind() == db::ErrorKind::ForeignKey) messages().error(QStringLiteral("错误"), QStringLiteral("不能删除记录，数据已被使用"));
+            else if (e.kind() == db::ErrorKind::Refused) messages().error(QStringLiteral("错误"), e.message());
             else reportUnhandled(std::current_exception());
         }
     }

@@ -62,6 +62,7 @@ public Q_SLOTS:
     void BitCloseClick();
 
 protected:
+    TableEditor& editor() { return m_editor; }
     // After the base add: the definition's defaults are in and the focus is on the first
     // field. Screens add their own steps.
     virtual void afterAdd() {}

@@ -137,21 +137,23 @@ void writeSaleDocument(db::Connection& connection, const RetailSale& sale, const
     }
 }
 
-PostedSale RetailPosting::post(const RetailSale& sale) {
+PostedSale prepareSale(db::Connection& connection, const RetailSale& sale) {
     if (sale.lines.empty()) throw db::Error(QStringLiteral("a sale needs at least one line"));
     PostedSale posted;
     posted.amountDue = sale.amountDue;
     posted.amountReceived = sale.amountReceived;
     posted.change = sale.amountReceived > sale.amountDue ? sale.amountReceived - sale.amountDue : Money{};
     posted.takings = sale.amountReceived - posted.change;
-    posted.stockChecked = GetSysVariable(m_connection, QStringLiteral("isCheckStore")) == QLatin1String("-1");
+    posted.stockChecked = FetchSysVariable(connection, QStringLiteral("isCheckStore")).value_or(QString()) == QLatin1String("-1");
+    const QStringList numbers = db::SerialNumbers(connection).draw({QStringLiteral("X"), QStringLiteral("W")});
+    posted.saleNo = numbers[0];
+    posted.movementNo = numbers[1];
+    return posted;
+}
 
+PostedSale RetailPosting::post(const RetailSale& sale) {
+    const PostedSale posted = prepareSale(m_connection, sale);
     db::Transaction tx(m_connection);
-    // Inside the sale's transaction: a rolled-back sale leaves no gap in the numbers, and
-    // the commit is the only disk flush of the sale.
-    db::SerialNumbers serials(m_connection);
-    posted.saleNo = serials.next(QStringLiteral("X"));
-    posted.movementNo = serials.next(QStringLiteral("W"));
 
     writeSaleDocument(m_connection, sale, SaleParty{kRetailClient, QStringLiteral("L"), sale.amountReceived}, posted);
     tx.commit();

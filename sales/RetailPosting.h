@@ -1,5 +1,5 @@
-// Posting a retail sale: numbers, takings, batch allocation, header, lines, movement lines
-// and cost lines, all in one transaction, so a sale is either complete or absent.
+// Posting a retail sale: numbers first, then takings, batch allocation, header, lines,
+// movement lines and cost lines in one transaction, so a sale is either complete or absent.
 #pragma once
 
 #include "db/Money.h"
@@ -52,6 +52,12 @@ struct SaleParty {
     bool trimStaffNo = false;
 };
 
+// What every sale settles before its transaction: the amounts (change, takings), the stock
+// rule read once (a failed read fails the sale rather than pass for "off") and the sale and
+// movement numbers, drawn in a short transaction of their own so the counters are not held
+// while the sale is written. Throws db::Error.
+PostedSale prepareSale(db::Connection& connection, const RetailSale& sale);
+
 // The steps every sale shares once its numbers are drawn, inside the caller's transaction:
 // takings, batch allocation (with stock checking), header, lines, cost rows and movement
 // lines. `posted` brings the numbers, takings and the stock rule; throws db::Error.
@@ -62,9 +68,10 @@ class RetailPosting {
 public:
     explicit RetailPosting(db::Connection& connection) : m_connection(connection) {}
 
-    // Posts the sale in one transaction; throws db::Error (kind Shortage when, with stock
-    // checking on, the batches or the store cannot cover a quantity) and leaves nothing
-    // behind. "isCheckStore" is read once, so the whole sale follows one rule.
+    // Draws the sale and movement numbers, then posts the sale in one transaction; throws
+    // db::Error (kind Shortage when, with stock checking on, the batches or the store cannot
+    // cover a quantity; also when "isCheckStore" cannot be read) and leaves nothing behind
+    // but the unused numbers. "isCheckStore" is read once, so the whole sale follows one rule.
     PostedSale post(const RetailSale& sale);
 
 private:

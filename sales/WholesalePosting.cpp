@@ -14,22 +14,13 @@ QString wholesaleRemark(Money received, Money due) {
 }
 
 PostedWholesaleSale WholesalePosting::post(const WholesaleSale& sale) {
-    if (sale.lines.empty()) throw db::Error(QStringLiteral("a sale needs at least one line"));
     if (sale.clientNo.isEmpty()) throw db::Error(QStringLiteral("a wholesale sale needs a client"));
     if (sale.amountReceived.isNegative()) throw db::Error(QStringLiteral("实收金额不能为负数"));
     PostedWholesaleSale result;
-    PostedSale& posted = result.sale;
-    posted.amountDue = sale.amountDue;
-    posted.amountReceived = sale.amountReceived;
-    posted.change = sale.amountReceived > sale.amountDue ? sale.amountReceived - sale.amountDue : Money{};
-    posted.takings = sale.amountReceived - posted.change;
-    posted.stockChecked = GetSysVariable(m_connection, QStringLiteral("isCheckStore")) == QLatin1String("-1");
+    result.sale = prepareSale(m_connection, sale);
+    const PostedSale& posted = result.sale;
 
     db::Transaction tx(m_connection);
-    db::SerialNumbers serials(m_connection);
-    posted.saleNo = serials.next(QStringLiteral("X"));
-    posted.movementNo = serials.next(QStringLiteral("W"));
-
     writeSaleDocument(m_connection, sale,
                       SaleParty{sale.clientNo, QStringLiteral("P"), std::min(sale.amountReceived, sale.amountDue), true},
                       posted);

@@ -2,6 +2,7 @@
 // screens registered, message boxes and modal dialogs through the test seams.
 #pragma once
 
+#include "app/LoginThrottle.h"
 #include "app/ScreenRegistry.h"
 #include "db/Passwords.h"
 #include "db/Session.h"
@@ -19,6 +20,7 @@ protected:
         DbTest::SetUp();
         registerShellScreens(ScreenRegistry::instance());
         session() = Session();
+        loginThrottle().clear();
     }
 
     void addOperator(const QString& no, const QString& name, const QString& password, const QString& post = QStringLiteral("收银员")) {

@@ -85,3 +85,38 @@ TEST(SysSetIni, missingFileSectionOrKeyReadsDefault) {
     EXPECT_EQ(session().ShopNote, QStringLiteral("3"));
     SysSetIni::setPath(QString());
 }
+
+// Values with a comma used to read as empty (a list), and "%" or "\" were taken as escapes.
+TEST(SysSetIni, valuesAreReadWholeWhateverTheyContain) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("SysSet.ini"));
+    SysSetIni::setPath(path);
+    struct Case { QByteArray line; QString name; };
+    const Case cases[] = {
+        {"NAME=幸福超市, 北京", QStringLiteral("幸福超市, 北京")},
+        {"NAME=0571-1, 0571-2, 0571-3", QStringLiteral("0571-1, 0571-2, 0571-3")},
+        {"NAME = 100% 满意 ; 真的 # 不是注释 ", QStringLiteral("100% 满意 ; 真的 # 不是注释")},
+        {"NAME=C:\\收银\\票据", QStringLiteral("C:\\收银\\票据")},
+        {"NAME=\"引号, 内\"", QStringLiteral("引号, 内")},
+        {"NAME=a=b", QStringLiteral("a=b")},
+        {"name=小写键", QStringLiteral("小写键")},
+        {"NAME=", QString()},
+    };
+    for (const Case& c : cases) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("; 使用单位\r\n[studio]\r\n" + c.line + "\r\nTEL=1\r\nNAME=第二个不算\r\n");
+        f.close();
+        SysSetIni::readShopValues();
+        EXPECT_EQ(session().ShopName, c.name) << c.line.toStdString();
+        EXPECT_EQ(session().ShopTel, QStringLiteral("1"));
+    }
+    // A file saved in the Windows Chinese code page (GBK): 幸福超市, 北京.
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("[STUDIO]\r\nNAME=\xd0\xd2\xb8\xa3\xb3\xac\xca\xd0, \xb1\xb1\xbe\xa9\r\n");
+    f.close();
+    SysSetIni::readShopValues();
+    EXPECT_EQ(session().ShopName, QStringLiteral("幸福超市, 北京"));
+    SysSetIni::setPath(QString());
+}

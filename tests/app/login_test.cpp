@@ -1,5 +1,6 @@
 #include "ShellTest.h"
 
+#include "app/LoginThrottle.h"
 #include "app/TfrmLogin.h"
 #include "app/TfrmMenu.h"
 #include "db/ConnectionUrl.h"
@@ -78,8 +79,63 @@ TEST_P(LoginTest, screenShowsTheInitialOperatorAndTheDate) {
     EXPECT_TRUE(hint.contains(QStringLiteral("123"))) << hint.toStdString();
     EXPECT_TRUE(login.panelText(2).startsWith(QStringLiteral("日期：")));
     EXPECT_EQ(login.windowTitle(), QStringLiteral("系统登录"));
+    EXPECT_FALSE(login.control<QLabel>("lbHint")->isHidden());
     QTest::mouseClick(login.control<QPushButton>("bitClose"), Qt::LeftButton);
     EXPECT_EQ(login.result(), TfrmLogin::Left);
+}
+
+// Once the initial password is changed, the hint would only tell strangers how to get in.
+TEST_P(LoginTest, theInitialCredentialsHintGoesOnceThePasswordIsChanged) {
+    ASSERT_TRUE(module().SetOperatorPassword(QStringLiteral("001"), QStringLiteral("s3cret")));
+    TfrmLogin changed;
+    EXPECT_TRUE(changed.control<QLabel>("lbHint")->isHidden());
+    ASSERT_TRUE(module().SetOperatorPassword(QStringLiteral("001"), QStringLiteral("123")));
+    TfrmLogin initial;
+    EXPECT_FALSE(initial.control<QLabel>("lbHint")->isHidden());
+}
+
+// Repeated refusals for one number make the next attempts wait, even with the right password.
+TEST_P(LoginTest, repeatedRefusalsForANumberMakeItsNextAttemptsWait) {
+    TfrmLogin login;
+    showActive(login);
+    auto attempt = [&](const char* no, const char* password) {
+        seams.recorder.clear();
+        login.control<QLineEdit>("edOperatorNo")->setText(QString::fromLatin1(no));
+        login.control<QLineEdit>("edOperatorPassword")->setText(QString::fromLatin1(password));
+        QTest::mouseClick(login.control<QPushButton>("bitYes"), Qt::LeftButton);
+        return seams.recorder.texts();
+    };
+    for (int i = 0; i < LoginThrottle::FreeAttempts; ++i)
+        EXPECT_EQ(attempt("001", "guess"), QStringList{QStringLiteral("工号密码输入错误，请重新输入！")});
+    EXPECT_EQ(attempt("001", "123"), QStringList{QStringLiteral("密码错误次数过多，请%1秒后再试！").arg(LoginThrottle::WaitSeconds)});
+    EXPECT_EQ(seams.runner.opened, 0);
+    EXPECT_TRUE(session().OperatorNo.isEmpty());
+    // An unknown number is slowed the same way, so the wait tells nothing about which exist.
+    for (int i = 0; i < LoginThrottle::FreeAttempts; ++i) attempt("777", "guess");
+    EXPECT_EQ(attempt("777", "guess"), QStringList{QStringLiteral("密码错误次数过多，请%1秒后再试！").arg(LoginThrottle::WaitSeconds)});
+}
+
+TEST(LoginThrottle, waitsAfterRepeatedRefusalsPerNumberUntilTheTimeHasPassedOrOneSucceeds) {
+    qint64 now = 1000;
+    LoginThrottle t([&] { return now; });
+    const QString a = QStringLiteral("001"), b = QStringLiteral("002");
+    for (int i = 0; i < LoginThrottle::FreeAttempts - 1; ++i) t.refused(a);
+    EXPECT_EQ(t.secondsToWait(a), 0);
+    t.refused(a);
+    EXPECT_EQ(t.secondsToWait(a), LoginThrottle::WaitSeconds);
+    EXPECT_EQ(t.secondsToWait(b), 0);
+    struct Case { qint64 after; int wait; } cases[] = {{1, 5}, {1001, 4}, {4001, 1}, {4999, 1}, {5000, 0}, {9000, 0}};
+    const qint64 refusedAt = now;
+    for (const Case& c : cases) {
+        now = refusedAt + c.after;
+        EXPECT_EQ(t.secondsToWait(a), c.wait) << c.after;
+    }
+    t.refused(a);  // another refusal after the wait starts a new one
+    EXPECT_EQ(t.secondsToWait(a), LoginThrottle::WaitSeconds);
+    t.accepted(a);
+    EXPECT_EQ(t.secondsToWait(a), 0);
+    t.refused(a);
+    EXPECT_EQ(t.secondsToWait(a), 0);
 }
 
 // Enter in a box moves on to the next box; it must not press "确定" on the way (which

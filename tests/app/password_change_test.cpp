@@ -74,6 +74,7 @@ TEST_P(PasswordChangeTest, confirmedPasswordIsStoredAndTheOldOneStopsWorking) {
 // What is stored is what was confirmed: editing a box after the confirmation asks for the
 // repeat again, so the password never differs from the one the operator typed twice.
 TEST_P(PasswordChangeTest, editingAfterTheConfirmationAsksForTheRepeatAgain) {
+    leaveWith(oldBox, QStringLiteral("123"));
     leaveWith(newBox, QStringLiteral("first"));
     leaveWith(repeatBox, QStringLiteral("first"));
     ASSERT_TRUE(bitYes->isEnabled());
@@ -89,6 +90,32 @@ TEST_P(PasswordChangeTest, editingAfterTheConfirmationAsksForTheRepeatAgain) {
     QTest::mouseClick(bitYes, Qt::LeftButton);
     EXPECT_EQ(seams.recorder.lastText(), QStringLiteral("口令已修改！"));
     EXPECT_TRUE(module().CheckOperator(QStringLiteral("001"), QStringLiteral("firstX")));
+}
+
+// An empty old-password box used to skip the check, so anyone at an unattended till could
+// take over the logged-in operator's account.
+TEST_P(PasswordChangeTest, theOldPasswordIsAlwaysVerifiedBeforeTheChange) {
+    auto pressWithOld = [&](const QString& old) {
+        oldBox->clear();
+        leaveWith(newBox, QStringLiteral("taken"));
+        leaveWith(repeatBox, QStringLiteral("taken"));
+        EXPECT_TRUE(bitYes->isEnabled());
+        oldBox->setText(old);
+        seams.recorder.clear();
+        QTest::mouseClick(bitYes, Qt::LeftButton);
+        return seams.recorder.texts();
+    };
+    for (const QString& old : {QString(), QStringLiteral("999"), QStringLiteral("1234")}) {
+        EXPECT_EQ(pressWithOld(old), QStringList{QStringLiteral("口令不正确，请重新输入！")}) << old.toStdString();
+        EXPECT_EQ(QApplication::focusWidget(), oldBox);
+        EXPECT_EQ(session().OperatorPassword, QStringLiteral("123"));
+        EXPECT_TRUE(module().CheckOperator(QStringLiteral("001"), QStringLiteral("123")));
+    }
+    // The check is against the stored password: after a change at another till the old
+    // session password no longer opens the account.
+    ASSERT_TRUE(module().SetOperatorPassword(QStringLiteral("001"), QStringLiteral("elsewhere")));
+    EXPECT_EQ(pressWithOld(QStringLiteral("123")), QStringList{QStringLiteral("口令不正确，请重新输入！")});
+    EXPECT_TRUE(module().CheckOperator(QStringLiteral("001"), QStringLiteral("elsewhere")));
 }
 
 TEST_P(PasswordChangeTest, anUpdateThatChangesNoRowSaysSoAndKeepsTheSession) {

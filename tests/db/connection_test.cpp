@@ -114,3 +114,43 @@ TEST_P(SchemaTest, textIsStoredAsUtf8AndComparedExactly) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, SchemaTest, ::testing::ValuesIn(backends()), backendName);
+
+class StatementCacheTest : public DbTest {};
+
+// Every distinct text used to stay prepared for the life of the process (on PostgreSQL a
+// prepared statement in the server session each), and query screens make new texts.
+TEST_P(StatementCacheTest, keepsABoundedNumberAndTheHotOnesPrepared) {
+    db().setStatementCacheCapacity(8);
+    const QString hot = QStringLiteral("SELECT count(*) FROM STORE");
+    for (int i = 0; i < 50; ++i) {
+        db::Statement once(db(), QStringLiteral("SELECT %1 FROM STORE WHERE CKNO = :c").arg(i));
+        once.bind(QStringLiteral(":c"), QStringLiteral("001")).exec();
+        db::Statement again(db(), hot);
+        ASSERT_TRUE(again.first());
+    }
+    EXPECT_LE(db().cachedStatementCount(), 8);
+    EXPECT_TRUE(db().holdsPrepared(hot));
+    EXPECT_FALSE(db().holdsPrepared(QStringLiteral("SELECT 0 FROM STORE WHERE CKNO = :c")));
+    if (GetParam() == db::Backend::Postgres)
+        EXPECT_LE(scalar(QStringLiteral("SELECT count(*) FROM pg_prepared_statements")).toInt(), 8);
+}
+
+// A statement a caller further up the stack still holds must survive eviction: releasing
+// it would leave the caller with a freed query.
+TEST_P(StatementCacheTest, aStatementStillHeldIsNotReleasedUnderItsCaller) {
+    db().setStatementCacheCapacity(2);
+    db().execute(QStringLiteral("INSERT INTO STORE(CKNO, CKNAME) VALUES('002', '二号库')"));
+    const QString sql = QStringLiteral("SELECT CKNO FROM STORE ORDER BY CKNO");
+    db::Statement held(db(), sql);
+    for (int i = 0; i < 10; ++i) {
+        db::Statement other(db(), QStringLiteral("SELECT %1 FROM STORE").arg(i));
+        other.exec();
+    }
+    EXPECT_TRUE(db().holdsPrepared(sql));
+    held.exec();
+    QStringList stores;
+    while (held.next()) stores << held.text(0);
+    EXPECT_EQ(stores, (QStringList{QStringLiteral("001"), QStringLiteral("002")}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, StatementCacheTest, ::testing::ValuesIn(backends()), backendName);

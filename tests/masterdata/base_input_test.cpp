@@ -193,6 +193,59 @@ TEST_P(BaseInputTest, deleteAsksAndRefusesRowsInUse) {
     EXPECT_EQ(count("RZ", "CZDZ = '删除' AND CS1 = 'SPFLB' AND CS2 = '02'"), 1);
 }
 
+// The delete used to report "删除记录成功！" for a row another till had already deleted.
+TEST_P(BaseInputTest, deletingARowAnotherTillDeletedSaysNothingWasDeletedAndRefreshes) {
+    TfrmInputProductSpec screen;
+    screen.show();
+    ASSERT_TRUE(screen.Locate(QStringLiteral("02")));
+    openAnother()->execute(QStringLiteral("DELETE FROM SPFLB WHERE FLNo = '02'"));
+    click(screen, "BitDelete");
+    EXPECT_EQ(seams.recorder.texts(),
+              (QStringList{"你确定要删除该记录吗？", "该记录已不存在（可能已被其他用户删除），没有删除任何记录！"}));
+    EXPECT_EQ(screen.recordCount(), 1);
+    EXPECT_EQ(count("RZ"), 0);
+}
+
+// Deleting one's own row, or the last operator who may open the rights editor, would lock
+// the shop out of its operator rights.
+TEST_P(BaseInputTest, operatorsWhoseDeletionWouldLockTheShopOutAreKept) {
+    auto addOperator = [&](const char* no, bool rightsEditor) {
+        db().execute(QStringLiteral("INSERT INTO BMAN(BNNO, BNNAME, BNPASSWORD) VALUES('%1', '操作员%1', 'x')").arg(QLatin1String(no)));
+        db().execute(QStringLiteral("INSERT INTO SYSRIGHTSET(BNNO, RSFUN, RSNAME, RSRIGHT) VALUES('%1', 'miRightSet', '权限设置', %2)")
+                         .arg(QLatin1String(no)).arg(rightsEditor ? 1 : 0));
+    };
+    addOperator("002", false);
+    addOperator("003", true);
+    addOperator("004", false);
+    db().execute(QStringLiteral("UPDATE SYSRIGHTSET SET RSRIGHT = 0 WHERE BNNO = '001' AND RSFUN = 'miRightSet'"));
+    TfrmInputOperator screen;  // 001 is logged in
+    screen.show();
+    struct Case { const char* no; const char* refusal; };
+    const Case cases[] = {
+        {"001", "不能删除当前登录的操作员！"},
+        {"003", "不能删除最后一个拥有“权限设置”权限的操作员，否则将无人能设置操作员权限！"},
+    };
+    for (const Case& c : cases) {
+        seams.recorder.clear();
+        ASSERT_TRUE(screen.Locate(QString::fromLatin1(c.no)));
+        click(screen, "BitDelete");
+        EXPECT_EQ(seams.recorder.texts(), (QStringList{"你确定要删除该记录吗？", QString::fromUtf8(c.refusal)})) << c.no;
+        EXPECT_EQ(seams.recorder.shown.back().caption, QStringLiteral("错误"));
+        EXPECT_EQ(count("BMAN", QStringLiteral("BNNO = '%1'").arg(QLatin1String(c.no))), 1);
+        EXPECT_EQ(count("SYSRIGHTSET", QStringLiteral("BNNO = '%1' AND RSFUN = 'miRightSet'").arg(QLatin1String(c.no))), 1);
+    }
+    // With a second holder of the right, 003 may go; one without the right always may.
+    db().execute(QStringLiteral("UPDATE SYSRIGHTSET SET RSRIGHT = 1 WHERE BNNO = '002'"));
+    for (const char* no : {"003", "004"}) {
+        seams.recorder.clear();
+        ASSERT_TRUE(screen.Locate(QString::fromLatin1(no)));
+        click(screen, "BitDelete");
+        EXPECT_EQ(seams.recorder.texts(), (QStringList{"你确定要删除该记录吗？", "删除记录成功！"})) << no;
+    }
+    EXPECT_EQ(count("BMAN", "BNNO IN ('003', '004')"), 0);
+    EXPECT_EQ(count("BMAN", "BNNO IN ('001', '002')"), 2);
+}
+
 TEST_P(BaseInputTest, closingWithAPendingEditWritesNothing) {
     TfrmInputDept screen;
     screen.show();

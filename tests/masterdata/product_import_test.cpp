@@ -47,6 +47,17 @@ TEST_P(ProductImportTest, importsByTitlesResolvingCodeTablesByCodeOrName) {
     EXPECT_EQ(count("RZ", "CZDZ = '增加' AND CS1 = 'SPB'"), 2);
 }
 
+// An empty lowest price is no lowest price (the standard price is the floor), not 0.
+TEST_P(ProductImportTest, anEmptyLowestPriceIsStoredAsNone) {
+    const ImportReport r = importText(QStringLiteral("商品编码,商品名称,销售价格,最低价格\nL001,毛巾,12.5,\nL002,牙刷,3,2.5\nL003,肥皂,2,-1\n"));
+    EXPECT_EQ(r.imported, 0);
+    EXPECT_EQ(refusedLines(r).size(), 1);
+    const ImportReport ok = importText(QStringLiteral("商品编码,商品名称,销售价格,最低价格\nL001,毛巾,12.5,\nL002,牙刷,3,2.5\n"));
+    ASSERT_TRUE(ok.ok()) << ok.text().toStdString();
+    EXPECT_EQ(count("SPB", "SPNO = 'L001' AND ZDJG IS NULL"), 1);
+    EXPECT_EQ(count("SPB", "SPNO = 'L002' AND ZDJG = 2.5"), 1);
+}
+
 TEST_P(ProductImportTest, readsGbkFilesAndColumnNames) {
     const QString text = QStringLiteral("spno,SPNAME,SPDW\nG001,绿茶,瓶\n");
     QStringEncoder gbk("GB18030");

@@ -66,12 +66,19 @@ TEST_P(TableEditorTest, emptyOptionalReferencesAreStoredAsNull) {
     v[d.indexOf("BZJG")] = QStringLiteral("1.5");
     products.insert(v);
     EXPECT_EQ(count("SPB", "SPNO = 'N1' AND SPLB IS NULL AND QSGYS IS NULL AND BMNO IS NULL AND SPDW IS NULL AND BZ IS NULL"), 1);
+    // No lowest price is not a lowest price of 0, which would let the product sell at any price.
+    EXPECT_EQ(count("SPB", "SPNO = 'N1' AND ZDJG IS NULL"), 1);
     EXPECT_EQ(scalar("SELECT XSFS FROM SPB WHERE SPNO = 'N1'"), QStringLiteral("0"));
 
     const auto rows = products.load();
     const auto it = std::find_if(rows.begin(), rows.end(), [&](const RecordValues& r) { return r[0] == QLatin1String("N1"); });
     ASSERT_NE(it, rows.end());
     EXPECT_EQ((*it)[d.indexOf("BZJG")], QStringLiteral("1.5000"));
+    EXPECT_EQ((*it)[d.indexOf("ZDJG")], QString());
+    // A lowest price typed as 0 is kept as typed.
+    v[d.indexOf("ZDJG")] = QStringLiteral("0");
+    products.update(QStringLiteral("N1"), v);
+    EXPECT_EQ(count("SPB", "SPNO = 'N1' AND ZDJG = 0"), 1);
     // Without a category it sorts before every categorised product on both backends.
     EXPECT_EQ(rows.front()[0], QStringLiteral("N1"));
 }

@@ -45,7 +45,7 @@ void DbTest::SetUp() {
     {
         db::Connection setup(m_url);
         setup.open(db::Connection::OpenMode::Create);
-        db::Schema::migrate(setup);
+        db::Schema::migrate(setup, schemaVersion() > 0 ? schemaVersion() : db::Schema::currentVersion());
         if (wantsInitialData()) db::InitialData::install(setup);
     }
     m_module = std::make_unique<TfrmBaseDataModule>(m_url);

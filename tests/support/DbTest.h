@@ -28,6 +28,8 @@ protected:
     std::unique_ptr<db::Connection> openAnother() const;
     // Schema only, without the initial rows (most tests want them: see SetUp).
     virtual bool wantsInitialData() const { return true; }
+    // The schema version the database is built to; 0 = the program's own.
+    virtual int schemaVersion() const { return 0; }
 
     // Runs a statement and returns the first column of the first row as text.
     QString scalar(const QString& sql);
