@@ -45,6 +45,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void FormCreate();
@@ -54,7 +55,12 @@ private:
     void edPriceExit();
     void edCountKeyDown();
     void lcbRetailStoreCloseUp();
+    SaleLine lineFromScreen() const;
+    // Shows why the line in the boxes cannot be added and puts the focus on the box to fix.
+    bool refusesLine();
+    bool addCheckedLine();
     void AddSaleLine();
+    void quickScan();
     void refreshGrid();
     void forgetProduct();
     Money computeSaleTotal() const;
@@ -63,6 +69,7 @@ private:
     std::optional<LookedUpProduct> m_product;  // the product the code box was looked up as
     QString m_rememberedStore;
     Money m_saleTotal;
+    bool m_quickScan = false;  // SysSet.ini [POS] QuickScan
 
     LookupComboBox* m_lcbRetailStore;
     QLineEdit* m_edName;
@@ -81,6 +88,7 @@ private:
     QLabel* m_pnSellsCount;
     QLabel* m_pnSellsName;
     QLabel* m_pnStoMoney;
+    QLabel* m_pnSaleTotal;  // the running amount due, shown with [POS] ShowTotal
     QLabel* m_lbCard;
     QTableWidget* m_sgSellsData;
     QTableWidget* m_sgInOrder;
