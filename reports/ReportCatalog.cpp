@@ -338,7 +338,7 @@ Definition saleLines() {
     // "合计：" and the sum each get their own part of the amount column, so a large sum
     // never runs over the caption (one too wide for its part is set smaller, as any text).
     const QRectF amount = t.cell(t.index("ZJE"), 4, kInfoPx);
-    constexpr double captionPx = 44;
+    constexpr double captionPx = 52;
     summary.add(textItem(QRectF(amount.x(), amount.y(), captionPx, amount.height()), u("合计：")));
     summary.add(sumItem(amount.adjusted(captionPx, 0, 0, 0), u("ZJE"), Format::Money, R));
     summary.add(textItem(t.cell(t.index("XSDATE"), 4, kInfoPx), u("元")));
