@@ -20,7 +20,16 @@ QString oneLine(QString text) { return text.replace(u'\n', u' '); }
 FocusReport::FocusReport(const QString& path) : QObject(qApp), m_path(path) {
     connect(qApp, &QApplication::focusChanged, this, [this] { write(); });
     connect(qApp, &QGuiApplication::focusWindowChanged, this, [this] { write(); });
+    // A menu that opens takes the keyboard without a focus change.
+    qApp->installEventFilter(this);
     write();
+}
+
+bool FocusReport::eventFilter(QObject* watched, QEvent* event) {
+    if ((event->type() == QEvent::Show || event->type() == QEvent::Hide) && watched->isWidgetType()
+        && static_cast<QWidget*>(watched)->isWindow())
+        QMetaObject::invokeMethod(this, [this] { write(); }, Qt::QueuedConnection);
+    return QObject::eventFilter(watched, event);
 }
 
 void FocusReport::installFromEnvironment() {
@@ -35,9 +44,9 @@ QString FocusReport::describe() {
     // Whether the window, frame included, lies inside the screen's free area.
     bool inside = false;
     if (window && window->screen()) inside = window->screen()->availableGeometry().contains(window->frameGeometry());
-    return QStringLiteral("window=%1\nfocus=%2\ntitle=%3\ntext=%4\ninside=%5\n")
+    return QStringLiteral("window=%1\nfocus=%2\ntitle=%3\ntext=%4\ninside=%5\npopup=%6\n")
         .arg(nameOf(window), nameOf(QApplication::focusWidget()), window ? oneLine(window->windowTitle()) : QString(),
-             oneLine(text), inside ? QStringLiteral("1") : QStringLiteral("0"));
+             oneLine(text), inside ? QStringLiteral("1") : QStringLiteral("0"), nameOf(QApplication::activePopupWidget()));
 }
 
 void FocusReport::write() const {

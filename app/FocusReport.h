@@ -12,9 +12,13 @@ public:
     static void installFromEnvironment();
 
     // The report as written: "window=", "focus=", "title=", "text=" (a message box's text)
-    // and "inside=" (1 when the window with its frame lies inside the screen's free area)
-    // lines. A window or control without a name is reported by its class.
+    // "inside=" (1 when the window with its frame lies inside the screen's free area) and
+    // "popup=" (an open menu) lines. A window or control without a name is reported by its
+    // class. Rewritten whenever the keyboard moves or a window or menu opens or closes.
     static QString describe();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     explicit FocusReport(const QString& path);
