@@ -2,16 +2,32 @@
 
 #include "CommandLine.h"
 #include "app/ErrorHandler.h"
+#include "app/FocusReport.h"
 #include "app/PrintCanvas.h"
 #include "app/ScreenRegistry.h"
+#include "app/TfrmBaseMenu.h"
 #include "app/TfrmLogin.h"
 #include "db/TfrmBaseDataModule.h"
 #include "db/TfrmDM.h"
 
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QTextStream>
+#include <QTranslator>
 
 int runShell(int& argc, char** argv, const CommandLine& commandLine) {
     PosApplication app(argc, argv);
+    // The process ends only when the login screen finishes (below): a box or dialog that
+    // happens to be the last visible window when it closes must never end it.
+    QApplication::setQuitOnLastWindowClosed(false);
+    // Plain message boxes carry the application's title; the executable's name is no title.
+    QApplication::setApplicationName(TfrmBaseMenu::makerDetails());
+    // Qt's own dialogs (files, printing, the preview's tools) speak the shop's language.
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
     installFontSubstitutions();
     // Menus, lists and message boxes are windows of their own and take the application's
     // font, not the screen's: the same face everywhere.
@@ -27,6 +43,7 @@ int runShell(int& argc, char** argv, const CommandLine& commandLine) {
     TfrmDM dm(dataModule);
     setFrmDM(&dm);
     registerAllScreens(ScreenRegistry::instance());
+    FocusReport::installFromEnvironment();
 
     // The login screen is the main screen: when it ends (left, the database not reachable,
     // or the main window closed after a login) the process ends.

@@ -55,6 +55,11 @@ private:
 
 }  // namespace
 
+bool isPlainEnter(const QKeyEvent& key) {
+    return (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter)
+        && (key.modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+}
+
 void onEnterKey(QWidget* widget, std::function<void()> handler) { new EnterKeyFilter(widget, std::move(handler)); }
 
 void onFocusLeave(QWidget* widget, std::function<void()> handler) { new FocusLeaveFilter(widget, std::move(handler)); }

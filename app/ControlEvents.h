@@ -3,7 +3,12 @@
 
 #include <functional>
 
+class QKeyEvent;
 class QWidget;
+
+// Enter or the keypad's Enter with no other modifier: tills key on the keypad, so both
+// Enter keys are the same key everywhere.
+bool isPlainEnter(const QKeyEvent& key);
 
 // "On leaving a control": runs the handler when the focus moves from the widget to another
 // control of the same window (Tab, Enter, a click), not when the window itself loses the

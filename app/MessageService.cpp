@@ -1,7 +1,10 @@
 #include "app/MessageService.h"
 
+#include "app/ModalRunner.h"
+
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QStringList>
 
@@ -17,7 +20,8 @@ MessageService& messages() {
 void setMessageService(MessageService* service) { g_service = service; }
 
 MessageReply QtMessageService::show(MessageIcon icon, const QString& caption, const QString& text, MessageButtons buttons) {
-    QMessageBox box(QApplication::activeWindow());
+    QPointer<QWidget> owner = ownerWindow();
+    QMessageBox box(owner);
     box.setWindowTitle(caption);
     box.setText(text);
     switch (icon) {
@@ -45,6 +49,7 @@ MessageReply QtMessageService::show(MessageIcon icon, const QString& caption, co
         break;
     }
     box.exec();
+    giveKeyboardBack(owner);
     QAbstractButton* clicked = box.clickedButton();
     if (clicked && clicked == yes) return MessageReply::Yes;
     if (clicked && clicked == no) return MessageReply::No;

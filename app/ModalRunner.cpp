@@ -1,6 +1,8 @@
 #include "app/ModalRunner.h"
 
+#include <QApplication>
 #include <QDialog>
+#include <QPointer>
 
 namespace {
 ModalRunner* g_runner = nullptr;
@@ -13,7 +15,27 @@ ModalRunner& modalRunner() {
 
 void setModalRunner(ModalRunner* runner) { g_runner = runner; }
 
-int ExecModalRunner::run(QDialog& dialog) { return dialog.exec(); }
+QWidget* ownerWindow() {
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    if (QWidget* active = QApplication::activeWindow()) return active;
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (auto it = windows.crbegin(); it != windows.crend(); ++it)
+        if ((*it)->isVisible() && (*it)->isWindow() && !(*it)->inherits("QMenu")) return *it;
+    return nullptr;
+}
+
+void giveKeyboardBack(QWidget* window) {
+    if (!window || !window->isVisible()) return;
+    window->raise();
+    window->activateWindow();
+}
+
+int ExecModalRunner::run(QDialog& dialog) {
+    QPointer<QWidget> owner = dialog.parentWidget() ? dialog.parentWidget()->window() : ownerWindow();
+    const int result = dialog.exec();
+    giveKeyboardBack(owner);
+    return result;
+}
 
 int ScriptedModalRunner::run(QDialog& dialog) {
     dialog.setResult(QDialog::Rejected);

@@ -6,6 +6,7 @@
 #include <vector>
 
 class QDialog;
+class QWidget;
 
 class ModalRunner {
 public:
@@ -34,3 +35,12 @@ public:
 
 ModalRunner& modalRunner();
 void setModalRunner(ModalRunner* runner);  // nullptr restores exec()
+
+// The window a box or dialog opens over: the top modal window, else the active one, else
+// the last visible top-level window. Right after a modal window closed no window is active
+// yet, so the active window alone is no owner.
+QWidget* ownerWindow();
+// Gives the keyboard back to the window a box or dialog was shown over once it closed:
+// without a window manager, or with one that does not pass it back, the keyboard would
+// stay nowhere and the next scan would be lost.
+void giveKeyboardBack(QWidget* window);

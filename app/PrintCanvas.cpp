@@ -144,12 +144,18 @@ void RecordingCanvas::newPage() { ++pages; }
 void RecordingCanvas::setFont(const QFont& font) { m_font = font; }
 
 void RecordingCanvas::drawText(const QPointF& topLeft, const QString& text) {
-    ops.push_back({Op::Text, pages, QRectF(topLeft, QSizeF(textWidth(text), lineHeight())), 0, text, m_font.family(),
-                   m_font.pointSizeF(), m_font.bold()});
+    const QRectF box(topLeft, QSizeF(textWidth(text), lineHeight()));
+    ops.push_back({Op::Text, pages, box, 0, text, m_font.family(), m_font.pointSizeF(), m_font.bold(), box});
 }
 
 void RecordingCanvas::drawText(const QRectF& box, int alignment, const QString& text) {
-    ops.push_back({Op::BoxText, pages, box, alignment, text, m_font.family(), m_font.pointSizeF(), m_font.bold()});
+    // As the painter canvases place it; clipped to the box.
+    const double width = std::min(textWidth(text), box.width());
+    double left = box.left();
+    if (alignment & Qt::AlignRight) left = box.right() - width;
+    else if (alignment & Qt::AlignHCenter) left = box.center().x() - width / 2;
+    ops.push_back({Op::BoxText, pages, box, alignment, text, m_font.family(), m_font.pointSizeF(), m_font.bold(),
+                   QRectF(left, box.top(), width, box.height())});
 }
 
 void RecordingCanvas::drawRect(const QRectF& box) { ops.push_back({Op::Rect, pages, box, 0, {}, {}, 0, false}); }

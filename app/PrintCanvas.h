@@ -108,6 +108,7 @@ public:
         QString fontFamily;
         double pointSize = 0;
         bool bold = false;
+        QRectF drawn;      // texts: where the text itself lands (its width, aligned in the box)
     };
 
     void begin(const QString& jobName, const QPageLayout& layout) override;

@@ -14,6 +14,12 @@ void ScreenRegistry::add(const QString& menuItem, ScreenFactory factory) { m_fac
 
 bool ScreenRegistry::has(const QString& menuItem) const { return m_factories.count(menuItem) != 0; }
 
+QStringList ScreenRegistry::menuItems() const {
+    QStringList names;
+    for (const auto& [name, factory] : m_factories) names << name;
+    return names;
+}
+
 int ScreenRegistry::open(const QString& menuItem, QWidget* parent) const {
     const auto it = m_factories.find(menuItem);
     if (it == m_factories.end()) return -1;

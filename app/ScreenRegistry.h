@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <map>
 #include <memory>
@@ -18,6 +19,8 @@ public:
 
     void add(const QString& menuItem, ScreenFactory factory);
     bool has(const QString& menuItem) const;
+    // Every registered menu item, in name order.
+    QStringList menuItems() const;
     // Creates the screen afresh, runs it modally (through the modal runner) and frees it,
     // also when it fails; an error is shown by the general error handler.
     // Returns the dialog's result, or -1 when nothing could be opened.

@@ -79,3 +79,14 @@ QString SysSetIni::receiptFolder() {
     if (!configured.isEmpty()) return configured;
     return QDir(QFileInfo(path()).absolutePath()).filePath(QStringLiteral("receipts"));
 }
+
+bool SysSetIni::flag(const QString& key) {
+    return value(QStringLiteral("POS"), key, QString()).trimmed() == QLatin1String("1");
+}
+
+int SysSetIni::receiptWidthMm() {
+    bool ok = false;
+    const int mm = value(QStringLiteral("POS"), QStringLiteral("ReceiptWidth"), QString()).trimmed().toInt(&ok);
+    // Narrower paper than 58 mm holds no useful line; wider than 120 mm is not a till roll.
+    return ok && mm >= 58 && mm <= 120 ? mm : 0;
+}

@@ -17,4 +17,10 @@ public:
 
     static QString databaseUrl();      // empty when not configured
     static QString receiptFolder();    // default: "receipts" beside the program
+
+    // Section POS, the till's conveniences. A switch (QuickScan, ShowTotal) is on only for 1.
+    static bool flag(const QString& key);
+    // ReceiptWidth: the paper width in millimetres (58 to 120); 0 when not set or not a
+    // width, and the receipt is then as wide as its lines.
+    static int receiptWidthMm();
 };

@@ -1,5 +1,6 @@
 #include "app/TfrmBase.h"
 
+#include "app/ControlEvents.h"
 #include "app/SysSetIni.h"
 
 #include <QApplication>
@@ -8,8 +9,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
+#include <QShowEvent>
 #include <QStatusBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 TfrmBase::TfrmBase(QWidget* parent, const QList<int>& panelWidths) : QDialog(parent) {
     setWindowTitle(QStringLiteral("基类"));
@@ -76,8 +80,7 @@ bool TfrmBase::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
         auto* key = static_cast<QKeyEvent*>(event);
         auto* widget = static_cast<QWidget*>(watched);
-        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && widget == widget->window()->focusWidget()
-            && widget->window() == this && key->modifiers() == Qt::NoModifier) {
+        if (isPlainEnter(*key) && widget == widget->window()->focusWidget() && widget->window() == this) {
             focusNextChild();
             enterPressed(widget);
         }
@@ -85,9 +88,26 @@ bool TfrmBase::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
+void TfrmBase::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    const QScreen* display = screen();
+    if (!display) return;
+    const QRect area = display->availableGeometry();
+    // The frame is not known before a window manager framed the window: leave room for a
+    // title bar and borders.
+    const QSize frame = isVisible() && frameGeometry().size() != size() ? frameGeometry().size() - size() : QSize(8, 32);
+    const QSize room = area.size() - frame;
+    if (width() > room.width() || height() > room.height())
+        resize(std::min(width(), room.width()), std::min(height(), room.height()));
+    const QRect outer(pos(), size() + frame);
+    if (!area.contains(outer)) {
+        const QPoint centred = area.center() - QPoint(outer.width() / 2, outer.height() / 2);
+        move(std::max(area.left(), centred.x()), std::max(area.top(), centred.y()));
+    }
+}
+
 void TfrmBase::keyPressEvent(QKeyEvent* event) {
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
-        && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+    if (isPlainEnter(*event)) {
         event->accept();
         return;
     }

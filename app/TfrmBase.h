@@ -40,6 +40,9 @@ protected:
     // Enter that a control left unhandled only moved the focus: it must not click the
     // dialog's default button (a push button that has the focus still clicks itself).
     void keyPressEvent(QKeyEvent* event) override;
+    // Every screen opens inside the screen's free area, shrunk to it if need be: a till's
+    // 1024×768 display, with or without a window manager, must show all of its buttons.
+    void showEvent(QShowEvent* event) override;
     // Enter moved the focus on; derived screens may react (their own Enter handlers still
     // receive the key afterwards).
     virtual void enterPressed(QWidget* from) {}

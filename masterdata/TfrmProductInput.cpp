@@ -2,6 +2,7 @@
 
 #include "app/ControlEvents.h"
 #include "app/ErrorHandler.h"
+#include "app/FileDialogs.h"
 #include "app/MessageService.h"
 #include "app/ModalRunner.h"
 #include "db/Error.h"
@@ -144,7 +145,7 @@ void TfrmProductInput::bitImportClick() {
     QFileDialog dialog(this, QStringLiteral("导入商品"), QString(), QStringLiteral("CSV 文件 (*.csv);;所有文件 (*)"));
     dialog.setObjectName(QStringLiteral("dlgImportProducts"));
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    listFilesByNameOnly(dialog);
     if (modalRunner().run(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     importProducts(dialog.selectedFiles().front());
 }

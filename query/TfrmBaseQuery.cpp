@@ -1,5 +1,6 @@
 #include "query/TfrmBaseQuery.h"
 
+#include "app/FileDialogs.h"
 #include "app/MessageService.h"
 #include "app/ModalRunner.h"
 #include "db/Error.h"
@@ -289,7 +290,7 @@ void TfrmBaseQuery::bitExportClick() {
                           + windowTitle() + QStringLiteral(".csv"),
                       QStringLiteral("CSV 文件 (*.csv)"));
     files.setObjectName(QStringLiteral("dlgExportCsv"));
-    files.setOption(QFileDialog::DontUseNativeDialog);
+    listFilesByNameOnly(files);
     files.setAcceptMode(QFileDialog::AcceptSave);
     files.setDefaultSuffix(QStringLiteral("csv"));
     if (modalRunner().run(files) != QDialog::Accepted || files.selectedFiles().isEmpty()) return;

@@ -326,8 +326,8 @@ Definition saleLines() {
     Definition d = base("TfrmRepXSMX", "销售明细表");
     d.designSql = u("SELECT * FROM vwSPXSMXCX ORDER BY XSdate,spno");
     const Table t(d.printableWidthPx(),
-                  {{"销售流水号", "XSNO", 125}, {"编号", "SPNO", 100}, {"名称", "SPNAME", 190}, {"单价", "SPDJ", 70, Format::Money},
-                   {"数量", "SPSL", 60, Format::Quantity}, {"金额", "ZJE", 85, Format::Money, R}, {"日期", "XSDATE", 85, Format::Date}},
+                  {{"销售流水号", "XSNO", 125}, {"编号", "SPNO", 110}, {"名称", "SPNAME", 160}, {"单价", "SPDJ", 65, Format::Money},
+                   {"数量", "SPSL", 55, Format::Quantity}, {"金额", "ZJE", 120, Format::Money, R}, {"日期", "XSDATE", 80, Format::Date}},
                   false);
     // The column titles head every page of this long list.
     t.titleRow(d.addBand(BandKind::ColumnHeader, kRowPx), 0);
@@ -335,8 +335,12 @@ Definition saleLines() {
     Band& summary = d.addBand(BandKind::Summary, kRowPx + 4);
     summary.add(lineItem(0, 1, t.right()));
     summary.add(sumItem(t.cell(t.index("SPSL"), 4, kInfoPx), u("SPSL"), Format::Quantity));
-    summary.add(textItem(t.cell(t.index("ZJE"), 4, kInfoPx), u("合计：")));
-    summary.add(sumItem(t.cell(t.index("ZJE"), 4, kInfoPx), u("ZJE"), Format::Money, R));
+    // "合计：" and the sum each get their own part of the amount column, so a large sum
+    // never runs over the caption (one too wide for its part is set smaller, as any text).
+    const QRectF amount = t.cell(t.index("ZJE"), 4, kInfoPx);
+    constexpr double captionPx = 52;
+    summary.add(textItem(QRectF(amount.x(), amount.y(), captionPx, amount.height()), u("合计：")));
+    summary.add(sumItem(amount.adjusted(captionPx, 0, 0, 0), u("ZJE"), Format::Money, R));
     summary.add(textItem(t.cell(t.index("XSDATE"), 4, kInfoPx), u("元")));
     return d;
 }

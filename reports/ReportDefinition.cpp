@@ -18,10 +18,23 @@ QString printedFamily(const QString& family) {
     static const bool useMing = !QFontDatabase::hasFamily(song) && QFontDatabase::hasFamily(ming);
     return useMing ? ming : family;
 }
+
+// Latin letters and digits print in a clear Latin face ("l" and "1", "O" and "0" never
+// alike, as the CJK faces' own Latin draws them); each Chinese character falls back to the
+// report's Chinese face through the family list. The first installed face of each list
+// serves; PDF text stays searchable.
+QStringList latinFaces(const QString& family) {
+    static const QStringList serif{QStringLiteral("Liberation Serif"), QStringLiteral("Nimbus Roman"),
+                                   QStringLiteral("DejaVu Serif")};
+    static const QStringList sans{QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"),
+                                  QStringLiteral("DejaVu Sans")};
+    return family == QStringLiteral("黑体") ? sans : serif;
+}
 }  // namespace
 
 QFont FontSpec::toFont() const {
-    QFont f(printedFamily(family));
+    QFont f;
+    f.setFamilies(latinFaces(family) << printedFamily(family));
     f.setPointSizeF(points);
     f.setBold(bold);
     f.setUnderline(underline);

@@ -217,8 +217,9 @@ private:
             if (!text.isEmpty() && !item.suffix.isEmpty() && item.kind != ItemKind::Text && item.kind != ItemKind::Label)
                 text += item.suffix;
             if (text.isEmpty() && item.kind != ItemKind::PageNumber) continue;
-            const double pad = item.frame ? kCellPaddingMm : 0;
-            const QRectF inner = box.adjusted(pad, 0, -pad, 0);
+            // Every text keeps clear of its box's sides, framed or not: a right-aligned amount
+            // must not run into the date that starts where its column ends.
+            const QRectF inner = box.adjusted(kCellPaddingMm, 0, -kCellPaddingMm, 0);
             ops.push_back({DrawOp::Text, inner, item.alignment, text, fitted(item, text, inner.width())});
         }
     }

@@ -1,5 +1,6 @@
 #include "reports/TfrmBaseReport.h"
 
+#include "app/FileDialogs.h"
 #include "app/MessageService.h"
 #include "app/ModalRunner.h"
 #include "app/PrintCanvas.h"
@@ -13,6 +14,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
+#include <QKeySequence>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProgressDialog>
@@ -204,13 +206,15 @@ bool TfrmBaseReport::preview() {
         bar->addSeparator();
         QAction* save = bar->addAction(QStringLiteral("保存PDF"));
         save->setObjectName(QStringLiteral("actSavePdf"));
-        save->setToolTip(QStringLiteral("保存为 PDF 文件"));
+        save->setToolTip(QStringLiteral("保存为 PDF 文件 (Ctrl+S)"));
+        // Reachable from the keyboard too: a till often has no mouse at hand.
+        save->setShortcut(QKeySequence::Save);
         QObject::connect(save, &QAction::triggered, &dialog, [this, &dialog, &laid] {
             QFileDialog files(&dialog, QStringLiteral("保存为 PDF 文件"),
                               QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),
                               QStringLiteral("PDF 文件 (*.pdf)"));
             files.setObjectName(QStringLiteral("dlgSavePdf"));
-            files.setOption(QFileDialog::DontUseNativeDialog);
+            listFilesByNameOnly(files);
             files.setAcceptMode(QFileDialog::AcceptSave);
             files.setDefaultSuffix(QStringLiteral("pdf"));
             files.selectFile(fileNameFor(laid.jobName) + QStringLiteral(".pdf"));

@@ -20,13 +20,13 @@ QString ReceiptPrinter::pdfPathFor(const QString& saleNo) {
 QString ReceiptPrinter::print(const TillReceipt& receipt) {
     if (PrinterCanvas::printerAvailable()) {
         PrinterCanvas printer;
-        receipt.print(printer);
+        receipt.print(printer, SysSetIni::receiptWidthMm());
         return {};
     }
     if (!QDir().mkpath(SysSetIni::receiptFolder()))
         throw PrintError(QStringLiteral("票据文件夹无法创建：") + SysSetIni::receiptFolder());
     const QString path = pdfPathFor(receipt.data().saleNo);
     PdfCanvas pdf(path);
-    receipt.print(pdf);
+    receipt.print(pdf, SysSetIni::receiptWidthMm());
     return path;
 }

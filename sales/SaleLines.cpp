@@ -4,6 +4,7 @@
 
 #include <QRegularExpression>
 #include <cmath>
+#include <utility>
 
 std::optional<LookedUpProduct> ProductLookup::find(const QString& code) {
     if (code.isEmpty() || code.size() > kDocumentProductNoLength) return std::nullopt;
@@ -65,10 +66,35 @@ LineRefusal checkLine(const QString& quantityText, const QString& priceText, con
     return LineRefusal::None;
 }
 
+namespace {
+bool mergesInto(const SaleLine& existing, const SaleLine& line) {
+    return existing.productNo == line.productNo && existing.priceText == line.priceText
+        && existing.storeName == line.storeName;
+}
+
+long double yuan(Money amount) { return static_cast<long double>(amount.units()) / Money::Scale; }
+
+// The line's amount and member amount at this quantity, unrounded.
+std::pair<long double, long double> amountsAt(const SaleLine& line, long double quantity) {
+    return {yuan(line.price()) * line.rate() / 100.0L * quantity, yuan(line.memberPrice()) * quantity};
+}
+}  // namespace
+
+bool SaleLines::fitsAmountLimit(const SaleLine& line) const {
+    long double quantity = line.quantity();
+    long double others = 0;
+    for (const SaleLine& existing : m_lines) {
+        if (mergesInto(existing, line)) quantity += existing.quantity();
+        else others += amountsAt(existing, existing.quantity()).first;
+    }
+    const auto [amount, memberAmount] = amountsAt(line, quantity);
+    const auto within = [](long double v) { return std::isfinite(v) && std::fabs(v) <= kLargestSaleAmountYuan; };
+    return within(amount) && within(memberAmount) && within(others + amount);
+}
+
 bool SaleLines::add(const SaleLine& line) {
     for (SaleLine& existing : m_lines) {
-        if (existing.productNo == line.productNo && existing.priceText == line.priceText
-            && existing.storeName == line.storeName) {
+        if (mergesInto(existing, line)) {
             existing.quantityText = quantityText(existing.quantity() + line.quantity());
             return true;
         }

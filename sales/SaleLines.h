@@ -61,6 +61,12 @@ struct SaleLine {
     Money memberAmount() const;
 };
 
+// The largest amount a line or a whole sale may reach, in yuan. Far beyond any real sale
+// (mis-scanned codes landing in the price and quantity boxes make such amounts), and well
+// inside what the amount columns hold, what Money computes without overflow and what
+// SQLite, whose amounts are doubles, stores to the cent.
+constexpr long double kLargestSaleAmountYuan = 1e11L;
+
 // Why a line cannot be added, in the order the checks run.
 enum class LineRefusal {
     None,
@@ -97,6 +103,10 @@ public:
     void clear() { m_lines.clear(); }
 
     double quantityOf(const QString& productNo) const;
+    // Whether adding the line (merged as add() would) keeps its amount, its member amount
+    // and the sale total within kLargestSaleAmountYuan. Computed in long double before any
+    // Money arithmetic, so an absurd line is refused instead of overflowing.
+    bool fitsAmountLimit(const SaleLine& line) const;
     // The sale total: the sum of the line amounts.
     Money total() const;
 

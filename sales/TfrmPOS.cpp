@@ -4,6 +4,7 @@
 #include "app/LookupComboBox.h"
 #include "app/MessageService.h"
 #include "app/ModalRunner.h"
+#include "app/SysSetIni.h"
 #include "db/Comm.h"
 #include "db/Error.h"
 #include "db/Session.h"
@@ -25,6 +26,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <stdexcept>
 
 namespace {
 
@@ -39,6 +41,8 @@ constexpr int kPromoterColumn = 11;
 
 const QString kInfo = QStringLiteral("信息提示");
 const QString kWarning = QStringLiteral("警告");
+const QString kAmountTooLarge = QStringLiteral("金额超出范围（单笔及整单不能超过 %1 元），请检查单价和数量！")
+                                    .arg(Money::fromYuan(int64_t(kLargestSaleAmountYuan)).toString());
 
 QLineEdit* edit(QWidget* parent, const char* name, int maxLength = 0) {
     auto* e = new QLineEdit(parent);
@@ -126,7 +130,9 @@ TfrmPOS::TfrmPOS(QWidget* parent) : TfrmBase(parent) {
     auto* entry = new QGroupBox(QStringLiteral("商品录入"), p);
     // Boxes the program fills stay disabled but must stay readable at the counter.
     entry->setStyleSheet(QStringLiteral("QLineEdit:disabled { color: #1a1a1a; background: #ececec; }"));
-    auto* rows = new QVBoxLayout(entry);
+    auto* entryLayout = new QHBoxLayout(entry);
+    auto* rows = new QVBoxLayout;
+    entryLayout->addLayout(rows, 1);
     auto* first = new QHBoxLayout;
     auto* second = new QHBoxLayout;
     rows->addLayout(first);
@@ -184,12 +190,24 @@ TfrmPOS::TfrmPOS(QWidget* parent) : TfrmBase(parent) {
     m_edRebate->hide();
     m_edMemPrice = edit(entry, "edMemPrice");
     m_edMemPrice->hide();
+    // The running amount due, beside the line being keyed where the cashier looks.
+    m_pnSaleTotal = new QLabel(entry);
+    m_pnSaleTotal->setObjectName(QStringLiteral("pnSaleTotal"));
+    m_pnSaleTotal->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_pnSaleTotal->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_pnSaleTotal->setStyleSheet(
+        QStringLiteral("color: #b00000; background: #fffbe6; font-size: 22pt; font-weight: bold; padding: 0 8px;"));
+    m_pnSaleTotal->setMinimumWidth(220);
+    m_pnSaleTotal->setVisible(SysSetIni::flag(QStringLiteral("ShowTotal")));
+    entryLayout->addWidget(m_pnSaleTotal);
     root->addWidget(entry);
 
     // ---- the sale ----
     QStringList titles;
     for (const char* t : kSaleColumns) titles << QString::fromUtf8(t);
     m_sgSellsData = grid(p, "sgSellsData", titles);
+    // Before the widths: a width below the minimum section size would be raised to it.
+    m_sgSellsData->horizontalHeader()->setMinimumSectionSize(2);
     m_sgSellsData->setColumnWidth(0, 2);
     m_sgSellsData->setColumnWidth(1, 110);
     m_sgSellsData->setColumnWidth(2, 190);
@@ -203,7 +221,6 @@ TfrmPOS::TfrmPOS(QWidget* parent) : TfrmBase(parent) {
     m_sgSellsData->setColumnWidth(10, 40);
     m_sgSellsData->setColumnWidth(11, 60);
     m_sgSellsData->setColumnWidth(12, 40);
-    m_sgSellsData->horizontalHeader()->setMinimumSectionSize(2);
     root->addWidget(m_sgSellsData, 1);
 
     auto* bottom = new QHBoxLayout;
@@ -211,7 +228,7 @@ TfrmPOS::TfrmPOS(QWidget* parent) : TfrmBase(parent) {
     orders->addWidget(new QLabel(QStringLiteral("选择进货单"), p));
     m_sgInOrder = grid(p, "sgInOrder", {QStringLiteral("进货单号"), QStringLiteral("商品编号"), QStringLiteral("销售数量")});
     m_sgInOrder->setFixedHeight(70);
-    m_sgInOrder->setFixedWidth(330);
+    m_sgInOrder->setFixedWidth(250);
     orders->addWidget(m_sgInOrder);
     bottom->addLayout(orders);
 
@@ -228,7 +245,7 @@ TfrmPOS::TfrmPOS(QWidget* parent) : TfrmBase(parent) {
     m_pnStoMoney = new QLabel(p);
     m_pnStoMoney->setObjectName(QStringLiteral("pnStoMoney"));
     m_pnStoMoney->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
-    m_pnStoMoney->setMinimumWidth(100);
+    m_pnStoMoney->setMinimumWidth(80);
     info->addWidget(caption(p, QStringLiteral("销售记录：")), 0, 0);
     info->addWidget(m_pnSellsCount, 0, 1);
     info->addWidget(new QLabel(QStringLiteral("条"), p), 0, 2);
@@ -263,7 +280,11 @@ TfrmPOS::TfrmPOS(QWidget* parent) : TfrmBase(parent) {
 
     onFocusLeave(m_edOffNO, [this] { edOffNOExit(); });
     onFocusLeave(m_edPrice, [this] { edPriceExit(); });
-    onEnterKey(m_edProductNo, [this] { edProductNoKeyDown(); });
+    m_quickScan = SysSetIni::flag(QStringLiteral("QuickScan"));
+    onEnterKey(m_edProductNo, [this] {
+        if (m_quickScan) quickScan();
+        else edProductNoKeyDown();
+    });
     onEnterKey(m_edCount, [this] { edCountKeyDown(); });
     // A code typed over the looked-up one is not that product any more.
     connect(m_edProductNo, &QLineEdit::textEdited, this, [this] { forgetProduct(); });
@@ -331,6 +352,16 @@ bool TfrmPOS::eventFilter(QObject* watched, QEvent* event) {
     case Qt::Key_F9: bitClearClick(); return true;
     default: return passOn;
     }
+}
+
+void TfrmPOS::keyPressEvent(QKeyEvent* event) {
+    // Esc would close the screen and drop the sale in progress without a word: the screen
+    // has no Esc key, it closes by 退出 only.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    TfrmBase::keyPressEvent(event);
 }
 
 void TfrmPOS::edOffNOExit() {
@@ -406,28 +437,7 @@ void TfrmPOS::edCountKeyDown() {
         m_edProductNo->setFocus();
         return;
     }
-    const bool checkStock = GetSysVariable(QStringLiteral("isCheckStore")) == QLatin1String("-1");
-    switch (checkLine(m_edCount->text(), m_edPrice->text(), *m_product, checkStock)) {
-    case LineRefusal::None:
-        break;
-    case LineRefusal::QuantityNotANumber:
-        messages().info(kInfo, QStringLiteral("输入非法数量数据，请重新输入！"));
-        selectAllOnFocus(m_edCount);
-        return;
-    case LineRefusal::QuantityNegative:
-        messages().info(kInfo, QStringLiteral("数量不能输入负数，请重新输入！"));
-        selectAllOnFocus(m_edCount);
-        return;
-    case LineRefusal::PriceBelowFloor:
-        messages().warning(kWarning, QStringLiteral("对不起，销售价不能低于最低销售价格，请重新输入！！！"));
-        selectAllOnFocus(m_edPrice);
-        return;
-    case LineRefusal::QuantityOverSaleable:
-        messages().info(kInfo, QStringLiteral("销售数量大于可销售数量，请重新录入！"));
-        m_edCount->setFocus();
-        return;
-    }
-    AddSaleLine();
+    if (refusesLine() || !addCheckedLine()) return;
     m_edProductNo->clear();
     forgetProduct();
     afterLineAdded();
@@ -444,7 +454,67 @@ void TfrmPOS::openSettlement() {
     modalRunner().run(settlement);
 }
 
-void TfrmPOS::AddSaleLine() {
+// A scanner types a code and Enter: the product goes on the sale at once, one unit at its
+// standard price, and the code box keeps the focus for the next scan. Whatever the scan
+// cannot settle on its own (an unknown code, no promoter yet, a refused line) leaves the
+// cashier where the keyed entry would.
+void TfrmPOS::quickScan() {
+    edProductNoKeyDown();
+    if (!m_product) return;
+    if (m_edOffNO->text().isEmpty()) {
+        messages().info(kInfo, QStringLiteral("请先输入促销员工号！"));
+        m_edOffNO->setFocus();
+        return;
+    }
+    if (refusesLine() || !addCheckedLine()) return;
+    m_edProductNo->clear();
+    forgetProduct();
+    m_edProductNo->setFocus();
+}
+
+bool TfrmPOS::refusesLine() {
+    const bool checkStock = GetSysVariable(QStringLiteral("isCheckStore")) == QLatin1String("-1");
+    switch (checkLine(m_edCount->text(), m_edPrice->text(), *m_product, checkStock)) {
+    case LineRefusal::None:
+        return false;
+    case LineRefusal::QuantityNotANumber:
+        messages().info(kInfo, QStringLiteral("输入非法数量数据，请重新输入！"));
+        selectAllOnFocus(m_edCount);
+        return true;
+    case LineRefusal::QuantityNegative:
+        messages().info(kInfo, QStringLiteral("数量不能输入负数，请重新输入！"));
+        selectAllOnFocus(m_edCount);
+        return true;
+    case LineRefusal::PriceBelowFloor:
+        messages().warning(kWarning, QStringLiteral("对不起，销售价不能低于最低销售价格，请重新输入！！！"));
+        selectAllOnFocus(m_edPrice);
+        return true;
+    case LineRefusal::QuantityOverSaleable:
+        messages().info(kInfo, QStringLiteral("销售数量大于可销售数量，请重新录入！"));
+        m_edCount->setFocus();
+        return true;
+    }
+    return false;
+}
+
+bool TfrmPOS::addCheckedLine() {
+    const SaleLine line = lineFromScreen();
+    if (!m_lines.fitsAmountLimit(line)) {
+        messages().warning(kWarning, kAmountTooLarge);
+        selectAllOnFocus(m_edCount);
+        return false;
+    }
+    try {
+        AddSaleLine();
+    } catch (const std::overflow_error&) {
+        messages().warning(kWarning, kAmountTooLarge);
+        selectAllOnFocus(m_edCount);
+        return false;
+    }
+    return true;
+}
+
+SaleLine TfrmPOS::lineFromScreen() const {
     SaleLine line;
     line.productNo = m_product->productNo;
     line.productName = m_product->name;
@@ -456,7 +526,11 @@ void TfrmPOS::AddSaleLine() {
     line.unit = m_product->unit;
     line.promoterName = m_edOffName->text();
     line.promoterNo = m_edOffNO->text();
-    m_lines.add(line);
+    return line;
+}
+
+void TfrmPOS::AddSaleLine() {
+    m_lines.add(lineFromScreen());
     refreshGrid();
 }
 
@@ -478,6 +552,7 @@ void TfrmPOS::refreshGrid() {
     }
     if (!lines.empty()) m_sgSellsData->selectRow(0);
     m_pnSellsCount->setText(QString::number(m_lines.count()));
+    m_pnSaleTotal->setText(QStringLiteral("应收 ") + m_lines.total().roundedToCents().toString());
 }
 
 Money TfrmPOS::computeSaleTotal() const { return m_lines.total(); }
@@ -487,8 +562,16 @@ void TfrmPOS::bitSellsClick() {
         messages().warning(kWarning, QStringLiteral("无销售纪录,不可存盘！！！"));
         return;
     }
-    m_saleTotal = computeSaleTotal();
+    try {
+        m_saleTotal = computeSaleTotal();
+    } catch (const std::overflow_error&) {
+        messages().warning(kWarning, kAmountTooLarge);
+        return;
+    }
     openSettlement();
+    // Saved or left with Esc, the next scan must land in the code box of this screen.
+    giveKeyboardBack(this);
+    m_edProductNo->setFocus();
 }
 
 void TfrmPOS::bitDeleteClick() {
@@ -523,7 +606,12 @@ void TfrmPOS::bitStoCardClick() {
         messages().warning(kWarning, QStringLiteral("无销售纪录,不可刷卡！！！"));
         return;
     }
-    m_saleTotal = computeSaleTotal();
+    try {
+        m_saleTotal = computeSaleTotal();
+    } catch (const std::overflow_error&) {
+        messages().warning(kWarning, kAmountTooLarge);
+        return;
+    }
     m_pnStoMoney->setText(m_saleTotal.toString());
 }
 

@@ -45,6 +45,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
     // Where the wholesale counter differs: who must be chosen before a line is added, the
     // price proposed for a product, where the focus goes after a line and the settlement.
@@ -60,7 +61,12 @@ protected:
     void edPriceExit();
     void edCountKeyDown();
     void lcbRetailStoreCloseUp();
+    SaleLine lineFromScreen() const;
+    // Shows why the line in the boxes cannot be added and puts the focus on the box to fix.
+    bool refusesLine();
+    bool addCheckedLine();
     void AddSaleLine();
+    void quickScan();
     void refreshGrid();
     void forgetProduct();
     Money computeSaleTotal() const;
@@ -69,6 +75,7 @@ protected:
     std::optional<LookedUpProduct> m_product;  // the product the code box was looked up as
     QString m_rememberedStore;
     Money m_saleTotal;
+    bool m_quickScan = false;  // SysSet.ini [POS] QuickScan
 
     LookupComboBox* m_lcbRetailStore;
     QLineEdit* m_edName;
@@ -87,6 +94,7 @@ protected:
     QLabel* m_pnSellsCount;
     QLabel* m_pnSellsName;
     QLabel* m_pnStoMoney;
+    QLabel* m_pnSaleTotal;  // the running amount due, shown with [POS] ShowTotal
     QLabel* m_lbCard;
     QTableWidget* m_sgSellsData;
     QTableWidget* m_sgInOrder;

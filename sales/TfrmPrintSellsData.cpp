@@ -4,6 +4,7 @@
 #include "app/DateTimeText.h"
 #include "app/MessageService.h"
 #include "app/PrintCanvas.h"
+#include "app/SysSetIni.h"
 #include "db/Comm.h"
 #include "db/Error.h"
 #include "db/Session.h"
@@ -24,6 +25,7 @@
 #include <QPushButton>
 #include <QStringList>
 #include <QVBoxLayout>
+#include <stdexcept>
 
 namespace {
 
@@ -100,7 +102,8 @@ TfrmPrintSellsData::TfrmPrintSellsData(TfrmPOS& sale, QWidget* parent) : TfrmBas
     big.setPointSize(16);
     big.setBold(true);
     m_edTrueMoney->setFont(big);
-    m_edTrueMoney->setMaxLength(14);
+    // Room for the largest sale the sale screen accepts, with its cents.
+    m_edTrueMoney->setMaxLength(18);
     m_edTrueMoney->installEventFilter(new NumberKeyFilter(m_edTrueMoney));
     m_lbPayMoney = amountLabel(p, "lbPayMoney", 16);
     m_lbPayMoney->setStyleSheet(QStringLiteral("color: #b00000;"));
@@ -207,8 +210,9 @@ void TfrmPrintSellsData::bitPrintClick() {
     // Inert while a save runs and after one succeeded: a second Enter never posts twice.
     if (m_saving || m_posted) return;
     const std::optional<Money> received = Money::parse(m_edTrueMoney->text());
-    if (!received) {
-        messages().info(kInfo, QStringLiteral("实收金额不是有效的金额，请重新输入！"));
+    if (!received || static_cast<long double>(received->units()) / Money::Scale > kLargestSaleAmountYuan) {
+        messages().info(kInfo, !received ? QStringLiteral("实收金额不是有效的金额，请重新输入！")
+                                         : QStringLiteral("实收金额超出范围，请重新输入！"));
         m_edTrueMoney->setFocus();
         m_edTrueMoney->selectAll();
         return;
@@ -224,6 +228,11 @@ void TfrmPrintSellsData::bitPrintClick() {
             messages().info(kInfo, e.message() + QStringLiteral("。本单未保存，请修改数量后重新存盘！"));
         else
             messages().info(kInfo, kBusy);
+        return;
+    } catch (const std::overflow_error&) {
+        m_saving = false;
+        m_bitPrint->setEnabled(true);
+        messages().info(kInfo, QStringLiteral("金额超出范围，本单未保存！"));
         return;
     } catch (const std::exception&) {
         m_saving = false;
@@ -271,7 +280,7 @@ void TfrmPrintSellsData::PrintReceipt(const PostedSale& posted) {
     const TillReceipt receipt(std::move(d));
     m_mmPrintData->setPlainText(receipt.lines().join(u'\n'));
     if (m_receiptCanvas) {
-        receipt.print(*m_receiptCanvas);
+        receipt.print(*m_receiptCanvas, SysSetIni::receiptWidthMm());
         return;
     }
     const QString file = ReceiptPrinter::print(receipt);

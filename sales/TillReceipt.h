@@ -39,10 +39,16 @@ public:
     const TillReceiptData& data() const { return m_data; }
     // The receipt's text lines, top to bottom.
     QStringList lines() const;
+    // The same receipt for a till roll of `columns` columns: no indent, separators as wide
+    // as the roll, a product's figures under its code when they do not fit beside it, and
+    // every other line wrapped, so no line is wider than the roll.
+    QStringList rollLines(int columns) const;
     // One page: the shop name line (index 1) in 14 points, every other line in 10, in 黑体;
     // each line starts below the previous one by that line's font height, so nothing
-    // overlaps at any printer resolution. Throws PrintError when the device fails.
-    void print(PrintCanvas& canvas) const;
+    // overlaps at any printer resolution. With a paper width (millimetres, SysSet.ini
+    // [POS] ReceiptWidth) the page is that wide and the roll layout fills it in 9 points.
+    // Throws PrintError when the device fails.
+    void print(PrintCanvas& canvas, int paperWidthMm = 0) const;
 
     static QString padRight(const QString& text, int columns);
     static QString padLeft(const QString& text, int columns);

@@ -46,6 +46,25 @@ TEST(BaseScreen, enterMovesOnAndTheEditsOwnHandlerStillRuns) {
     EXPECT_EQ(QApplication::focusWidget(), screen.second);
 }
 
+TEST(BaseScreen, bothEnterKeysMoveOnOnlyWithoutOtherModifiers) {
+    struct Case { Qt::Key key; Qt::KeyboardModifiers modifiers; bool movesOn; };
+    const Case cases[] = {
+        {Qt::Key_Return, Qt::NoModifier, true},
+        {Qt::Key_Enter, Qt::KeypadModifier, true},   // the keypad's Enter, as tills key it
+        {Qt::Key_Enter, Qt::NoModifier, true},
+        {Qt::Key_Return, Qt::ControlModifier, false},
+    };
+    for (const Case& c : cases) {
+        TwoEdits screen;
+        screen.show();
+        QApplication::setActiveWindow(&screen);
+        screen.first->setFocus();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&screen));
+        QTest::keyClick(screen.first, c.key, c.modifiers);
+        EXPECT_EQ(QApplication::focusWidget() == screen.second, c.movesOn) << int(c.key) << " " << int(c.modifiers);
+    }
+}
+
 TEST(BaseScreen, clearEditsEmptiesPlainEditBoxes) {
     TwoEdits screen;
     screen.first->setText(QStringLiteral("a"));

@@ -2,12 +2,14 @@
 // several pages, ruled cells, page numbers.
 #include "ReportFixture.h"
 #include "app/PrintCanvas.h"
+#include "db/Money.h"
 #include "reports/ReportCatalog.h"
 #include "reports/TfrmBaseReport.h"
 #include "DbTest.h"
 #include "GuiTest.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -160,6 +162,33 @@ TEST(ListLayout, columnTitlesOfTheSaleListHeadEveryPageAndPagesAreNumbered) {
     const QStringList last = canvas.pageTexts(canvas.pages);
     EXPECT_TRUE(last.contains(QStringLiteral("200")));
     EXPECT_TRUE(last.contains(QStringLiteral("700.00")));
+}
+
+TEST(ListLayout, noTwoPrintedTextsOfTheSaleListOverlapOrTouchWhateverTheAmounts) {
+    for (const double price : {3.5, 1234.56, 98765.43}) {
+        TfrmBaseReport list(QStringLiteral("TfrmRepXSMX"));
+        ReportDataset data({"XSNO", "SPNO", "SPNAME", "SPDJ", "SPSL", "ZJE", "XSDATE"});
+        for (int i = 0; i < 40; ++i)
+            data.addRow({"202612100000001", "6901234567890", "王老吉凉茶 310ml", price, 3.0, price * 3, "2026-12-10"});
+        list.setDataset(data);
+        const RecordingCanvas canvas = paintReport(list);
+        std::vector<const Op*> texts;
+        for (const Op& op : canvas.ops)
+            if ((op.kind == Op::Text || op.kind == Op::BoxText) && !op.text.trimmed().isEmpty()) texts.push_back(&op);
+        for (size_t i = 0; i < texts.size(); ++i) {
+            for (size_t j = i + 1; j < texts.size(); ++j) {
+                const Op& a = *texts[i];
+                const Op& b = *texts[j];
+                // Texts on one printed line need a visible gap between them.
+                if (a.page != b.page || std::abs(a.drawn.center().y() - b.drawn.center().y()) > 1.0) continue;
+                const double gap = std::max(b.drawn.left() - a.drawn.right(), a.drawn.left() - b.drawn.right());
+                EXPECT_GT(gap, 0.3) << price << ": \"" << a.text.toStdString() << "\" and \"" << b.text.toStdString() << "\"";
+            }
+        }
+        const QStringList last = canvas.pageTexts(canvas.pages);
+        EXPECT_TRUE(last.contains(QStringLiteral("合计："))) << price;
+        EXPECT_TRUE(last.contains(Money::fromDouble(price * 3 * 40).toString())) << price;
+    }
 }
 
 // ---- groups over the database ----

@@ -39,6 +39,13 @@ protected:
         DbTest::TearDown();
     }
 
+    // Adds SysSet.ini [POS] settings, for screens opened afterwards.
+    void posSettings(const QByteArray& lines) {
+        QFile ini(SysSetIni::path());
+        ASSERT_TRUE(ini.open(QIODevice::Append));
+        ini.write("[POS]\n" + lines);
+    }
+
     TfrmPOS& open() {
         pos = std::make_unique<TfrmPOS>();
         pos->show();

@@ -2,6 +2,9 @@
 
 #include "app/LookupComboBox.h"
 
+#include <array>
+#include <vector>
+
 class PosScreenTest : public SaleScreenTest {};
 
 TEST_P(PosScreenTest, opensOnTheRetailStoreWithTheCashierAndAnEmptySale) {
@@ -203,3 +206,107 @@ TEST_P(PosScreenTest, changingTheStoreAsksAndNoKeepsSaleAndStore) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, PosScreenTest, ::testing::ValuesIn(backends()), backendName);
+
+TEST_P(PosScreenTest, escapeNeitherClosesTheScreenNorDropsTheSale) {
+    TfrmPOS& screen = open();
+    keyLine(QStringLiteral("A"), QStringLiteral("5"), QStringLiteral("1"));
+    for (const char* box : {"edProductNo", "edCount", "edName"}) {
+        ctl(box)->setFocus();
+        QTest::keyClick(ctl(box), Qt::Key_Escape);
+        EXPECT_TRUE(screen.isVisible()) << box;
+        EXPECT_EQ(screen.result(), QDialog::Rejected);
+        EXPECT_EQ(gridRows(), 1) << box;
+    }
+    EXPECT_TRUE(messageTexts().isEmpty());
+}
+
+TEST_P(PosScreenTest, keypadEnterKeysALineAsTheOtherEnterDoes) {
+    open();
+    choosePromoter(QStringLiteral("101"));
+    typeInto("edProductNo", QStringLiteral("A"));
+    QTest::keyClick(ctl("edProductNo"), Qt::Key_Enter, Qt::KeypadModifier);
+    settle();
+    EXPECT_EQ(focused(), ctl("edPrice"));
+    QTest::keyClick(ctl("edPrice"), Qt::Key_Enter, Qt::KeypadModifier);
+    settle();
+    EXPECT_EQ(focused(), ctl("edCount"));
+    QTest::keyClick(ctl("edCount"), Qt::Key_Enter, Qt::KeypadModifier);
+    settle();
+    EXPECT_EQ(gridRows(), 1);
+    EXPECT_EQ(focused(), ctl("edOffNO"));
+}
+
+TEST_P(PosScreenTest, aLineOrSaleBeyondTheLargestAmountIsRefusedBeforeAnyArithmetic) {
+    struct Case { const char* name; std::vector<std::array<const char*, 3>> accepted; std::array<const char*, 3> refused; };
+    const Case cases[] = {
+        // Three fast scans that landed in code, price and quantity.
+        {"scans in the wrong boxes", {}, {"A", "10002005", "10001002"}},
+        {"one line just beyond", {}, {"A", "50000000001", "2"}},
+        {"a merge that goes beyond", {{"A", "50000000000", "1"}}, {"A", "50000000000", "1.5"}},
+        {"a sale total beyond", {{"A", "60000000000", "1"}}, {"B", "60000000000", "1"}},
+    };
+    for (const Case& c : cases) {
+        pos.reset();
+        seams->recorder.clear();
+        TfrmPOS& screen = open();
+        for (const auto& [code, price, quantity] : c.accepted)
+            keyLine(QString::fromLatin1(code), QString::fromLatin1(price), QString::fromLatin1(quantity));
+        ASSERT_TRUE(messageTexts().isEmpty()) << c.name << ": " << messageTexts().join(u'|').toStdString();
+        const QStringList before = {cell(0, 5), cell(0, 6)};
+        const int rows = gridRows();
+        keyLine(QString::fromLatin1(c.refused[0]), QString::fromLatin1(c.refused[1]), QString::fromLatin1(c.refused[2]));
+        ASSERT_EQ(messageTexts().size(), 1) << c.name;
+        EXPECT_TRUE(messageTexts().front().startsWith(QStringLiteral("金额超出范围"))) << c.name;
+        EXPECT_EQ(gridRows(), rows) << c.name;
+        EXPECT_EQ((QStringList{cell(0, 5), cell(0, 6)}), before) << c.name;
+        EXPECT_EQ(focused(), ctl("edCount")) << c.name;
+        EXPECT_LE(screen.saleLines().total(), Money::fromYuan(100'000'000'000)) << c.name;
+    }
+}
+
+TEST_P(PosScreenTest, quickScanAddsOneUnitAtTheStandardPriceAndKeepsTheCodeBox) {
+    posSettings("QuickScan=1\nShowTotal=1\n");
+    open();
+    EXPECT_TRUE(ctl<QLabel>("pnSaleTotal")->isVisible());
+    scan(QStringLiteral("A"));   // no promoter yet: no line, the promoter box asks for one
+    EXPECT_EQ(messageTexts(), QStringList{QStringLiteral("请先输入促销员工号！")});
+    EXPECT_EQ(focused(), ctl("edOffNO"));
+    EXPECT_EQ(gridRows(), 0);
+
+    seams->recorder.clear();
+    choosePromoter(QStringLiteral("101"));
+    for (const char* code : {"A", "C", "A"}) {
+        QTest::keyClicks(focused(), QString::fromLatin1(code));   // the scanner types where the focus is
+        QTest::keyClick(focused(), Qt::Key_Return);
+        settle();
+        EXPECT_EQ(focused(), ctl("edProductNo")) << code;
+        EXPECT_TRUE(text("edProductNo").isEmpty()) << code;
+    }
+    EXPECT_TRUE(messageTexts().isEmpty()) << messageTexts().join(u'|').toStdString();
+    ASSERT_EQ(gridRows(), 2);
+    EXPECT_EQ((QStringList{cell(0, 1), cell(0, 3), cell(0, 5), cell(0, 6), cell(0, 12)}),
+              (QStringList{QStringLiteral("C"), QStringLiteral("2"), QStringLiteral("1"), QStringLiteral("2.00"), QStringLiteral("101")}));
+    EXPECT_EQ((QStringList{cell(1, 1), cell(1, 3), cell(1, 5), cell(1, 6), cell(1, 12)}),
+              (QStringList{QStringLiteral("A"), QStringLiteral("5"), QStringLiteral("2"), QStringLiteral("10.00"), QStringLiteral("101")}));
+    EXPECT_EQ(ctl<QLabel>("pnSaleTotal")->text(), QStringLiteral("应收 12.00"));
+
+    scan(QStringLiteral("ZZZ"));   // an unknown code is refused as when keyed
+    EXPECT_EQ(messageTexts(), QStringList{QStringLiteral("该商品编号不存在，请重新输入或与管理员联系！")});
+    EXPECT_EQ(gridRows(), 2);
+}
+
+TEST_P(PosScreenTest, theConveniencesAreOffWithoutTheirSettings) {
+    open();
+    EXPECT_FALSE(ctl<QLabel>("pnSaleTotal")->isVisible());
+    choosePromoter(QStringLiteral("101"));
+    scan(QStringLiteral("A"));
+    EXPECT_EQ(gridRows(), 0);
+    EXPECT_EQ(focused(), ctl("edPrice"));
+}
+
+TEST_P(PosScreenTest, theGridsNarrowColumnsAreDrawnTwoPixelsWide) {
+    open();
+    auto* grid = ctl<QTableWidget>("sgSellsData");
+    EXPECT_EQ(grid->columnWidth(0), 2);
+    EXPECT_EQ(grid->columnWidth(4), 2);
+}

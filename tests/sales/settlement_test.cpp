@@ -217,3 +217,31 @@ TEST_P(SettlementTest, withoutAPrinterReceiptAndNoteGoToFilesInTheReceiptFolder)
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, SettlementTest, ::testing::ValuesIn(backends()), backendName);
+
+TEST_P(SettlementTest, savedOrLeftWithEscTheSaleScreensCodeBoxHasTheKeyboard) {
+    for (const bool save : {true, false}) {
+        pos.reset();
+        settleWith([&](TfrmPrintSellsData& s) {
+            if (save) {
+                pressSave(s);
+            } else {
+                QTest::keyClick(s.findChild<QLineEdit*>(QStringLiteral("edTrueMoney")), Qt::Key_Escape);
+                EXPECT_EQ(s.result(), QDialog::Rejected);
+            }
+        });
+        settle();
+        EXPECT_EQ(pos->focusWidget(), ctl("edProductNo")) << (save ? "saved" : "left");
+        EXPECT_EQ(gridRows(), save ? 0 : 2);
+    }
+}
+
+TEST_P(SettlementTest, aReceivedAmountBeyondTheLargestSaleIsRefused) {
+    settleWith([&](TfrmPrintSellsData& s) {
+        receive(s, QStringLiteral("100000000000.01"));
+        s.bitPrintClick();
+        EXPECT_FALSE(s.posted().has_value());
+        EXPECT_EQ(QApplication::focusWidget(), s.findChild<QLineEdit*>(QStringLiteral("edTrueMoney")));
+    });
+    EXPECT_EQ(messageTexts(), QStringList{QStringLiteral("实收金额超出范围，请重新输入！")});
+    EXPECT_EQ(count(QStringLiteral("XSB")), 0);
+}

@@ -94,6 +94,39 @@ TEST(TillReceipt, printedInHeitiWithTheShopNameLargerAndNoLineOverlappingTheNext
     EXPECT_LE(widest, page.width() + 1e-6);
 }
 
+TEST(TillReceipt, onATillRollEveryLineFitsThePaperAndNothingIsLeftOut) {
+    TillReceiptData data = receiptData();
+    data.customerName = QStringLiteral("杭州市西湖区文三路某某科技有限公司采购部");   // wider than any roll
+    data.lines.push_back({QStringLiteral("10004002"), QStringLiteral("89"), QStringLiteral("1000"),
+                          Money::fromYuan(89000)});
+    for (const int paperMm : {58, 80}) {
+        RecordingCanvas canvas;
+        TillReceipt(data).print(canvas, paperMm);
+        ASSERT_TRUE(canvas.ended);
+        EXPECT_EQ(canvas.pages, 1);
+        const QRectF page = canvas.layout.paintRect(QPageLayout::Millimeter);
+        EXPECT_NEAR(canvas.layout.fullRect(QPageLayout::Millimeter).width(), paperMm, 1e-6);
+        double previousBottom = 0;
+        for (const RecordingCanvas::Op& op : canvas.ops) {
+            EXPECT_LE(op.box.right(), page.width() + 1e-6) << paperMm << "mm: " << op.text.toStdString();
+            EXPECT_GE(op.box.top() + 1e-9, previousBottom) << paperMm << "mm: " << op.text.toStdString();
+            previousBottom = op.box.bottom();
+        }
+        EXPECT_LE(previousBottom, page.height() + 1e-6);
+        // Everything the wide receipt says is still there, in the same order.
+        const QString all = canvas.texts().join(QString());
+        qsizetype at = 0;
+        for (const QString& part : {data.shopName, QStringLiteral("文三路某某科技"), data.saleNo, QStringLiteral("10002003"),
+                                    QStringLiteral("25.00"), QStringLiteral("甲商品码"), QStringLiteral("4.38"),
+                                    QStringLiteral("10004002"), QStringLiteral("89000.00"), QStringLiteral("合计金额：29.38"),
+                                    QStringLiteral("收款金额：50.00"), QStringLiteral("找    零：20.62"), data.shopTel}) {
+            const qsizetype found = all.indexOf(part, at);
+            EXPECT_GE(found, 0) << paperMm << "mm lacks " << part.toStdString();
+            if (found >= 0) at = found;
+        }
+    }
+}
+
 TEST(ReceiptPrinter, withoutAPrinterEachReceiptBecomesItsOwnFileInTheReceiptFolder) {
     if (PrinterCanvas::printerAvailable()) GTEST_SKIP() << "this machine has a printer";
     QTemporaryDir dir;

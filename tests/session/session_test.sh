@@ -1,0 +1,315 @@
+#!/usr/bin/env bash
+# Runs the real program under its own virtual X server and drives it by keystrokes only, as
+# a cashier would: login, retail sales keyed in the Enter order (one line with the keypad's
+# Enter) and by fast scans, the next sale at once, a query exported to CSV, a preview saved
+# as PDF, a sale in sales-note mode without a printer, and leaving by 退出系统. After each
+# step it checks that the program is still running, which window is active, which control
+# has the keyboard, and the rows in the database.
+#
+#   session_test.sh BUILD_DIR sqlite|postgres [full|sale] [openbox|nowm]
+#
+# postgres needs POS_TEST_PG_URL (scripts/with-postgres). The program reports the keyboard
+# through its hidden POS_DIAG_FILE aid (docs/architecture.md).
+set -euo pipefail
+
+build=$(cd "${1:?build dir}" && pwd)
+backend=${2:?sqlite or postgres}
+scope=${3:-full}
+wm=${4:-openbox}
+timeout_s=${POS_SESSION_TIMEOUT:-20}
+
+work=$(mktemp -d /tmp/pos-session.XXXXXX)
+xvfb_pid="" wm_pid="" pos_pid="" schema=""
+cleanup() {
+  for pid in $pos_pid $wm_pid $xvfb_pid; do kill "$pid" 2>/dev/null || true; done
+  if [ -n "$schema" ]; then psql -q "$POS_TEST_PG_URL" -c "DROP SCHEMA IF EXISTS $schema CASCADE" >/dev/null 2>&1 || true; fi
+  if [ -n "${POS_SESSION_KEEP:-}" ]; then echo "session: kept $work"; else rm -rf "$work"; fi
+}
+trap cleanup EXIT
+
+step() { echo "session[$backend/$wm]: $*"; }
+fail() {
+  echo "session[$backend/$wm] FAILED: $*" >&2
+  echo "--- keyboard report:" >&2; cat "$work/diag" >&2 2>/dev/null || true
+  echo "--- program output:" >&2; tail -n 30 "$work/pos.log" >&2 2>/dev/null || true
+  if [ -n "${POS_SESSION_KEEP:-}" ] && [ -n "${DISPLAY:-}" ]; then
+    import -window root "$work/failed.png" 2>/dev/null && echo "--- screen: $work/failed.png" >&2
+  fi
+  exit 1
+}
+
+# ---- the shop: a copy of the program beside its own SysSet.ini, a fresh database ----
+cp "$build/pos" "$work/pos"
+mkdir -p "$work/home" "$work/run" "$work/receipts"
+chmod 700 "$work/run"
+settings() {   # settings QUICKSCAN(0|1)
+  cat >"$work/SysSet.ini" <<INI
+[STUDIO]
+NAME=会话测试超市
+TEL=0571-88886666
+DL=诚信经营
+[PRINT]
+ReceiptFolder=$work/receipts
+[POS]
+QuickScan=$1
+ShowTotal=1
+ReceiptWidth=80
+INI
+}
+settings 0
+
+case "$backend" in
+  sqlite)
+    url="sqlite:$work/pos.db"
+    sql() { sqlite3 "$work/pos.db" "$1"; }
+    ;;
+  postgres)
+    [ -n "${POS_TEST_PG_URL:-}" ] || fail "POS_TEST_PG_URL is not set (run under scripts/with-postgres)"
+    schema="session_$$"
+    psql -q "$POS_TEST_PG_URL" -c "CREATE SCHEMA $schema" >/dev/null
+    url="$POS_TEST_PG_URL?schema=$schema"
+    sql() { psql -qtA "$POS_TEST_PG_URL" -c "SET search_path TO $schema; $1" | tail -n 1; }
+    ;;
+  *) fail "unknown backend $backend" ;;
+esac
+"$work/pos" --database "$url" --init-database --demo-data >"$work/init.log" 2>&1 || { cat "$work/init.log" >&2; fail "no database"; }
+
+# ---- an X server of our own on a free display, and a window manager ----
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+exec 3>&-
+for _ in $(seq 1 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+export DISPLAY=":$(head -n 1 "$work/display")"
+export HOME="$work/home" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
+unset XDG_CONFIG_HOME QT_SCALE_FACTOR
+if [ "$wm" = openbox ]; then
+  openbox --sm-disable >"$work/openbox.log" 2>&1 &
+  wm_pid=$!
+  for _ in $(seq 1 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    sleep 0.1
+  done
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' || fail "openbox did not start"
+fi
+
+# ---- the program ----
+POS_DIAG_FILE="$work/diag" "$work/pos" --database "$url" >"$work/pos.log" 2>&1 &
+pos_pid=$!
+
+value() { sed -n "s/^$1=//p" "$work/diag" 2>/dev/null; }
+alive() { kill -0 "$pos_pid" 2>/dev/null || { wait "$pos_pid" && code=0 || code=$?; fail "the program ended (exit code $code) $*"; }; }
+
+# expect WINDOW FOCUS [TEXT]: waits (bounded, by polling) until WINDOW ("*": any) is active
+# with the control FOCUS ("*": any) holding the keyboard and, for a message box, saying TEXT. The
+# program must stay alive meanwhile.
+expect() {
+  local window=$1 focus=$2 text=${3:-} deadline=$((SECONDS + timeout_s))
+  while :; do
+    alive "while waiting for $window/$focus${text:+ saying \"$text\"}"
+    if { [ "$window" = "*" ] || [ "$(value window)" = "$window" ]; } \
+       && { [ "$focus" = "*" ] || [ "$(value focus)" = "$focus" ]; } \
+       && { [ -z "$text" ] || value text | grep -qF -- "$text"; }; then
+      # Every window opens whole inside the 1024×768 screen.
+      [ "$(value inside)" = 1 ] || fail "window $window is not inside the screen"
+      return 0
+    fi
+    [ "$SECONDS" -lt "$deadline" ] || fail "expected window $window, focus $focus${text:+, saying \"$text\"}"
+    sleep 0.05
+  done
+}
+# rows SQL EXPECTED: the database answers EXPECTED.
+rows() {
+  local got
+  got=$(sql "$1")
+  [ "$got" = "$2" ] || fail "\"$1\" gave \"$got\", expected \"$2\""
+}
+key() { xdotool key --delay 40 "$@"; }
+type_text() { xdotool type --delay 25 -- "$1"; }
+# A barcode scanner: the code and Enter as fast as the keys come.
+scan() { xdotool type --delay 3 -- "$1"; xdotool key --delay 3 Return; }
+
+# menu_item ALT_KEY MENU ITEM_KEY: opens a main menu and chooses an item by its keys.
+menu_item() {
+  local deadline=$((SECONDS + timeout_s))
+  key "$1"
+  until [ "$(value popup)" = "$2" ]; do
+    alive "while opening the menu $2"
+    [ "$SECONDS" -lt "$deadline" ] || fail "the menu $2 did not open"
+    sleep 0.05
+  done
+  key "$3"
+}
+open_sale_screen() {
+  menu_item alt+p miSale l
+  expect frmPOS edName
+}
+# Customer boxes left empty: Enter three times reaches the promoter, whose number and
+# Enter lead to the code box.
+choose_promoter() {
+  key Return Return Return
+  expect frmPOS edOffNO
+  type_text 101
+  key Return
+  expect frmPOS edProductNo
+}
+# F1, Enter to 存盘, Enter; then each message box TEXT in turn is answered with Enter.
+settle_and_save() {
+  key F1
+  expect frmPrintSellsData edTrueMoney
+  key Return
+  expect frmPrintSellsData bitPrint
+  key Return
+  local text
+  for text in "$@"; do
+    expect QMessageBox '*' "$text"
+    key Return
+  done
+  # The sale screen has the keyboard again, in the code box, ready for the next customer.
+  expect frmPOS edProductNo
+}
+close_screen() {   # close_screen ACCELERATOR
+  key "$1"
+  expect frmMenu '*'
+}
+
+step "login"
+expect frmLogin edOperatorNo
+type_text 001
+key Return
+expect frmLogin edOperatorPassword
+type_text 123
+key Return
+expect frmLogin bitYes
+key Return
+expect frmMenu '*'
+
+step "a sale keyed in the Enter order, one line with the keypad's Enter"
+open_sale_screen
+choose_promoter
+type_text 10001001
+key Return
+expect frmPOS edPrice
+key Return
+expect frmPOS edCount
+type_text 2
+key KP_Enter
+expect frmPOS edOffNO
+key Return
+expect frmPOS edProductNo
+type_text 10002003
+key Return
+expect frmPOS edPrice
+key Return
+expect frmPOS edCount
+key Return
+expect frmPOS edOffNO
+rows "SELECT COUNT(*) FROM XSB" 0
+step "Esc on the sale screen keeps it and its lines"
+key Escape
+sleep 0.3   # time for a wrong close to happen
+expect frmPOS edOffNO
+key F1
+expect frmPrintSellsData edTrueMoney
+step "Esc on the settlement goes back to the sale"
+key Escape
+expect frmPOS edProductNo
+rows "SELECT COUNT(*) FROM XSB" 0
+settle_and_save "数据保存成功！"
+rows "SELECT COUNT(*) FROM XSB" 1
+rows "SELECT COUNT(*) || '/' || CAST(SUM(SPSL) AS INTEGER) FROM XSMXB" "2/3"
+rows "SELECT COUNT(*) FROM SYYSKB" 1
+close_screen alt+q
+
+step "fast scans with QuickScan, then the next sale at once"
+settings 1
+open_sale_screen
+choose_promoter
+scan 10002001
+scan 10002001
+scan 10003001
+expect frmPOS edProductNo
+settle_and_save "数据保存成功！"
+rows "SELECT COUNT(*) FROM XSB" 2
+rows "SELECT CAST(SPSL AS INTEGER) FROM XSMXB WHERE SPNO = '10002001'" 2
+scan 10004006
+expect frmPOS edProductNo
+settle_and_save "数据保存成功！"
+rows "SELECT COUNT(*) FROM XSB" 3
+rows "SELECT COUNT(*) FROM XSMXB WHERE SPNO = '10004006'" 1
+[ "$(ls "$work/receipts" | wc -l)" -ge 3 ] || step "(a printer is installed: receipts went to it)"
+close_screen alt+q
+
+if [ "$scope" = full ]; then
+  step "a query exported to CSV"
+  menu_item alt+c miQuery x
+  expect frmQueryProductSell '*'
+  query_window=$(value window)
+  key F8
+  # F8 without a condition: the plain box carries the program's title.
+  expect QMessageBox '*' "请输入查询条件"
+  [ "$(value title)" != pos ] || fail "a message box is titled with the executable's name"
+  key Return
+  expect "$query_window" '*'
+  # A condition by keys: 销售编号 包含 0 (every sale number has a zero).
+  expect "$query_window" cbSelectItem
+  key Down Tab
+  expect "$query_window" cbSelectCompare
+  key Down Down Down Down Down Down Down Tab
+  expect "$query_window" cbSelectContent
+  type_text 0
+  key F8
+  key alt+x
+  expect dlgExportCsv '*'
+  key ctrl+a
+  type_text "$work/sales.csv"
+  key Return
+  expect QMessageBox '*' "已导出"
+  key Return
+  expect "$query_window" '*'
+  [ -s "$work/sales.csv" ] || fail "no CSV file"
+  grep -q 10002001 "$work/sales.csv" || fail "the CSV lacks the sales"
+
+  step "a preview saved as PDF"
+  key alt+p
+  expect dlgPreview '*'
+  key ctrl+s
+  expect dlgSavePdf '*'
+  key ctrl+a
+  type_text "$work/sales.pdf"
+  key Return
+  expect QMessageBox '*' "已保存为"
+  key Return
+  expect dlgPreview '*'
+  [ -s "$work/sales.pdf" ] || fail "no PDF file"
+  key Escape
+  expect "$query_window" '*'
+  close_screen alt+e
+
+  step "a sale in sales-note mode"
+  sql "UPDATE sysvariable SET vrvalue = '1' WHERE vrname = 'RetailPrintMode'" >/dev/null
+  open_sale_screen
+  choose_promoter
+  scan 10005001
+  expect frmPOS edProductNo
+  if [ "$(ls "$work/receipts" | wc -l)" -ge 3 ]; then
+    settle_and_save "已保存为文件" "数据保存成功！"
+  else
+    settle_and_save "数据保存成功！"
+  fi
+  rows "SELECT COUNT(*) FROM XSB" 4
+  close_screen alt+q
+fi
+
+step "退出系统 ends the program"
+menu_item alt+s miSystem e
+deadline=$((SECONDS + timeout_s))
+while kill -0 "$pos_pid" 2>/dev/null; do
+  [ "$SECONDS" -lt "$deadline" ] || fail "the program did not end"
+  sleep 0.05
+done
+wait "$pos_pid" && code=0 || code=$?
+pos_pid=""
+[ "$code" -eq 0 ] || fail "exit code $code"
+step "passed"
