@@ -20,9 +20,9 @@ namespace {
 
 // A difference below this is rounding of the doubles, not stock.
 constexpr double kQuantityEpsilon = 1e-9;
-// Products per initialisation slice (times the stores: rows per statement). Small enough
-// that the progress window is repainted several times a second.
-constexpr int kProductsPerSlice = 2500;
+// Products per initialisation slice (times the stores: the rows of one statement). Small
+// enough that the progress window is repainted several times a second.
+constexpr int kProductsPerSlice = 1000;
 // Keys per marking statement, below every backend's limit of bound values.
 constexpr int kKeysPerStatement = 400;
 
@@ -54,8 +54,6 @@ void Stocktake::initialise(const QDate& begin, const QDate& end, const Progress&
         if (clock.first()) at = clock.dateTime(0);
         clock.query().finish();
     }
-    m_connection.execute(QStringLiteral("DELETE FROM YPDSJB"));
-
     // Documents carry 15-character product codes: a longer code never has stock to count.
     QStringList codes;
     {
@@ -63,7 +61,11 @@ void Stocktake::initialise(const QDate& begin, const QDate& end, const Progress&
         s.exec();
         while (s.next()) codes << s.text(0);
     }
+    // Every stocktake row names a product of these codes (the reference keeps it), so the
+    // earlier stocktake goes slice by slice with the new one and no step runs long.
+    if (codes.isEmpty()) m_connection.execute(QStringLiteral("DELETE FROM YPDSJB"));
     const int slices = int((codes.size() + kProductsPerSlice - 1) / kProductsPerSlice);
+    Statement clear(m_connection, QStringLiteral("DELETE FROM YPDSJB WHERE SPNO >= :lo AND SPNO <= :hi"));
     // All stores of a slice in key order, so the rows append to the key's index. The stamp
     // goes through adddays() because a bare parameter in a select list has no type on
     // PostgreSQL; SQLite evaluates the deterministic call once per statement.
@@ -76,6 +78,7 @@ void Stocktake::initialise(const QDate& begin, const QDate& end, const Progress&
     for (int slice = 0; slice < slices; ++slice) {
         const int first = slice * kProductsPerSlice;
         const int last = std::min<int>(first + kProductsPerSlice, int(codes.size())) - 1;
+        clear.bind(QStringLiteral(":lo"), codes[first]).bind(QStringLiteral(":hi"), codes[last]).exec();
         fill.bind(QStringLiteral(":at"), at).bind(QStringLiteral(":lo"), codes[first])
             .bind(QStringLiteral(":hi"), codes[last]).exec();
         if (progress) progress(slice + 1, slices);
