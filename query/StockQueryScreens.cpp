@@ -387,6 +387,10 @@ TfrmQueryChecked::TfrmQueryChecked(QWidget* parent) : TfrmBaseQuery(parent) {
               textItem(QStringLiteral("仓库更新库存标志"), QStringLiteral("CKGXKCBZ"), 3)},
              QString(), QString(), QStringLiteral("TfrmRepkccx"));
 
+    // Names narrower than their full width, so the quantities fit beside them on the screen.
+    grid()->setColumnWidth(1, 90);
+    grid()->setColumnWidth(3, 200);
+
     auto* box = new QGroupBox(pnBaseHint());
     box->setObjectName(QStringLiteral("rgStoreType"));
     auto* perStore = new QRadioButton(QStringLiteral("分库"), box);

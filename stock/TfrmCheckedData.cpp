@@ -121,6 +121,7 @@ TfrmCheckedData::TfrmCheckedData(QWidget* parent) : TfrmBase(parent) {
     m_sgCheckedData->setSelectionMode(QAbstractItemView::SingleSelection);
     m_sgCheckedData->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_sgCheckedData->verticalHeader()->hide();
+    m_sgCheckedData->verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).height() + 6);
     m_sgCheckedData->setColumnWidth(Code, 110);
     m_sgCheckedData->setColumnWidth(Name, 120);
     m_sgCheckedData->setColumnWidth(Count, 60);
