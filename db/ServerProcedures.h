@@ -28,6 +28,14 @@
 // | spGetCheckedDate     | Periods::current()                        | begin/end of the current period               |
 // | spGetProductLastDate | ProductHistory::lastDate(product)         | last business time, empty when none           |
 // | spIninDatabase       | InitialData::resetDatabase(connection)    | all data cleared, initial rows restored       |
+// | spInitCheckedData    | Stocktake::initialise(begin, end, progress)| YPDSJB replaced: every product x store at its |
+// |                      |                                           | balance, flag 0, in slices with progress      |
+// | (stocktake counts)   | Stocktake::saveCounts(counts)             | all or nothing; a count changing no row throws|
+// | (stocktake apply)    | Stocktake::apply(operator, guard)         | rows marked + 盘盈/盘亏 lines bringing balances|
+// |                      |                                           | to the counts, batches in step ("P" gains)    |
+// | spSelYPStore         | StockQueries::storeStock(store)           | stock of a store, or of all ("ZZZ"), at cost  |
+// | spSelChecked         | StockQueries::stockCheck(supplier, cat,   | stock against KCMIN, JHBZ "补货" below it     |
+// |                      |                          restockOnly)     |                                               |
 //
 // The procedures of stocktaking, month-end and statistics
 // (spInitCheckedData, spMonthJZ, spSelYPStore, spSelChecked, spSelYZJZ, spSelSellsMoney,
@@ -43,3 +51,5 @@
 #include "db/SerialNumbers.h"
 #include "db/StockDocuments.h"
 #include "db/StockLedger.h"
+#include "db/StockQueries.h"
+#include "db/Stocktake.h"

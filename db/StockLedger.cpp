@@ -1,6 +1,7 @@
 #include "db/StockLedger.h"
 
 #include "db/Connection.h"
+#include "db/Dialect.h"
 #include "db/Error.h"
 #include "db/Statement.h"
 #include "db/Transaction.h"
@@ -232,6 +233,51 @@ std::vector<std::vector<BatchDraw>> StockLedger::allocateSaleLines(const QString
     }
     scope.commit();
     return result;
+}
+
+}  // namespace db
+
+namespace db {
+
+std::vector<double> StockLedger::drawBatches(const std::vector<SaleQuantity>& lines) {
+    std::vector<double> taken(lines.size(), 0.0);
+    QStringList products;
+    for (const SaleQuantity& line : lines) {
+        if (!(line.quantity >= 0) || !std::isfinite(line.quantity))
+            throw Error(QStringLiteral("quantity must not be negative: %1 %2").arg(line.productNo).arg(line.quantity));
+        if (line.quantity > 0 && !products.contains(line.productNo)) products << line.productNo;
+    }
+    if (products.isEmpty()) return taken;
+    ProcedureScope scope(m_connection);
+
+    struct Batch { QString no; QString productNo; double remaining; };
+    std::vector<Batch> batches;
+    for (int from = 0; from < products.size(); from += kRowsPerStatement) {
+        const int n = std::min<int>(kRowsPerStatement, int(products.size()) - from);
+        Statement pick(m_connection, QStringLiteral(
+            "SELECT SPNO, JHDNO, SL - XSSL FROM JHDMXB WHERE SPNO IN (%1) AND SL - XSSL > 0 ORDER BY SPNO, JHDNO%2")
+            .arg(placeholders(QStringLiteral("p"), n), m_connection.dialect().lockRowsSql()));
+        for (int i = 0; i < n; ++i) pick.bind(QStringLiteral(":p%1").arg(i), products[from + i]);
+        pick.exec();
+        while (pick.next()) batches.push_back({pick.text(1), pick.text(0), pick.real(2)});
+    }
+
+    Statement raise(m_connection, QStringLiteral("UPDATE JHDMXB SET XSSL = XSSL + :q WHERE JHDNO = :j AND SPNO = :s"));
+    for (size_t l = 0; l < lines.size(); ++l) {
+        double left = lines[l].quantity;
+        for (Batch& batch : batches) {
+            if (left <= kQuantityEpsilon) break;
+            if (batch.productNo != lines[l].productNo || batch.remaining <= kQuantityEpsilon) continue;
+            const double take = std::min(left, batch.remaining);
+            raise.bind(QStringLiteral(":q"), take).bind(QStringLiteral(":j"), batch.no)
+                .bind(QStringLiteral(":s"), batch.productNo).exec();
+            batch.remaining -= take;
+            left -= take;
+            taken[l] += take;
+        }
+    }
+    scope.commit();
+    return taken;
 }
 
 }  // namespace db

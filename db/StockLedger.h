@@ -86,6 +86,12 @@ public:
     std::vector<std::vector<BatchDraw>> allocateSaleLines(const QString& saleNo, const QString& operatorNo,
                                                           const std::vector<SaleQuantity>& lines);
 
+    // Takes each quantity from its product's batches, oldest receipt first, raising XSSL,
+    // without cost rows (stock that left without a sale). Batches and store balances are
+    // kept side by side, not reconciled, so a product whose batches hold less gives what
+    // they hold: no batch goes below zero. Result: the quantity taken per line.
+    std::vector<double> drawBatches(const std::vector<SaleQuantity>& lines);
+
 private:
     Connection& m_connection;
 };

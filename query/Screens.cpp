@@ -1,6 +1,7 @@
 // The screens of this subsystem that the main menu can open.
 #include "app/ScreenRegistry.h"
 #include "query/QueryScreens.h"
+#include "query/StockQueryScreens.h"
 #include "query/TfrmQueryProductInfo.h"
 
 #include <QDialog>
@@ -24,4 +25,7 @@ void registerQueryScreens(ScreenRegistry& registry) {
     registry.add(QStringLiteral("miQyKHTH"), screen<TfrmQuerykhth>());
     registry.add(QStringLiteral("miQyGysRetu"), screen<TfrmQuerySupplyUndread>());
     registry.add(QStringLiteral("miQyBs"), screen<TfrmQueryBS>());
+    registry.add(QStringLiteral("miQyChecked"), screen<TfrmQueryChecked>());
+    registry.add(QStringLiteral("miQyOutStoreStat"), screen<Tfrmcykccx>());
+    registry.add(QStringLiteral("miQyKSChecked"), screen<TfrmQyChecked>());
 }

@@ -191,7 +191,14 @@ void TfrmBaseQuery::setQuery(query::QueryItems items, const QString& baseSql, co
     }
     m_baseSql = baseSql;
     m_orderSql = orderSql;
+    m_groupSql.clear();
     m_reportName = reportName;
+}
+
+void TfrmBaseQuery::setStatement(const QString& baseSql, const QString& orderSql, const QString& groupSql) {
+    m_baseSql = baseSql;
+    m_orderSql = orderSql;
+    m_groupSql = groupSql;
 }
 
 void TfrmBaseQuery::updateLogicEnabled() {
@@ -257,7 +264,7 @@ void TfrmBaseQuery::bitSelectClick() {
         return;
     }
     const query::Filter& filter = m_builder->filter();
-    const QString select = m_baseSql + filter.whereText;
+    const QString select = m_baseSql + filter.whereText + (m_groupSql.isEmpty() ? QString() : QStringLiteral(" ") + m_groupSql);
     m_printSql = select + QStringLiteral(" ") + m_orderSql;
     m_printValues = filter.values;
     // A large result shows its first page at once; the count follows (totalRowsKnown).

@@ -44,6 +44,9 @@ public:
 
 protected:
     void setQuery(query::QueryItems items, const QString& baseSql, const QString& orderSql, const QString& reportName);
+    // Changes the statement and keeps the items and the conditions already committed. A
+    // summing statement passes its group clause, which follows the filter.
+    void setStatement(const QString& baseSql, const QString& orderSql, const QString& groupSql = QString());
     void keyPressEvent(QKeyEvent* event) override;
     QTableView* grid() const { return m_dgDisplayData; }
     QLabel* statLabel(int which) const { return which == 1 ? m_lbStatOne : m_lbStatTwo; }
@@ -60,6 +63,7 @@ private:
     query::QueryRowSource* m_rows = nullptr;
     QString m_baseSql;
     QString m_orderSql;
+    QString m_groupSql;
     QString m_reportName;
     QString m_printSql;
     query::BoundValues m_printValues;

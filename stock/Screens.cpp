@@ -5,6 +5,8 @@
 #include "stock/TfrmLose.h"
 #include "stock/TfrmReceiveProduct.h"
 #include "stock/TfrmWithdrawSupply.h"
+#include "stock/TfrmCheckedData.h"
+#include "stock/TfrmInitChecked.h"
 
 #include <QDialog>
 
@@ -14,4 +16,6 @@ void registerStockScreens(ScreenRegistry& registry) {
     registry.add(QStringLiteral("miClientRetu"), [](QWidget* parent) { return std::make_unique<TfrmClientReturn>(parent); });
     registry.add(QStringLiteral("miLose"), [](QWidget* parent) { return std::make_unique<TfrmLose>(parent); });
     registry.add(QStringLiteral("miDPCL"), [](QWidget* parent) { return std::make_unique<TfrmDPCL>(parent); });
+    registry.add(QStringLiteral("miInitChec"), [](QWidget* parent) { return std::make_unique<TfrmInitChecked>(parent); });
+    registry.add(QStringLiteral("miChecked"), [](QWidget* parent) { return std::make_unique<TfrmCheckedData>(parent); });
 }
