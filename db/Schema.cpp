@@ -208,10 +208,25 @@ void applyV2(Connection& c) {
     StockLedger(c).rebuildBalances();
 }
 
+// Month-end carry-forward: one header per carried-forward period (its last day is the key,
+// so a period cannot be recorded twice) and each product's closing position at that day.
+void applyV7(Connection& c) {
+    const Dialect& d = c.dialect();
+    c.execute(d.ddl(QStringLiteral(
+        "CREATE TABLE YZJZSJB (ENDDATE @DATETIME NOT NULL PRIMARY KEY, BEGDATE @DATETIME NOT NULL, "
+        "BNNO VARCHAR(3) REFERENCES BMAN(BNNO), CZDATE @DATETIME NOT NULL DEFAULT @NOW)")));
+    c.execute(d.ddl(QStringLiteral(
+        "CREATE TABLE YZJZMXB (ENDDATE @DATETIME NOT NULL REFERENCES YZJZSJB(ENDDATE), "
+        "SPNO VARCHAR(15) NOT NULL REFERENCES SPB(SPNO), JZSL @FLOAT NOT NULL DEFAULT 0, "
+        "JZJE @MONEY NOT NULL DEFAULT 0, JZDJ @MONEY NOT NULL DEFAULT 0, PRIMARY KEY (ENDDATE, SPNO))")));
+    c.execute(QStringLiteral("CREATE INDEX YZJZMXB_SPNO ON YZJZMXB(SPNO)"));
+}
+
 const std::vector<Migration>& migrations() {
     static const std::vector<Migration> list = {
         {1, applyV1},
         {2, applyV2},
+        {7, applyV7},
     };
     return list;
 }
@@ -257,7 +272,7 @@ void Schema::migrate(Connection& c) {
 }
 
 QStringList Schema::tablesChildFirst() {
-    return {QStringLiteral("KCYEB"), QStringLiteral("XSCBB"), QStringLiteral("SYYSKB"), QStringLiteral("XSMXB"), QStringLiteral("XSB"),
+    return {QStringLiteral("YZJZMXB"), QStringLiteral("YZJZSJB"), QStringLiteral("KCYEB"), QStringLiteral("XSCBB"), QStringLiteral("SYYSKB"), QStringLiteral("XSMXB"), QStringLiteral("XSB"),
             QStringLiteral("KHTHMXB"), QStringLiteral("KHTHSJB"), QStringLiteral("GYSTHMXB"), QStringLiteral("GYSTHSJB"),
             QStringLiteral("BSB"), QStringLiteral("QTJHDMXB"), QStringLiteral("JHDMXB"), QStringLiteral("JHDSJB"),
             QStringLiteral("SYYJKB"), QStringLiteral("KHJSWLB"), QStringLiteral("GYSJSWLB"), QStringLiteral("YPDSJB"),

@@ -60,3 +60,19 @@ QString TfrmDM::GetCheckedDate(const QString& which, const QString& unchanged) {
     if (which == QLatin1String("end")) return p.endText();
     return unchanged;
 }
+
+bool TfrmDM::SelectTopSales(const QDate& day, int month, int mode, const QString& category) {
+    db::SalesStatistics stats(connection());
+    auto rows = mode == 0 ? stats.topSalesOfDay(day, category) : stats.topSalesOfMonth(month, category);
+    if (rows.empty()) return false;
+    TopList = std::move(rows);
+    return true;
+}
+
+bool TfrmDM::SelectProductSales(const QString& productNo, const QDate& day, int month, int mode) {
+    db::SalesStatistics stats(connection());
+    auto rows = mode == 0 ? stats.productSalesByDay(productNo, day) : stats.productSalesByMonth(productNo, month);
+    if (rows.empty()) return false;
+    TopList = std::move(rows);
+    return true;
+}

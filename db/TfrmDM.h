@@ -2,7 +2,11 @@
 // dates, with the failure behaviour the screens expect (no operation shows a message).
 #pragma once
 
+#include "db/SalesStatistics.h"
+
+#include <QDate>
 #include <QString>
+#include <vector>
 
 namespace db { class Connection; }
 class TfrmBaseDataModule;
@@ -27,6 +31,13 @@ public:
 
     QString FoundProductNo;
     QString FoundProductName;
+
+    // The chart lists. Each returns false when nothing was found, leaving TopList as it
+    // was; otherwise TopList holds the rows. mode 0: by `day`; mode 1: by `month` (1-12).
+    // A database error propagates.
+    bool SelectTopSales(const QDate& day, int month, int mode, const QString& category);
+    bool SelectProductSales(const QString& productNo, const QDate& day, int month, int mode);
+    std::vector<db::TCostSell> TopList;
 
 private:
     TfrmBaseDataModule& m_dataModule;
