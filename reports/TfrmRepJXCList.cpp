@@ -59,11 +59,11 @@ Definition TfrmRepJXCList::definition(const QVector<int>& colWidths) {
     title.add(label(QRectF(162, 22, 40, 20), QStringLiteral("PageCount")));
     title.add(text(QRectF(202, 22, 16, 20), QStringLiteral("页"), Qt::AlignLeft | Qt::AlignVCenter, kCellFont));
 
-    Band& detail = d.addBand(BandKind::Detail, 24);
+    // Cells share their border line with their neighbours; a removed column takes no room.
+    std::vector<Item> cells;
     double left = 0;
     for (int i = 0; i < kColumns; ++i) {
         const int w = i < colWidths.size() ? std::max(0, colWidths[i]) : 0;
-        // Neighbouring cells share their border line.
         const double x = left - i;
         left += w;
         if (w == 0) continue;
@@ -75,8 +75,10 @@ Definition TfrmRepJXCList::definition(const QVector<int>& colWidths) {
         cell.font = kCellFont;
         cell.frame = true;
         cell.alignment = (i < 2 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter;
-        detail.add(cell);
+        cells.push_back(cell);
     }
+    // Added last: adding a band may move the bands added before it.
+    d.addBand(BandKind::Detail, 24).items = std::move(cells);
     return d;
 }
 

@@ -1,4 +1,4 @@
-// A small shop with one of every movement the stock summary counts, stamped on chosen days
+// Two small shops. install(): one of every movement the stock summary counts, stamped on chosen days
 // of March 2024 by the server clock, as the documents write their rows:
 //
 //   2024-02-15  receive A 10 @ 2.50 into 001                        (before the period)
@@ -14,6 +14,8 @@
 // March by hand:   opening   in          sale       return    loss        closing
 //   A             10 / 25   21 / 63     4 / 12     3 / 9     0 / 0       24 / 67
 //   B              0 / 0     5 / 40     0 / 0      0 / 0     1.5 / 12    3.5 / 28
+//
+// statsShop(): sales for the statistics (described where it is defined).
 #pragma once
 
 #include "db/Connection.h"
@@ -145,6 +147,42 @@ inline void install(db::Connection& c) {
     }
     on(c, 4, 2);
     sell(c, s("B"), 1, batchB, "12");
+}
+
+// Twelve products of category 01 sold on 2024-03-15 (product Pn sells n units, except that
+// P9 and P10 both sell 9 so they tie for ninth place), one product of category 02, and
+// product P5 sold on a few more days and months.
+inline void statsShop(db::Connection& c) {
+    c.execute(s("INSERT INTO CSB(CSNO, CSNAME) VALUES('001', '甲厂'), ('002', '乙厂')"));
+    c.execute(s("INSERT INTO SPFLB(FLNo, FLName) VALUES('01', '食品'), ('02', '日用')"));
+    c.execute(s("INSERT INTO dept(BMNO, BMName) VALUES('D1', '一部')"));
+    c.execute(s("INSERT INTO GZRYB(ZYNO, NAME, ZW) VALUES('101', '张三', '1'), ('102', '李四', '1')"));
+    for (int i = 1; i <= 12; ++i) {
+        db::Statement p(c, s("INSERT INTO SPB(SPNO, SPNAME, SPDW, SPLB, CBJG, QSGYS, XSFS, BMNO) "
+                             "VALUES(:no, :name, '个', '01', 1, :cs, :fs, 'D1')"));
+        p.bind(s(":no"), s("P%1").arg(i, 2, 10, QLatin1Char('0'))).bind(s(":name"), s("商品%1").arg(i, 2, 10, QLatin1Char('0')))
+            .bind(s(":cs"), i % 2 ? s("001") : s("002")).bind(s(":fs"), i % 2 ? 0 : 1).exec();
+    }
+    c.execute(s("INSERT INTO SPB(SPNO, SPNAME, SPDW, SPLB, CBJG, QSGYS) VALUES('Q', '日用品', '个', '02', 1, '001')"));
+    on(c, 3, 1);
+    const QString batch = receive(c, s("P05"), 1000, "1");
+    for (int i = 1; i <= 12; ++i) {
+        const QString no = s("P%1").arg(i, 2, 10, QLatin1Char('0'));
+        const QString b = i == 5 ? batch : receive(c, no, 100, "1");
+        on(c, 3, 15);
+        sell(c, no, i == 10 ? 9 : i, b, "2", i <= 6 ? s("101") : s("102"));
+        on(c, 3, 1);
+    }
+    on(c, 3, 15);
+    sell(c, s("Q"), 50, receive(c, s("Q"), 100, "1"), "2");
+    // P05 on other days: 5 March (inside the ten days before the 15th), 4 March (outside),
+    // 10 March; and in February and in March of the year before.
+    for (const auto& [month, day] : {std::pair{3, 5}, {3, 4}, {3, 10}, {2, 20}}) {
+        on(c, month, day);
+        sell(c, s("P05"), 1, batch, "2");
+    }
+    c.setClock(QDateTime(QDate(2023, 3, 3), QTime(9, 0)));
+    sell(c, s("P05"), 100, batch, "2");
 }
 
 }  // namespace summary_shop

@@ -9,42 +9,6 @@ using summary_shop::s;
 
 namespace {
 
-// Twelve products of category 01 sold on 2024-03-15 (product Pn sells n units, except that
-// P9 and P10 both sell 9 so they tie for ninth place), one product of category 02, and
-// product P5 sold on a few more days and months.
-void install(db::Connection& c) {
-    c.execute(s("INSERT INTO CSB(CSNO, CSNAME) VALUES('001', '甲厂'), ('002', '乙厂')"));
-    c.execute(s("INSERT INTO SPFLB(FLNo, FLName) VALUES('01', '食品'), ('02', '日用')"));
-    c.execute(s("INSERT INTO dept(BMNO, BMName) VALUES('D1', '一部')"));
-    c.execute(s("INSERT INTO GZRYB(ZYNO, NAME, ZW) VALUES('101', '张三', '1'), ('102', '李四', '1')"));
-    for (int i = 1; i <= 12; ++i) {
-        db::Statement p(c, s("INSERT INTO SPB(SPNO, SPNAME, SPDW, SPLB, CBJG, QSGYS, XSFS, BMNO) "
-                             "VALUES(:no, :name, '个', '01', 1, :cs, :fs, 'D1')"));
-        p.bind(s(":no"), s("P%1").arg(i, 2, 10, QLatin1Char('0'))).bind(s(":name"), s("商品%1").arg(i, 2, 10, QLatin1Char('0')))
-            .bind(s(":cs"), i % 2 ? s("001") : s("002")).bind(s(":fs"), i % 2 ? 0 : 1).exec();
-    }
-    c.execute(s("INSERT INTO SPB(SPNO, SPNAME, SPDW, SPLB, CBJG, QSGYS) VALUES('Q', '日用品', '个', '02', 1, '001')"));
-    summary_shop::on(c, 3, 1);
-    const QString batch = summary_shop::receive(c, s("P05"), 1000, "1");
-    for (int i = 1; i <= 12; ++i) {
-        const QString no = s("P%1").arg(i, 2, 10, QLatin1Char('0'));
-        const QString b = i == 5 ? batch : summary_shop::receive(c, no, 100, "1");
-        summary_shop::on(c, 3, 15);
-        summary_shop::sell(c, no, i == 10 ? 9 : i, b, "2", i <= 6 ? s("101") : s("102"));
-        summary_shop::on(c, 3, 1);
-    }
-    summary_shop::on(c, 3, 15);
-    summary_shop::sell(c, s("Q"), 50, summary_shop::receive(c, s("Q"), 100, "1"), "2");
-    // P05 on other days: 5 March (inside the ten days before the 15th), 4 March (outside),
-    // 10 March; and in February and in March of the year before.
-    for (const auto& [month, day] : {std::pair{3, 5}, {3, 4}, {3, 10}, {2, 20}}) {
-        summary_shop::on(c, month, day);
-        summary_shop::sell(c, s("P05"), 1, batch, "2");
-    }
-    c.setClock(QDateTime(QDate(2023, 3, 3), QTime(9, 0)));
-    summary_shop::sell(c, s("P05"), 100, batch, "2");
-}
-
 QStringList names(const std::vector<db::TCostSell>& list) {
     QStringList out;
     for (const auto& e : list) out << e.name;
@@ -56,7 +20,7 @@ QStringList names(const std::vector<db::TCostSell>& list) {
 class SalesStatisticsTest : public DbTest {};
 
 TEST_P(SalesStatisticsTest, topTenOfADayRanksByQuantityWithTiesInNameOrder) {
-    install(db());
+    summary_shop::statsShop(db());
     db::SalesStatistics stats(db());
     const auto top = stats.topSalesOfDay(QDate(2024, 3, 15), s("01"));
     ASSERT_EQ(top.size(), 10u);
@@ -71,7 +35,7 @@ TEST_P(SalesStatisticsTest, topTenOfADayRanksByQuantityWithTiesInNameOrder) {
 }
 
 TEST_P(SalesStatisticsTest, aMonthCountsThatMonthOfEveryYear) {
-    install(db());
+    summary_shop::statsShop(db());
     const auto top = db::SalesStatistics(db()).topSalesOfMonth(3, s("01"));
     ASSERT_FALSE(top.empty());
     EXPECT_EQ(top.front().name, s("商品05"));
@@ -80,7 +44,7 @@ TEST_P(SalesStatisticsTest, aMonthCountsThatMonthOfEveryYear) {
 }
 
 TEST_P(SalesStatisticsTest, aProductsRecentDaysAndMonthsComeInDateOrder) {
-    install(db());
+    summary_shop::statsShop(db());
     db::SalesStatistics stats(db());
     const auto days = stats.productSalesByDay(s("P05"), QDate(2024, 3, 15));
     EXPECT_EQ(names(days), (QStringList{s("3-5"), s("3-10"), s("3-15")}));
@@ -93,7 +57,7 @@ TEST_P(SalesStatisticsTest, aProductsRecentDaysAndMonthsComeInDateOrder) {
 }
 
 TEST_P(SalesStatisticsTest, anEmptyResultLeavesTheTopListAsItWas) {
-    install(db());
+    summary_shop::statsShop(db());
     ASSERT_TRUE(frmDM().SelectTopSales(QDate(2024, 3, 15), 0, 0, s("01")));
     EXPECT_EQ(frmDM().TopList.size(), 10u);
     EXPECT_FALSE(frmDM().SelectTopSales(QDate(2025, 1, 1), 0, 0, s("01")));
@@ -103,7 +67,7 @@ TEST_P(SalesStatisticsTest, anEmptyResultLeavesTheTopListAsItWas) {
 }
 
 TEST_P(SalesStatisticsTest, tableProceduresGroupAndFilterBySaleMode) {
-    install(db());
+    summary_shop::statsShop(db());
     db::SalesStatistics stats(db());
     const QDate d(2024, 3, 15);
     const auto people = stats.sellsStat(d, d, s("1"));
