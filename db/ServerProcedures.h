@@ -18,17 +18,29 @@
 // | spGetCheckedDate     | Periods::current()                        | begin/end of the current period               |
 // | spGetProductLastDate | ProductHistory::lastDate(product)         | last business time, empty when none           |
 // | spIninDatabase       | InitialData::resetDatabase(connection)    | all data cleared, initial rows restored       |
+// | spSelYZJZ            | StockSummary::rows(begin, end)            | per product: opening (last carry-forward +    |
+// |                      |                                           | movements since), in, sale, return, loss,     |
+// |                      |                                           | closing; quantities from the movement lines   |
+// | spMonthJZ            | MonthEnd::carryForward(begin, end, op)    | closing positions recorded (YZJZSJB/YZJZMXB), |
+// |                      |                                           | period moved on; refused twice or unfinished  |
+// | spSelSellsStat       | SalesStatistics::sellsStat(...)           | per department / sales clerk                  |
+// | spSelDaySell         | SalesStatistics::daySell(...)             | per day and category, by sale mode            |
+// | spSelSellsMoney      | SalesStatistics::sellsMoney(...)          | per supplier, by sale mode                    |
+// | spSelSPSellsMoney    | SalesStatistics::productSellsMoney(...)   | per product of one supplier                   |
+// | (chart lists)        | SalesStatistics::topSalesOf..., product...| TfrmDM::SelectTopSales / SelectProductSales   |
 //
 // The procedures of the stock documents, accounts, stocktaking, month-end and statistics
 // (spSaveInStore, spSaveGysRetuStore, spSaveKHRetuStore, spDPCL, spSaveKHSellWL,
-// spInitCheckedData, spMonthJZ, spSelYPStore, spSelChecked, spSelYZJZ, spSelSellsMoney,
-// spSelSPSellsMoney, spSelDaySell, spSelSellsStat) join this table as classes of db/ with
+// spInitCheckedData, spSelYPStore, spSelChecked) join this table as classes of db/ with
 // the same shape: constructed on a Connection, values in, values out, db::Error on failure.
 #pragma once
 
 #include "db/AccountLedger.h"
 #include "db/InitialData.h"
+#include "db/MonthEnd.h"
 #include "db/Periods.h"
 #include "db/ProductHistory.h"
+#include "db/SalesStatistics.h"
 #include "db/SerialNumbers.h"
 #include "db/StockLedger.h"
+#include "db/StockSummary.h"
