@@ -27,16 +27,26 @@ void bindMode(Statement& s, int mode) {
     s.bind(QStringLiteral(":anymode"), mode < 0 ? 1 : 0).bind(QStringLiteral(":mode"), std::max(mode, 0));
 }
 
+// The category condition: a category's products come first through their index, so a
+// chart reads only their cost rows; without a category every product counts.
+QString categoryCondition(const QString& category) {
+    return category.isEmpty() ? QStringLiteral("1 = 1") : QStringLiteral("P.SPLB = :splb");
+}
+void bindCategory(Statement& s, const QString& category) {
+    if (!category.isEmpty()) s.bind(QStringLiteral(":splb"), category);
+}
+
 }  // namespace
 
 std::vector<TCostSell> SalesStatistics::topSalesOfDay(const QDate& day, const QString& category) {
     checkPeriod(day, day);
     Statement s(m_connection, QStringLiteral(
         "SELECT X.SPNAME, SUM(X.XSSL) AS cnt, SUM(X.XSJE), SUM(X.ZJE) FROM XSCBB X JOIN SPB P ON P.SPNO = X.SPNO "
-        "WHERE X.CZDATE >= :f AND X.CZDATE < :t AND (:anycat = 1 OR P.SPLB = :splb) "
-        "GROUP BY X.SPNAME ORDER BY cnt DESC, X.SPNAME LIMIT 10"));
-    s.bind(QStringLiteral(":f"), day).bind(QStringLiteral(":t"), day.addDays(1))
-        .bind(QStringLiteral(":anycat"), category.isEmpty() ? 1 : 0).bind(QStringLiteral(":splb"), category).exec();
+        "WHERE X.CZDATE >= :f AND X.CZDATE < :t AND %1 "
+        "GROUP BY X.SPNAME ORDER BY cnt DESC, X.SPNAME LIMIT 10").arg(categoryCondition(category)));
+    s.bind(QStringLiteral(":f"), day).bind(QStringLiteral(":t"), day.addDays(1));
+    bindCategory(s, category);
+    s.exec();
     std::vector<TCostSell> out;
     while (s.next()) out.push_back(entry(s.text(0), s.real(1), s.money(2), s.money(3)));
     return out;
@@ -60,13 +70,14 @@ std::vector<TCostSell> SalesStatistics::topSalesOfMonth(int month, const QString
         ranges << QStringLiteral("(X.CZDATE >= :f%1 AND X.CZDATE < :t%1)").arg(i);
     Statement s(m_connection, QStringLiteral(
         "SELECT X.SPNAME, SUM(X.XSSL) AS cnt, SUM(X.XSJE), SUM(X.ZJE) FROM XSCBB X JOIN SPB P ON P.SPNO = X.SPNO "
-        "WHERE (%1) AND (:anycat = 1 OR P.SPLB = :splb) GROUP BY X.SPNAME ORDER BY cnt DESC, X.SPNAME LIMIT 10")
-        .arg(ranges.join(QStringLiteral(" OR "))));
+        "WHERE (%1) AND %2 GROUP BY X.SPNAME ORDER BY cnt DESC, X.SPNAME LIMIT 10")
+        .arg(ranges.join(QStringLiteral(" OR ")), categoryCondition(category)));
     for (int y = first, i = 0; y <= last; ++y, ++i) {
         const QDate from(y, month, 1);
         s.bind(QStringLiteral(":f%1").arg(i), from).bind(QStringLiteral(":t%1").arg(i), from.addMonths(1));
     }
-    s.bind(QStringLiteral(":anycat"), category.isEmpty() ? 1 : 0).bind(QStringLiteral(":splb"), category).exec();
+    bindCategory(s, category);
+    s.exec();
     while (s.next()) out.push_back(entry(s.text(0), s.real(1), s.money(2), s.money(3)));
     return out;
 }

@@ -220,6 +220,11 @@ void applyV7(Connection& c) {
         "SPNO VARCHAR(15) NOT NULL REFERENCES SPB(SPNO), JZSL @FLOAT NOT NULL DEFAULT 0, "
         "JZJE @MONEY NOT NULL DEFAULT 0, JZDJ @MONEY NOT NULL DEFAULT 0, PRIMARY KEY (ENDDATE, SPNO))")));
     c.execute(QStringLiteral("CREATE INDEX YZJZMXB_SPNO ON YZJZMXB(SPNO)"));
+    // The summary and the charts read these columns of a year of movements and cost rows;
+    // indexes that hold them answer without touching the rows.
+    c.execute(QStringLiteral("CREATE INDEX QTJHDMXB_SUMMARY ON QTJHDMXB(SPNO, WLTYPE, CZRQ, SL)"));
+    c.execute(QStringLiteral("CREATE INDEX XSCBB_SUMMARY ON XSCBB(SPNO, CZDATE, ZJE, XSSL, XSJE, SPNAME)"));
+    c.execute(QStringLiteral("CREATE INDEX XSCBB_CHART ON XSCBB(CZDATE, SPNAME, SPNO, XSSL, XSJE, ZJE)"));
 }
 
 const std::vector<Migration>& migrations() {

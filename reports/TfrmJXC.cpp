@@ -56,6 +56,9 @@ QPushButton* button(QWidget* parent, const QString& name, const QString& caption
 }
 
 void showDate(const QDate& d, QSpinBox* y, QSpinBox* m, QSpinBox* day) {
+    // A box holds the nearest end of its range rather than a year outside it: say so instead.
+    if (d.year() < y->minimum() || d.year() > y->maximum())
+        throw db::Error(QStringLiteral("结转期间的年份 %1 超出范围").arg(d.year()));
     y->setValue(d.year());
     m->setValue(d.month());
     day->setValue(d.day());
