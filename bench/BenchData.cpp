@@ -55,16 +55,20 @@ void BenchData::ensure(db::Connection& c, const BenchScale& scale, bool regenera
          QStringLiteral("INSERT INTO STORE(CKNO, CKNAME, CKTYPE) SELECT substr(CAST(1000 + i AS VARCHAR(4)), 2, 3), "
                         "'仓库' || CAST(i AS VARCHAR(8)), '2' FROM n WHERE i > 1"));
     c.execute(QStringLiteral("INSERT INTO CSB(CSNO, CSNAME) VALUES('001', '基准供应商')"));
+    // Twenty categories; products take them in turn and alternate between the two sale modes.
+    step(c, QStringLiteral("categories"), series(QStringLiteral("20")) +
+         QStringLiteral("INSERT INTO SPFLB(FLNo, FLName) SELECT CAST(9 + i AS VARCHAR(3)), '类别' || CAST(i AS VARCHAR(3)) FROM n"));
     c.execute(QStringLiteral("INSERT INTO GZRYB(ZYNO, NAME, ZW) VALUES('101', '营业员', '1')"));
     step(c, QStringLiteral("products"), series(P) +
-         QStringLiteral("INSERT INTO SPB(SPNO, SPNAME, SPDW, BZJG, ZDJG, PFJG, CBJG, QSGYS) "
+         QStringLiteral("INSERT INTO SPB(SPNO, SPNAME, SPDW, BZJG, ZDJG, PFJG, CBJG, QSGYS, SPLB, XSFS) "
                         "SELECT CAST(1000000 + i AS VARCHAR(15)), '基准商品' || CAST(i AS VARCHAR(8)), '个', "
-                        "5 + (i % 50), 4 + (i % 50), 4.5 + (i % 50), 3 + (i % 50), '001' FROM n"));
+                        "5 + (i % 50), 4 + (i % 50), 4.5 + (i % 50), 3 + (i % 50), '001', CAST(10 + (i % 20) AS VARCHAR(3)), "
+                        "i % 2 FROM n"));
     // 200 receiving documents, three batches per product: remaining 1, 1 and 1000 units,
     // so a sale of three units draws on three batches.
     step(c, QStringLiteral("receiving headers"), series(QStringLiteral("600")) +
-         QStringLiteral("INSERT INTO JHDSJB(JHDNO, JHNO, CSNO, BNNO, DJDATE) SELECT CAST(100000000000000 + i AS VARCHAR(15)), "
-                        "'G', '001', '001', getdate() FROM n"));
+         QStringLiteral("INSERT INTO JHDSJB(JHDNO, JHNO, CSNO, BNNO, DJDATE, CZDATE) SELECT CAST(100000000000000 + i AS VARCHAR(15)), "
+                        "'G', '001', '001', adddays(getdate(), -400), adddays(getdate(), -400) FROM n"));
     for (int batch = 0; batch < 3; ++batch) {
         const QString sold = batch < 2 ? QStringLiteral("9") : QStringLiteral("0");
         const QString size = batch < 2 ? QStringLiteral("10") : QStringLiteral("1000");
@@ -73,14 +77,15 @@ void BenchData::ensure(db::Connection& c, const BenchScale& scale, bool regenera
                             "SELECT CAST(100000000000000 + %1 + (i % 200) * 3 AS VARCHAR(15)), CAST(1000000 + i AS VARCHAR(15)), "
                             "'基准商品', '个', 3, %2, %3, 3 * %2, '001' FROM n").arg(batch + 1).arg(size, sold));
         step(c, QStringLiteral("receiving movements %1").arg(batch + 1), series(P) +
-             QStringLiteral("INSERT INTO QTJHDMXB(WLNO, JHDNO, SPNO, SPNAME, JSDW, SL, CKNO, WLTYPE) "
+             QStringLiteral("INSERT INTO QTJHDMXB(WLNO, JHDNO, SPNO, SPNAME, JSDW, SL, CKNO, WLTYPE, CZRQ) "
                             "SELECT CAST(100000000000000 + i AS VARCHAR(15)), CAST(100000000000000 + %1 + (i % 200) * 3 AS VARCHAR(15)), "
-                            "CAST(1000000 + i AS VARCHAR(15)), '基准商品', '个', %2, substr(CAST(1001 + (i % %3) AS VARCHAR(4)), 2, 3), '入库' FROM n")
+                            "CAST(1000000 + i AS VARCHAR(15)), '基准商品', '个', %2, substr(CAST(1001 + (i % %3) AS VARCHAR(4)), 2, 3), '入库', "
+                            "adddays(getdate(), -400) FROM n")
                  .arg(batch + 1).arg(size).arg(S));
     }
     step(c, QStringLiteral("sales"), series(QString::number(sales)) +
-         QStringLiteral("INSERT INTO XSB(XSNO, SPZE, SKZE, BNNO, KHNO, KHLX) SELECT CAST(100000000000000 + i AS VARCHAR(15)), "
-                        "50, 50, '001', '000', 'L' FROM n"));
+         QStringLiteral("INSERT INTO XSB(XSNO, SPZE, SKZE, BNNO, KHNO, KHLX, XSDATE) SELECT CAST(100000000000000 + i AS VARCHAR(15)), "
+                        "50, 50, '001', '000', 'L', adddays(getdate(), CAST(-(i % 365) AS INTEGER)) FROM n"));
     step(c, QStringLiteral("takings"), series(QString::number(sales)) +
          QStringLiteral("INSERT INTO SYYSKB(XSNO, SKMONEY, BNNO, JKFLAG) SELECT CAST(100000000000000 + i AS VARCHAR(15)), 50, '001', 1 FROM n"));
     const QString L = QString::number(scale.saleLines);
@@ -90,15 +95,16 @@ void BenchData::ensure(db::Connection& c, const BenchScale& scale, bool regenera
                         "SELECT CAST(100000000000000 + (i - 1) / 10 + 1 AS VARCHAR(15)), CAST(1000000 + (i * 7919) % %1 + 1 AS VARCHAR(15)), "
                         "'基准商品', '个', 1, 5, 100, 5, '101', date10(getdate()) FROM n").arg(P));
     step(c, QStringLiteral("cost lines"), series(L) +
-         QStringLiteral("INSERT INTO XSCBB(XSNO, JHDNO, SPNO, SPNAME, JSDW, ZYNO, XSSL, THSL, SJ, XSJE, DJ, ZJE) "
+         QStringLiteral("INSERT INTO XSCBB(XSNO, JHDNO, SPNO, SPNAME, JSDW, ZYNO, XSSL, THSL, SJ, XSJE, DJ, ZJE, CZDATE) "
                         "SELECT CAST(100000000000000 + (i - 1) / 10 + 1 AS VARCHAR(15)), "
                         "CAST(100000000000000 + 3 + (((i * 7919) % %1 + 1) % 200) * 3 AS VARCHAR(15)), "
-                        "CAST(1000000 + (i * 7919) % %1 + 1 AS VARCHAR(15)), '基准商品', '个', '101', 0, 0, 5, 5, 3, 3 FROM n").arg(P));
+                        "CAST(1000000 + (i * 7919) % %1 + 1 AS VARCHAR(15)), '基准商品', '个', '101', 0, 0, 5, 5, 3, 3, "
+                        "adddays(getdate(), CAST(-(((i - 1) / 10 + 1) % 365) AS INTEGER)) FROM n").arg(P));
     step(c, QStringLiteral("sale movements"), series(L) +
-         QStringLiteral("INSERT INTO QTJHDMXB(WLNO, JHDNO, SPNO, SPNAME, JSDW, SL, CKNO, WLTYPE) "
+         QStringLiteral("INSERT INTO QTJHDMXB(WLNO, JHDNO, SPNO, SPNAME, JSDW, SL, CKNO, WLTYPE, CZRQ) "
                         "SELECT CAST(200000000000000 + (i - 1) / 10 + 1 AS VARCHAR(15)), CAST(100000000000000 + (i - 1) / 10 + 1 AS VARCHAR(15)), "
                         "CAST(1000000 + (i * 7919) % %1 + 1 AS VARCHAR(15)), '基准商品', '个', 1, "
-                        "substr(CAST(1001 + (i % %2) AS VARCHAR(4)), 2, 3), '销售' FROM n").arg(P, S));
+                        "substr(CAST(1001 + (i % %2) AS VARCHAR(4)), 2, 3), '销售', adddays(getdate(), CAST(-(((i - 1) / 10 + 1) % 365) AS INTEGER)) FROM n").arg(P, S));
     // Generated movements are written set-based, beside the ledger writer: their balances once.
     {
         QElapsedTimer t;

@@ -6,6 +6,10 @@
 
 #include "db/Connection.h"
 #include "db/Error.h"
+#include "db/MonthEnd.h"
+#include "db/Periods.h"
+#include "db/SalesStatistics.h"
+#include "db/StockSummary.h"
 #include "db/SerialNumbers.h"
 #include "db/Statement.h"
 #include "db/StockDocuments.h"
@@ -365,6 +369,69 @@ int main(int argc, char** argv) {
                 c.execute(QStringLiteral("DELETE FROM GYSJSWLB WHERE JSNO LIKE 'RF%'"));
                 tx.commit();
             }
+        if (wanted(QStringLiteral("Summary"))) {
+            // The stock summary over the last year of sales (openings from the receipts before it).
+            const QDate today = db::Periods(c).today();
+            const QDate from = today.addDays(-364);
+            const int reps = std::max(1, o.queryReps);
+            size_t rows = 0;
+            const BenchResult real = measureCold(reps, [&] { rows = db::StockSummary(c).rows(from, today).size(); });
+            // The floor: the movement lines of the year summed per product and kind, read raw.
+            const BenchResult floor = measureCold(reps, [&] {
+                db::Statement s(c, QStringLiteral("SELECT SPNO, WLTYPE, SUM(SL) FROM QTJHDMXB WHERE CZRQ >= :f GROUP BY SPNO, WLTYPE"));
+                s.bind(QStringLiteral(":f"), from).exec();
+                while (s.next()) s.value(0);
+            });
+            table.add(QStringLiteral("Summary one year"), real, floor,
+                      QStringLiteral("movements of the year per product, raw; %1 rows").arg(rows));
+        }
+        if (wanted(QStringLiteral("MonthEnd"))) {
+            // The carry-forward of the year that ended yesterday, rolled back so it can repeat.
+            const QDate today = db::Periods(c).today();
+            const int reps = std::max(1, o.queryReps);
+            const BenchResult real = measureCold(reps, [&] {
+                db::Transaction tx(c);
+                db::MonthEnd(c).carryForward(today.addDays(-365), today.addDays(-1), QStringLiteral("001"));
+            });
+            const BenchResult floor = measureCold(reps, [&] { db::StockSummary(c).rows(today.addDays(-365), today.addDays(-1)); });
+            table.add(QStringLiteral("MonthEnd one year"), real, floor, QStringLiteral("the summary it records"));
+        }
+        if (wanted(QStringLiteral("Chart"))) {
+            const QDate today = db::Periods(c).today();
+            db::SalesStatistics stats(c);
+            auto randomDay = [&] { return today.addDays(-int(rng.bounded(365))); };
+            auto randomCategory = [&] { return QString::number(10 + int(rng.bounded(20))); };
+            const int reps = std::max(20, o.queryReps);
+            // The floor: the cost rows of one day, read raw.
+            const BenchResult dayFloor = measure(reps, [&] {
+                const QDate d = randomDay();
+                db::Statement s(c, QStringLiteral("SELECT SPNO, XSSL FROM XSCBB WHERE CZDATE >= :f AND CZDATE < :t"));
+                s.bind(QStringLiteral(":f"), d).bind(QStringLiteral(":t"), d.addDays(1)).exec();
+                while (s.next()) s.value(0);
+            });
+            table.add(QStringLiteral("Chart top ten of a day"),
+                      measure(reps, [&] { stats.topSalesOfDay(randomDay(), randomCategory()); }), dayFloor,
+                      QStringLiteral("a day's cost rows, raw"));
+            const BenchResult monthFloor = measureCold(std::max(1, o.queryReps), [&] {
+                const QDate d(today.year(), int(rng.bounded(12)) + 1, 1);
+                db::Statement s(c, QStringLiteral("SELECT SPNO, XSSL FROM XSCBB WHERE CZDATE >= :f AND CZDATE < :t"));
+                s.bind(QStringLiteral(":f"), d).bind(QStringLiteral(":t"), d.addMonths(1)).exec();
+                while (s.next()) s.value(0);
+            });
+            table.add(QStringLiteral("Chart top ten of a month"),
+                      measureCold(std::max(3, o.queryReps), [&] { stats.topSalesOfMonth(int(rng.bounded(12)) + 1, randomCategory()); }),
+                      monthFloor, QStringLiteral("a month's cost rows, raw"));
+            const BenchResult productFloor = measure(reps, [&] {
+                db::Statement s(c, QStringLiteral("SELECT XSSL FROM XSCBB WHERE SPNO = :p"));
+                s.bind(QStringLiteral(":p"), randomProduct()).exec();
+                while (s.next()) s.value(0);
+            });
+            table.add(QStringLiteral("Chart product by day"),
+                      measure(reps, [&] { stats.productSalesByDay(randomProduct(), randomDay()); }), productFloor,
+                      QStringLiteral("the product's cost rows, raw"));
+            table.add(QStringLiteral("Chart product by month"),
+                      measure(reps, [&] { stats.productSalesByMonth(randomProduct(), int(rng.bounded(12)) + 1); }), productFloor,
+                      QStringLiteral("the product's cost rows, raw"));
         }
         if (wanted(QStringLiteral("Query"))) {
             // The sale-line query as its screen runs it: every line, in the screen's order. The

@@ -241,12 +241,32 @@ void applyV3(Connection& c) {
     for (const auto& f : fixedWidth) d.unpadTextColumn(c, QString::fromLatin1(f.table), QString::fromLatin1(f.column), f.width);
 }
 
+// Month-end carry-forward: one header per carried-forward period (its last day is the key,
+// so a period cannot be recorded twice) and each product's closing position at that day.
+void applyV7(Connection& c) {
+    const Dialect& d = c.dialect();
+    c.execute(d.ddl(QStringLiteral(
+        "CREATE TABLE YZJZSJB (ENDDATE @DATETIME NOT NULL PRIMARY KEY, BEGDATE @DATETIME NOT NULL, "
+        "BNNO VARCHAR(3) REFERENCES BMAN(BNNO), CZDATE @DATETIME NOT NULL DEFAULT @NOW)")));
+    c.execute(d.ddl(QStringLiteral(
+        "CREATE TABLE YZJZMXB (ENDDATE @DATETIME NOT NULL REFERENCES YZJZSJB(ENDDATE), "
+        "SPNO VARCHAR(15) NOT NULL REFERENCES SPB(SPNO), JZSL @FLOAT NOT NULL DEFAULT 0, "
+        "JZJE @MONEY NOT NULL DEFAULT 0, JZDJ @MONEY NOT NULL DEFAULT 0, PRIMARY KEY (ENDDATE, SPNO))")));
+    c.execute(QStringLiteral("CREATE INDEX YZJZMXB_SPNO ON YZJZMXB(SPNO)"));
+    // The summary and the charts read these columns of a year of movements and cost rows;
+    // indexes that hold them answer without touching the rows.
+    c.execute(QStringLiteral("CREATE INDEX QTJHDMXB_SUMMARY ON QTJHDMXB(SPNO, WLTYPE, CZRQ, SL)"));
+    c.execute(QStringLiteral("CREATE INDEX XSCBB_SUMMARY ON XSCBB(SPNO, CZDATE, ZJE, XSSL, XSJE, SPNAME)"));
+    c.execute(QStringLiteral("CREATE INDEX XSCBB_CHART ON XSCBB(CZDATE, SPNAME, SPNO, XSSL, XSJE, ZJE)"));
+}
+
 // Steps in the order they apply; a version number is never reused.
 const std::vector<Migration>& migrations() {
     static const std::vector<Migration> list = {
         {1, applyV1},
         {2, applyV2},
         {3, applyV3, true},
+        {7, applyV7},
         {8, applyV8},
     };
     return list;
@@ -308,7 +328,7 @@ void Schema::migrate(Connection& c, int version) {
 }
 
 QStringList Schema::tablesChildFirst() {
-    return {QStringLiteral("KCYEB"), QStringLiteral("XSCBB"), QStringLiteral("SYYSKB"), QStringLiteral("XSMXB"), QStringLiteral("XSB"),
+    return {QStringLiteral("YZJZMXB"), QStringLiteral("YZJZSJB"), QStringLiteral("KCYEB"), QStringLiteral("XSCBB"), QStringLiteral("SYYSKB"), QStringLiteral("XSMXB"), QStringLiteral("XSB"),
             QStringLiteral("KHTHMXB"), QStringLiteral("KHTHSJB"), QStringLiteral("GYSTHMXB"), QStringLiteral("GYSTHSJB"),
             QStringLiteral("BSB"), QStringLiteral("QTJHDMXB"), QStringLiteral("JHDMXB"), QStringLiteral("JHDSJB"),
             QStringLiteral("SYYJKB"), QStringLiteral("KHJSWLB"), QStringLiteral("GYSJSWLB"), QStringLiteral("YPDSJB"),

@@ -36,20 +36,31 @@
 // | spSelYPStore         | StockQueries::storeStock(store)           | stock of a store, or of all ("ZZZ"), at cost  |
 // | spSelChecked         | StockQueries::stockCheck(supplier, cat,   | stock against KCMIN, JHBZ "补货" below it     |
 // |                      |                          restockOnly)     |                                               |
+// | spSelYZJZ            | StockSummary::rows(begin, end)            | per product: opening (last carry-forward +    |
+// |                      |                                           | movements since), in, sale, return, loss,     |
+// |                      |                                           | closing; quantities from the movement lines   |
+// | spMonthJZ            | MonthEnd::carryForward(begin, end, op)    | closing positions recorded (YZJZSJB/YZJZMXB), |
+// |                      |                                           | period moved on; refused twice or unfinished  |
+// | spSelSellsStat       | SalesStatistics::sellsStat(...)           | per department / sales clerk                  |
+// | spSelDaySell         | SalesStatistics::daySell(...)             | per day and category, by sale mode            |
+// | spSelSellsMoney      | SalesStatistics::sellsMoney(...)          | per supplier, by sale mode                    |
+// | spSelSPSellsMoney    | SalesStatistics::productSellsMoney(...)   | per product of one supplier                   |
+// | (chart lists)        | SalesStatistics::topSalesOf..., product...| TfrmDM::SelectTopSales / SelectProductSales   |
 //
-// The procedures of stocktaking, month-end and statistics
-// (spInitCheckedData, spMonthJZ, spSelYPStore, spSelChecked, spSelYZJZ, spSelSellsMoney,
-// spSelSPSellsMoney, spSelDaySell, spSelSellsStat) join this table as classes of db/ with
+// A procedure added later joins this table as a class of db/ with
 // the same shape: constructed on a Connection, values in, values out, db::Error on failure.
 #pragma once
 
 #include "db/AccountLedger.h"
 #include "db/ClientSaleLedger.h"
 #include "db/InitialData.h"
+#include "db/MonthEnd.h"
 #include "db/Periods.h"
 #include "db/ProductHistory.h"
+#include "db/SalesStatistics.h"
 #include "db/SerialNumbers.h"
 #include "db/StockDocuments.h"
 #include "db/StockLedger.h"
 #include "db/StockQueries.h"
 #include "db/Stocktake.h"
+#include "db/StockSummary.h"

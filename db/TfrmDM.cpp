@@ -78,3 +78,19 @@ std::optional<db::PostedLedgerRow> TfrmDM::PostClientLedger(const db::LedgerEntr
 std::optional<db::PostedLedgerRow> TfrmDM::PostSupplierLedger(const db::LedgerEntry& entry) {
     return postLedger(connection(), db::AccountKind::Supplier, entry);
 }
+
+bool TfrmDM::SelectTopSales(const QDate& day, int month, int mode, const QString& category) {
+    db::SalesStatistics stats(connection());
+    auto rows = mode == 0 ? stats.topSalesOfDay(day, category) : stats.topSalesOfMonth(month, category);
+    if (rows.empty()) return false;
+    TopList = std::move(rows);
+    return true;
+}
+
+bool TfrmDM::SelectProductSales(const QString& productNo, const QDate& day, int month, int mode) {
+    db::SalesStatistics stats(connection());
+    auto rows = mode == 0 ? stats.productSalesByDay(productNo, day) : stats.productSalesByMonth(productNo, month);
+    if (rows.empty()) return false;
+    TopList = std::move(rows);
+    return true;
+}

@@ -3,9 +3,12 @@
 #pragma once
 
 #include "db/AccountLedger.h"
+#include "db/SalesStatistics.h"
 
+#include <QDate>
 #include <QString>
 #include <optional>
+#include <vector>
 
 namespace db { class Connection; }
 class TfrmBaseDataModule;
@@ -35,6 +38,13 @@ public:
 
     QString FoundProductNo;
     QString FoundProductName;
+
+    // The chart lists. Each returns false when nothing was found, leaving TopList as it
+    // was; otherwise TopList holds the rows. mode 0: by `day`; mode 1: by `month` (1-12).
+    // A database error propagates.
+    bool SelectTopSales(const QDate& day, int month, int mode, const QString& category);
+    bool SelectProductSales(const QString& productNo, const QDate& day, int month, int mode);
+    std::vector<db::TCostSell> TopList;
 
 private:
     TfrmBaseDataModule& m_dataModule;

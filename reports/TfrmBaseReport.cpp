@@ -124,6 +124,11 @@ bool TfrmBaseReport::ensureOpen() {
     return open();
 }
 
+void TfrmBaseReport::setPages(report::LaidOutReport pages) {
+    m_data = ReportDataset();
+    m_pages = std::move(pages);
+}
+
 const report::LaidOutReport& TfrmBaseReport::pages() {
     if (!m_pages) {
         if (ensureOpen()) m_pages = report::layOut(m_definition, *m_data, m_labels);

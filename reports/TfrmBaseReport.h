@@ -62,6 +62,9 @@ public:
     bool openDocument(const QString& documentNo);
     // Rows the caller already holds; a default-constructed dataset is a closed result (no rows).
     void setDataset(ReportDataset data);
+    // Pages the caller laid out itself (a report built page by page, each page over its
+    // own rows); the outputs then print exactly these pages as one job.
+    void setPages(report::LaidOutReport pages);
     // Closes the rows (the report can be opened again).
     void close();
     bool isOpen() const { return m_data.has_value(); }

@@ -12,7 +12,10 @@
 #include "db/TfrmBaseDataModule.h"
 #include "db/TfrmDM.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QLineEdit>
+#include <QSpinBox>
 #include <QDialog>
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -45,14 +48,43 @@ bool grabArea(const QRect& area, const QString& path) {
     return true;
 }
 
+// Before the grab, the screen may be given values (--set NAME=VALUE for an edit box or a
+// spin box) and buttons clicked (--click NAME), so it shows data.
+struct Steps {
+    QList<QPair<QString, QString>> sets;
+    QStringList clicks;
+};
+
+void apply(QDialog& dialog, const Steps& steps, int delay) {
+    for (const auto& [name, value] : steps.sets) {
+        if (auto* e = dialog.findChild<QLineEdit*>(name)) e->setText(value);
+        else if (auto* b = dialog.findChild<QSpinBox*>(name)) b->setValue(value.toInt());
+        else err << "pos_screenshot: no box " << name << Qt::endl;
+    }
+    for (const QString& name : steps.clicks) {
+        if (auto* b = dialog.findChild<QAbstractButton*>(name)) b->click();
+        else err << "pos_screenshot: no button " << name << Qt::endl;
+        settle(delay / 2);
+    }
+}
+
 class GrabbingRunner : public ModalRunner {
 public:
-    GrabbingRunner(QString path, int delay) : m_path(std::move(path)), m_delay(delay) {}
+    GrabbingRunner(QString path, int delay, Steps steps) : m_path(std::move(path)), m_delay(delay), m_steps(std::move(steps)) {}
     int run(QDialog& dialog) override {
         dialog.show();
         dialog.raise();
         dialog.activateWindow();
         settle(m_delay);
+        // Dialogs the steps open themselves (a preview) are shown and closed, not grabbed.
+        if (!grabbed && !m_applying) {
+            m_applying = true;
+            apply(dialog, m_steps, m_delay);
+            m_applying = false;
+        } else if (m_applying) {
+            dialog.hide();
+            return QDialog::Rejected;
+        }
         if (!grabbed) grabbed = grabArea(dialog.frameGeometry(), m_path) ? 1 : -1;
         dialog.hide();
         return QDialog::Rejected;
@@ -62,10 +94,13 @@ public:
 private:
     QString m_path;
     int m_delay;
+    Steps m_steps;
+    bool m_applying = false;
 };
 
 int usage() {
-    err << "Usage: pos_screenshot --database URL [--operator NO] [--password PW] [--delay MS] TARGET OUT.png\n"
+    err << "Usage: pos_screenshot --database URL [--operator NO] [--password PW] [--delay MS]\n"
+           "                      [--set NAME=VALUE]... [--click NAME]... TARGET OUT.png\n"
            "  TARGET: login | menu | menu:<top menu name> | <menu item name>\n";
     return 2;
 }
@@ -81,6 +116,7 @@ int main(int argc, char** argv) {
     QStringList args = app.arguments().mid(1);
     QString urlText, operatorNo = QStringLiteral("001"), password = QStringLiteral("123");
     int delay = 700;
+    Steps steps;
     QStringList positional;
     for (int i = 0; i < args.size(); ++i) {
         const QString a = args[i];
@@ -89,6 +125,11 @@ int main(int argc, char** argv) {
         else if (a == QLatin1String("--operator") && hasValue) operatorNo = args[++i];
         else if (a == QLatin1String("--password") && hasValue) password = args[++i];
         else if (a == QLatin1String("--delay") && hasValue) delay = args[++i].toInt();
+        else if (a == QLatin1String("--click") && hasValue) steps.clicks << args[++i];
+        else if (a == QLatin1String("--set") && hasValue) {
+            const QString kv = args[++i];
+            steps.sets << qMakePair(kv.section(u'=', 0, 0), kv.section(u'=', 1));
+        }
         else positional << a;
     }
     if (urlText.isEmpty() || positional.size() != 2) return usage();
@@ -157,7 +198,7 @@ int main(int argc, char** argv) {
         err << "pos_screenshot: " << target << " is disabled in the menu; opening it anyway" << Qt::endl;
         item->setEnabled(true);
     }
-    GrabbingRunner runner(out, delay);
+    GrabbingRunner runner(out, delay, steps);
     setModalRunner(&runner);
     item->trigger();
     setModalRunner(nullptr);

@@ -1,0 +1,199 @@
+#include "db/SalesStatistics.h"
+
+#include "db/Connection.h"
+#include "db/Error.h"
+#include "db/Statement.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace db {
+
+namespace {
+
+constexpr int kTopCount = 10;
+
+TCostSell entry(const QString& name, double count, Money money, Money cost) {
+    return {name, std::llround(count), money, money - cost};
+}
+
+void checkPeriod(const QDate& begin, const QDate& end) {
+    if (!begin.isValid() || !end.isValid()) throw Error(QStringLiteral("日期不正确"));
+}
+
+// The sale-mode condition on SPB P.XSFS: -1 = any mode, 0 = bought outright, 1 = consignment.
+QString modeCondition() { return QStringLiteral("(:anymode = 1 OR P.XSFS = :mode)"); }
+void bindMode(Statement& s, int mode) {
+    s.bind(QStringLiteral(":anymode"), mode < 0 ? 1 : 0).bind(QStringLiteral(":mode"), std::max(mode, 0));
+}
+
+// The category condition: a category's products come first through their index, so a
+// chart reads only their cost rows; without a category every product counts.
+QString categoryCondition(const QString& category) {
+    return category.isEmpty() ? QStringLiteral("1 = 1") : QStringLiteral("P.SPLB = :splb");
+}
+void bindCategory(Statement& s, const QString& category) {
+    if (!category.isEmpty()) s.bind(QStringLiteral(":splb"), category);
+}
+
+}  // namespace
+
+std::vector<TCostSell> SalesStatistics::topSalesOfDay(const QDate& day, const QString& category) {
+    checkPeriod(day, day);
+    Statement s(m_connection, QStringLiteral(
+        "SELECT X.SPNAME, SUM(X.XSSL) AS cnt, SUM(X.XSJE), SUM(X.ZJE) FROM XSCBB X JOIN SPB P ON P.SPNO = X.SPNO "
+        "WHERE X.CZDATE >= :f AND X.CZDATE < :t AND %1 "
+        "GROUP BY X.SPNAME ORDER BY cnt DESC, X.SPNAME LIMIT 10").arg(categoryCondition(category)));
+    s.bind(QStringLiteral(":f"), day).bind(QStringLiteral(":t"), day.addDays(1));
+    bindCategory(s, category);
+    s.exec();
+    std::vector<TCostSell> out;
+    while (s.next()) out.push_back(entry(s.text(0), s.real(1), s.money(2), s.money(3)));
+    return out;
+}
+
+std::vector<TCostSell> SalesStatistics::topSalesOfMonth(int month, const QString& category) {
+    if (month < 1 || month > 12) throw Error(QStringLiteral("月份不正确：%1").arg(month));
+    // The month of every year with sales, as date ranges the index on CZDATE can serve.
+    int first = 0, last = -1;
+    {
+        Statement span(m_connection, QStringLiteral("SELECT MIN(CZDATE), MAX(CZDATE) FROM XSCBB"));
+        if (span.first() && !span.isNull(0)) {
+            first = span.dateTime(0).date().year();
+            last = span.dateTime(1).date().year();
+        }
+    }
+    std::vector<TCostSell> out;
+    if (last < first) return out;
+    QStringList ranges;
+    for (int y = first, i = 0; y <= last; ++y, ++i)
+        ranges << QStringLiteral("(X.CZDATE >= :f%1 AND X.CZDATE < :t%1)").arg(i);
+    Statement s(m_connection, QStringLiteral(
+        "SELECT X.SPNAME, SUM(X.XSSL) AS cnt, SUM(X.XSJE), SUM(X.ZJE) FROM XSCBB X JOIN SPB P ON P.SPNO = X.SPNO "
+        "WHERE (%1) AND %2 GROUP BY X.SPNAME ORDER BY cnt DESC, X.SPNAME LIMIT 10")
+        .arg(ranges.join(QStringLiteral(" OR ")), categoryCondition(category)));
+    for (int y = first, i = 0; y <= last; ++y, ++i) {
+        const QDate from(y, month, 1);
+        s.bind(QStringLiteral(":f%1").arg(i), from).bind(QStringLiteral(":t%1").arg(i), from.addMonths(1));
+    }
+    bindCategory(s, category);
+    s.exec();
+    while (s.next()) out.push_back(entry(s.text(0), s.real(1), s.money(2), s.money(3)));
+    return out;
+}
+
+std::vector<TCostSell> SalesStatistics::productSalesByDay(const QString& productNo, const QDate& day) {
+    checkPeriod(day, day);
+    Statement s(m_connection, QStringLiteral(
+        "SELECT date10(CZDATE) AS d, SUM(XSSL), SUM(XSJE), SUM(ZJE) FROM XSCBB "
+        "WHERE SPNO = :p AND CZDATE >= :f AND CZDATE < :t GROUP BY date10(CZDATE) ORDER BY d DESC LIMIT 10"));
+    s.bind(QStringLiteral(":p"), productNo).bind(QStringLiteral(":f"), day.addDays(-10))
+        .bind(QStringLiteral(":t"), day.addDays(1)).exec();
+    std::vector<TCostSell> out;
+    while (s.next()) {
+        const QDate d = QDate::fromString(s.text(0), QStringLiteral("yyyy-MM-dd"));
+        out.push_back(entry(QStringLiteral("%1-%2").arg(d.month()).arg(d.day()), s.real(1), s.money(2), s.money(3)));
+    }
+    std::reverse(out.begin(), out.end());
+    return out;
+}
+
+std::vector<TCostSell> SalesStatistics::productSalesByMonth(const QString& productNo, int month) {
+    if (month < 1 || month > 12) throw Error(QStringLiteral("月份不正确：%1").arg(month));
+    Statement s(m_connection, QStringLiteral(
+        "SELECT monthof(CZDATE) AS m, SUM(XSSL), SUM(XSJE), SUM(ZJE) FROM XSCBB "
+        "WHERE SPNO = :p AND monthof(CZDATE) <= :m AND monthof(CZDATE) >= :lo GROUP BY monthof(CZDATE) ORDER BY m DESC LIMIT 10"));
+    s.bind(QStringLiteral(":p"), productNo).bind(QStringLiteral(":m"), month).bind(QStringLiteral(":lo"), month - 10).exec();
+    std::vector<TCostSell> out;
+    while (s.next()) out.push_back(entry(QString::number(s.integer(0)), s.real(1), s.money(2), s.money(3)));
+    std::reverse(out.begin(), out.end());
+    return out;
+}
+
+StatTable SalesStatistics::sellsStat(const QDate& begin, const QDate& end, const QString& statType) {
+    checkPeriod(begin, end);
+    QString sql;
+    if (statType == QLatin1String("0"))
+        sql = QStringLiteral(
+            "SELECT P.BMNO, MAX(D.BMName), SUM(X.XSSL), SUM(X.XSJE), SUM(X.ZJE) FROM XSCBB X JOIN SPB P ON P.SPNO = X.SPNO "
+            "LEFT JOIN dept D ON D.BMNO = P.BMNO WHERE X.CZDATE >= :f AND X.CZDATE < :t GROUP BY P.BMNO ORDER BY P.BMNO");
+    else if (statType == QLatin1String("1"))
+        sql = QStringLiteral(
+            "SELECT X.ZYNO, MAX(G.NAME), SUM(X.XSSL), SUM(X.XSJE), SUM(X.ZJE) FROM XSCBB X "
+            "LEFT JOIN GZRYB G ON G.ZYNO = X.ZYNO WHERE X.CZDATE >= :f AND X.CZDATE < :t GROUP BY X.ZYNO ORDER BY X.ZYNO");
+    else
+        throw Error(QStringLiteral("unknown statistics type: %1").arg(statType));
+    Statement s(m_connection, sql);
+    s.bind(QStringLiteral(":f"), begin).bind(QStringLiteral(":t"), end.addDays(1)).exec();
+    StatTable t{{QStringLiteral("offno"), QStringLiteral("NAME"), QStringLiteral("XSSL"), QStringLiteral("XSJE"),
+                 QStringLiteral("ZJE"), QStringLiteral("lr")}, {}};
+    while (s.next()) {
+        const Money sales = s.money(3), cost = s.money(4);
+        t.rows.push_back({s.text(0), s.text(1), qint64(std::llround(s.real(2))), QVariant::fromValue(sales),
+                          QVariant::fromValue(cost), QVariant::fromValue(sales - cost)});
+    }
+    return t;
+}
+
+StatTable SalesStatistics::daySell(const QDate& begin, const QDate& end, const QString& type) {
+    checkPeriod(begin, end);
+    const int mode = type == QLatin1String("0") ? -1 : type == QLatin1String("1") ? 0 : type == QLatin1String("2") ? 1 : -2;
+    if (mode == -2) throw Error(QStringLiteral("unknown sale mode: %1").arg(type));
+    Statement s(m_connection, QStringLiteral(
+        "SELECT date10(X.CZDATE) AS d, COALESCE(MAX(F.FLName), '') AS n, SUM(X.XSJE), SUM(X.ZJE) FROM XSCBB X "
+        "JOIN SPB P ON P.SPNO = X.SPNO LEFT JOIN SPFLB F ON F.FLNo = P.SPLB "
+        "WHERE X.CZDATE >= :f AND X.CZDATE < :t AND %1 GROUP BY date10(X.CZDATE), P.SPLB ORDER BY d, P.SPLB")
+        .arg(modeCondition()));
+    s.bind(QStringLiteral(":f"), begin).bind(QStringLiteral(":t"), end.addDays(1));
+    bindMode(s, mode);
+    s.exec();
+    StatTable t{{QStringLiteral("CZDATE"), QStringLiteral("FLNAME"), QStringLiteral("XSJE"), QStringLiteral("ZJE"),
+                 QStringLiteral("MLJE")}, {}};
+    while (s.next()) {
+        const Money sales = s.money(2), cost = s.money(3);
+        t.rows.push_back({s.text(0), s.text(1), QVariant::fromValue(sales), QVariant::fromValue(cost),
+                          QVariant::fromValue(sales - cost)});
+    }
+    return t;
+}
+
+namespace {
+int supplierMode(const QString& type) {
+    if (type == QLatin1String("0")) return 0;
+    if (type == QLatin1String("1")) return 1;
+    if (type == QLatin1String("2")) return -1;
+    throw Error(QStringLiteral("unknown sale mode: %1").arg(type));
+}
+}  // namespace
+
+StatTable SalesStatistics::sellsMoney(const QDate& begin, const QDate& end, const QString& type) {
+    checkPeriod(begin, end);
+    const int mode = supplierMode(type);
+    Statement s(m_connection, QStringLiteral(
+        "SELECT C.CSNO, MAX(C.CSNAME), SUM(X.XSJE) FROM XSCBB X JOIN SPB P ON P.SPNO = X.SPNO JOIN CSB C ON C.CSNO = P.QSGYS "
+        "WHERE X.CZDATE >= :f AND X.CZDATE < :t AND %1 GROUP BY C.CSNO ORDER BY C.CSNO").arg(modeCondition()));
+    s.bind(QStringLiteral(":f"), begin).bind(QStringLiteral(":t"), end.addDays(1));
+    bindMode(s, mode);
+    s.exec();
+    StatTable t{{QStringLiteral("CSNO"), QStringLiteral("csname"), QStringLiteral("xsje")}, {}};
+    while (s.next()) t.rows.push_back({s.text(0), s.text(1), QVariant::fromValue(s.money(2))});
+    return t;
+}
+
+StatTable SalesStatistics::productSellsMoney(const QDate& begin, const QDate& end, const QString& supplierNo,
+                                             const QString& type) {
+    checkPeriod(begin, end);
+    const int mode = supplierMode(type);
+    Statement s(m_connection, QStringLiteral(
+        "SELECT P.SPNO, MAX(P.SPNAME), SUM(X.XSJE) FROM XSCBB X JOIN SPB P ON P.SPNO = X.SPNO "
+        "WHERE P.QSGYS = :cs AND X.CZDATE >= :f AND X.CZDATE < :t AND %1 GROUP BY P.SPNO ORDER BY P.SPNO")
+        .arg(modeCondition()));
+    s.bind(QStringLiteral(":cs"), supplierNo).bind(QStringLiteral(":f"), begin).bind(QStringLiteral(":t"), end.addDays(1));
+    bindMode(s, mode);
+    s.exec();
+    StatTable t{{QStringLiteral("SPNO"), QStringLiteral("SPname"), QStringLiteral("xsje")}, {}};
+    while (s.next()) t.rows.push_back({s.text(0), s.text(1), QVariant::fromValue(s.money(2))});
+    return t;
+}
+
+}  // namespace db
