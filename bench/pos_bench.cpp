@@ -369,6 +369,7 @@ int main(int argc, char** argv) {
                 c.execute(QStringLiteral("DELETE FROM GYSJSWLB WHERE JSNO LIKE 'RF%'"));
                 tx.commit();
             }
+        }
         if (wanted(QStringLiteral("Summary"))) {
             // The stock summary over the last year of sales (openings from the receipts before it).
             const QDate today = db::Periods(c).today();
