@@ -16,6 +16,8 @@ enum class ErrorKind {
     NotNull,        // a required column is empty
     Shortage,       // stock cannot cover a quantity
     SchemaTooNew,   // the database was made by a newer program
+    Busy,           // another connection holds the lock longer than we wait: try again later
+    Damaged,        // the database file fails SQLite's own check
 };
 
 class Error : public std::runtime_error {

@@ -4,6 +4,7 @@
 #include "db/Money.h"
 #include "db/Passwords.h"
 #include "db/Statement.h"
+#include "db/TextCheck.h"
 #include "db/Transaction.h"
 #include "masterdata/OperationLog.h"
 #include "masterdata/TextWidth.h"
@@ -27,10 +28,14 @@ QString storedText(const Column& column, const QString& typed) {
     const QString t = typed.trimmed();
     switch (column.kind) {
     case ColumnKind::Text:
-    case ColumnKind::Password:
+    case ColumnKind::Password: {
+        const QString& kept = column.kind == ColumnKind::Password ? typed : t;
+        if (const qsizetype bad = db::firstUnfitCharacter(kept); bad >= 0)
+            throw db::Error(QStringLiteral("“%1”含有不能保存的字符（%2）").arg(column.editLabel(), db::characterCode(kept, bad)));
         if (column.width > 0 && gbkWidth(t) > column.width)
             throw db::Error(QStringLiteral("“%1”最多%2个字节（汉字占两个）").arg(column.editLabel()).arg(column.width));
-        return column.kind == ColumnKind::Password ? typed : t;
+        return kept;
+    }
     case ColumnKind::Money: {
         if (t.isEmpty()) return Money().toDecimalString();
         const auto m = Money::parse(t);
