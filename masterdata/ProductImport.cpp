@@ -551,6 +551,10 @@ ImportReport ProductImport::importData(const QByteArray& data) {
 ImportReport ProductImport::importDevice(QIODevice& in) {
     ImportReport report;
     Refusals refusals;
+    if (in.isSequential()) {
+        report.refused.push_back({0, QStringLiteral("只能导入可以重复读取的文件（不能是管道）")});
+        return report;
+    }
     auto rewind = [&] {
         if (!in.seek(0)) throw db::Error(QStringLiteral("不能重新读取文件：%1").arg(in.errorString()));
     };
