@@ -26,6 +26,8 @@ constexpr qint64 kChunkBytes = 1 << 16;
 // whole instead of growing without bound on a file that is not a catalogue.
 constexpr int kMaxFieldChars = 4096;
 constexpr int kMaxFields = 256;
+// Products handed to the table editor at once while writing.
+constexpr size_t kRowsPerWrite = 1000;
 
 enum class Encoding { Utf8, Gb18030 };
 
@@ -636,6 +638,22 @@ ImportReport ProductImport::importDevice(QIODevice& in) {
         TableEditor editor(m_connection, catalogue.definition(), m_operatorNo);
         db::Transaction tx(m_connection);
         int written = 0;
+        std::vector<RecordValues> batch;
+        int batchLine = 0;
+        // Writes what is gathered; false (and the refusal) when the database refuses it.
+        auto flush = [&] {
+            if (batch.empty()) return true;
+            try {
+                editor.insertMany(tx, batch);
+            } catch (const db::Error& e) {
+                // Another till may have added one of the codes meanwhile: nothing of the file stays.
+                report.refused.push_back({batchLine, QStringLiteral("从这一行起的 %1 个商品之一不能写入：%2").arg(batch.size()).arg(e.message())});
+                return false;
+            }
+            written += int(batch.size());
+            batch.clear();
+            return true;
+        };
         while (writer.next(record)) {
             QString changed;
             const auto values = catalogue.convert(record, [&](const QString& why) { changed = why; });
@@ -643,15 +661,11 @@ ImportReport ProductImport::importDevice(QIODevice& in) {
                 report.refused.push_back({record.line, QStringLiteral("文件在导入过程中被改动：%1").arg(changed)});
                 return report;
             }
-            try {
-                editor.insert(tx, *values);
-            } catch (const db::Error& e) {
-                // Another till may have added the code meanwhile: nothing of the file stays.
-                report.refused.push_back({record.line, e.message()});
-                return report;
-            }
-            ++written;
+            if (batch.empty()) batchLine = record.line;
+            batch.push_back(*values);
+            if (batch.size() >= kRowsPerWrite && !flush()) return report;
         }
+        if (!flush()) return report;
         tx.commit();
         report.imported = written;
     } catch (const db::Error& e) {
