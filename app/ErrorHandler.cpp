@@ -9,7 +9,8 @@ void reportUnhandled(std::exception_ptr error) {
     try {
         std::rethrow_exception(error);
     } catch (const db::Error& e) {
-        text = e.message();
+        // Another till holding the database is a moment's wait, not a fault to show raw.
+        text = e.kind() == db::ErrorKind::Busy ? QStringLiteral("数据库忙，请稍后再试！") : e.message();
     } catch (const PrintError& e) {
         text = e.message();
     } catch (const std::exception& e) {

@@ -2,6 +2,7 @@
 
 #include "db/Dialect.h"
 #include "db/Error.h"
+#include "db/SqliteFile.h"
 
 #include <QAtomicInt>
 #include <QFileInfo>
@@ -34,9 +35,25 @@ void Connection::open(OpenMode mode) {
     if (!m_db.isValid())
         throw Error(QStringLiteral("database driver %1 is not installed").arg(m_dialect->driverName()), ErrorKind::Connection);
     if (m_url.backend == Backend::Sqlite) {
+        // Everything that refuses the file runs before the driver opens it: the session
+        // set-up writes (WAL mode), and a refused file must be left exactly as it was.
+        const SqliteFile inspected = SqliteFile::inspect(m_url.path);
+        switch (inspected.state) {
+        case SqliteFile::State::Ours:
+            break;
+        case SqliteFile::State::Missing:
+        case SqliteFile::State::Empty:
+        case SqliteFile::State::Blank:
+            if (mode == OpenMode::Existing) throw Error(inspected.refusal(), ErrorKind::Connection);
+            break;
+        case SqliteFile::State::Damaged:
+            throw Error(inspected.refusal(), ErrorKind::Damaged);
+        case SqliteFile::State::NotDatabase:
+        case SqliteFile::State::Unreadable:
+        case SqliteFile::State::Foreign:
+            throw Error(inspected.refusal(), ErrorKind::Connection);
+        }
         const QFileInfo file(m_url.path);
-        if (!file.exists() && mode == OpenMode::Existing)
-            throw Error(QStringLiteral("database file not found: %1").arg(m_url.path), ErrorKind::Connection);
         if (file.exists() && !file.isWritable())
             throw Error(QStringLiteral("database file is read-only: %1").arg(m_url.path), ErrorKind::Connection);
         m_db.setDatabaseName(m_url.path);

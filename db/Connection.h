@@ -27,7 +27,9 @@ public:
     enum class OpenMode { Existing, Create };
     // Opens (or reopens) the connection and prepares the session: pragmas and portable
     // functions on SQLite, search path and number precision on PostgreSQL. Throws db::Error.
-    // An SQLite file is created only with OpenMode::Create.
+    // An SQLite file is created only with OpenMode::Create, and only a missing, empty or
+    // table-less file is made ours; a damaged (ErrorKind::Damaged), foreign or unreadable
+    // file is refused before anything is written to it. Existing wants our schema present.
     void open(OpenMode mode = OpenMode::Existing);
     void close();
     bool isOpen() const;

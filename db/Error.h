@@ -17,6 +17,8 @@ enum class ErrorKind {
     Shortage,       // stock cannot cover a quantity
     SchemaTooNew,   // the database was made by a newer program
     Refused,        // a rule of the shop refuses the change; the message says which, for the operator
+    Busy,           // another connection holds the lock longer than we wait: try again later
+    Damaged,        // the database file fails SQLite's own check
 };
 
 class Error : public std::runtime_error {

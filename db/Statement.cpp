@@ -18,6 +18,10 @@ Statement::Statement(Transaction& transaction, const QString& sql) : Statement(t
 Statement::~Statement() { m_connection.release(m_sql, m_query, m_cached); }
 
 Statement& Statement::bind(const QString& name, const QString& value) {
+    // PostgreSQL text cannot hold a NUL and the driver cuts the statement at it; SQLite would
+    // store a value that C-string readers see shortened. No caller means to store one.
+    if (value.contains(QChar(0)))
+        throw Error(QStringLiteral("a value for %1 holds a NUL character and was not written").arg(name));
     m_query->bindValue(name, value.isNull() ? QString(QLatin1String("")) : value);
     return *this;
 }

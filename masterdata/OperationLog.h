@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace db { class Transaction; }
 
@@ -16,4 +17,7 @@ public:
     // operatorNo -> GH, action -> CZDZ, table -> CS1, key -> CS2, note -> CS3 (NULL when empty).
     static void write(db::Transaction& tx, const QString& operatorNo, const QString& action, const QString& table,
                       const QString& key, const QString& note = QString());
+    // One row per key, all in one statement.
+    static void writeEach(db::Transaction& tx, const QString& operatorNo, const QString& action, const QString& table,
+                          const QStringList& keys);
 };

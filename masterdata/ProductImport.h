@@ -1,12 +1,14 @@
 // Importing a product catalogue from a CSV file (UTF-8 or GBK, a header row naming the
-// columns by their names or titles): every line is checked first, and the products are
-// written in one transaction only when no line is refused.
+// columns by their names or titles). The file is read as a stream, twice: first every line
+// is checked with no lock held and memory bounded by a few bytes per line, then, only when
+// no line is refused, the products are written in one transaction.
 #pragma once
 
 #include <QByteArray>
 #include <QString>
 #include <vector>
 
+class QIODevice;
 namespace db { class Connection; }
 
 struct ImportRefusal {
@@ -16,10 +18,12 @@ struct ImportRefusal {
 
 struct ImportReport {
     int imported = 0;
-    std::vector<ImportRefusal> refused;
-    bool ok() const { return refused.empty(); }
+    std::vector<ImportRefusal> refused;  // in line order, at most kRefusalsListed of them
+    int refusedNotListed = 0;            // further refusals of a badly broken file, only counted
+    bool ok() const { return refused.empty() && refusedNotListed == 0; }
     // One line per refusal, "第N行：reason", or the count imported.
     QString text() const;
+    static constexpr int kRefusalsListed = 1000;
 };
 
 class ProductImport {
@@ -28,9 +32,8 @@ public:
 
     ImportReport importFile(const QString& path);
     ImportReport importData(const QByteArray& data);
-
-    // The file's text: UTF-8 (with or without a byte-order mark) when it is valid UTF-8, else GBK.
-    static QString decode(const QByteArray& data);
+    // The device must be able to seek back to its start: it is read once to check, once to write.
+    ImportReport importDevice(QIODevice& device);
 
 private:
     db::Connection& m_connection;

@@ -32,6 +32,8 @@ public:
     // or a value cannot be stored (db::ErrorKind::General, with the column's title).
     void insert(const RecordValues& values);
     void insert(db::Transaction& tx, const RecordValues& values);
+    // Many new rows in the caller's transaction, a few hundred per statement, each logged.
+    void insertMany(db::Transaction& tx, const std::vector<RecordValues>& rows);
     // `originalKey` names the row; the values may carry a new key. An empty password
     // keeps the stored one.
     void update(const QString& originalKey, const RecordValues& values);
@@ -44,9 +46,10 @@ public:
     void setRemovalGuard(RemovalGuard guard) { m_removalGuard = std::move(guard); }
 
 private:
-    void bindValues(db::Statement& statement, const RecordValues& values, bool withPassword) const;
+    // `row` >= 0: the placeholders of that row of a statement of several rows.
+    void bindValues(db::Statement& statement, const RecordValues& values, bool withPassword, int row = -1) const;
     QString filterClause() const;
-    QString insertSql() const;
+    QString insertSql(int rows = 1) const;
     QString updateSql(bool withPassword) const;
     int passwordIndex() const;
 

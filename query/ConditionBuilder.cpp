@@ -1,6 +1,7 @@
 #include "query/ConditionBuilder.h"
 
 #include "db/Money.h"
+#include "db/TextCheck.h"
 
 #include <QLocale>
 #include <QRegularExpression>
@@ -73,10 +74,24 @@ std::optional<QDate> ConditionBuilder::readDate(const QString& text) {
     return std::nullopt;
 }
 
+QString ConditionBuilder::likePattern(const QString& content) {
+    QString escaped;
+    escaped.reserve(content.size() + 2);
+    escaped += QLatin1Char('%');
+    for (const QChar c : content) {
+        if (c == QLatin1Char('%') || c == QLatin1Char('_') || c == kLikeEscape) escaped += kLikeEscape;
+        escaped += c;
+    }
+    escaped += QLatin1Char('%');
+    return escaped;
+}
+
 std::optional<QVariant> ConditionBuilder::readContent(ColumnKind kind, const QString& content, bool contains) {
+    // A control character matches nothing the shop typed and a NUL cannot even reach PostgreSQL.
+    if (db::firstUnfitCharacter(content) >= 0) return std::nullopt;
     if (contains) {
         if (kind != ColumnKind::Text && kind != ColumnKind::Date) return std::nullopt;
-        return QVariant(QStringLiteral("%") + content + QStringLiteral("%"));
+        return QVariant(likePattern(content));
     }
     switch (kind) {
     case ColumnKind::Text:
@@ -130,7 +145,10 @@ ConditionBuilder::Formed ConditionBuilder::form(const QString& item, const QStri
     const auto value = readContent(column.kind, content, contains);
     if (!value) return f;
     f.outcome = Outcome::Done;
-    f.sql = column.column + QStringLiteral(" ") + comparisonSigns()[j] + QStringLiteral(" ") + nextPlaceholder();
+    f.placeholder = nextPlaceholder();
+    f.sql = column.column + QStringLiteral(" ") + comparisonSigns()[j] + QStringLiteral(" ") + f.placeholder;
+    // The content is searched for as typed: its % and _ are characters, not wildcards.
+    if (contains) f.sql += QStringLiteral(" escape '") + kLikeEscape + QStringLiteral("'");
     f.value = *value;
     f.words = item + QStringLiteral(" ") + comparison + QStringLiteral(" ") + content;
     return f;
@@ -158,7 +176,7 @@ ConditionBuilder::Outcome ConditionBuilder::commit(const QString& item, const QS
         m_pending.whereText = QStringLiteral("(") + m_pending.whereText + f.sql + QStringLiteral(") ")
                             + connectiveSigns()[k] + QStringLiteral(" ");
     }
-    m_pending.values.emplace_back(f.sql.section(QLatin1Char(' '), -1), f.value);
+    m_pending.values.emplace_back(f.placeholder, f.value);
     return Outcome::Done;
 }
 
@@ -176,7 +194,7 @@ ConditionBuilder::Outcome ConditionBuilder::finish(const QString& item, const QS
             return Outcome::Irregular;
         }
         m_pending.whereText += QStringLiteral(" ") + f.sql;
-        m_pending.values.emplace_back(f.sql.section(QLatin1Char(' '), -1), f.value);
+        m_pending.values.emplace_back(f.placeholder, f.value);
         m_description += QStringLiteral("(") + f.words + QStringLiteral(")");
     } else if (m_description.isEmpty()) {
         return Outcome::NoCondition;

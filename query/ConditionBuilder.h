@@ -65,6 +65,10 @@ public:
 
     // How one content reads for a column kind; nullopt when it does not (an irregular condition).
     static std::optional<QVariant> readContent(ColumnKind kind, const QString& content, bool contains);
+    // The LIKE pattern for 包含/不包含: the content between two %, its own %, _ and escape
+    // characters escaped, to be used with ESCAPE kLikeEscape.
+    static QString likePattern(const QString& content);
+    static constexpr QChar kLikeEscape = u'!';
     // Any common way of writing a day: 2005-1-31, 2005/01/31, 2005.1.31, 20050131, 2005年1月31日,
     // or the system's short date.
     static std::optional<QDate> readDate(const QString& text);
@@ -72,7 +76,8 @@ public:
 private:
     struct Formed {
         Outcome outcome = Outcome::Irregular;
-        QString sql;       // column, operator, placeholder
+        QString sql;       // column, operator, placeholder (and the LIKE escape)
+        QString placeholder;
         QVariant value;
         QString words;     // "(商品名称 包含 奶)" without the brackets
         ColumnKind kind = ColumnKind::Text;

@@ -1,5 +1,7 @@
 #include "GuiTest.h"
+#include "app/ErrorHandler.h"
 #include "app/SysSetIni.h"
+#include "db/Error.h"
 #include "app/TfrmBase.h"
 #include "db/Session.h"
 
@@ -138,4 +140,13 @@ TEST(SysSetIni, valuesAreReadWholeWhateverTheyContain) {
     SysSetIni::readShopValues();
     EXPECT_EQ(session().ShopName, QStringLiteral("幸福超市, 北京"));
     SysSetIni::setPath(QString());
+// What reaches the general error handler: the database's own words, except for another
+// till holding the lock, which the cashier sees as the shop's usual busy message.
+TEST(GeneralErrorHandler, busyDatabaseIsShownAsBusyNotAsTheDriversText) {
+    GuiSeams seams;
+    reportUnhandled(std::make_exception_ptr(db::Error(QStringLiteral("database is locked"), db::ErrorKind::Busy)));
+    reportUnhandled(std::make_exception_ptr(db::Error(QStringLiteral("no such table: XSB"))));
+    ASSERT_EQ(seams.recorder.shown.size(), 2u);
+    EXPECT_EQ(seams.recorder.shown[0].text, QStringLiteral("数据库忙，请稍后再试！"));
+    EXPECT_EQ(seams.recorder.shown[1].text, QStringLiteral("no such table: XSB"));
 }

@@ -42,6 +42,12 @@ TEST_P(TableEditorTest, aRefusedWriteLeavesNeitherRowNorLog) {
         {{QStringLiteral("01"), QStringLiteral("重复")}, db::ErrorKind::UniqueKey},
         {{QStringLiteral("05"), QString()}, db::ErrorKind::NotNull},   // name required
         {{QString(), QStringLiteral("无编号")}, db::ErrorKind::NotNull},
+        // A NUL would shorten the name on SQLite and cut the statement on PostgreSQL; other
+        // control characters break the one-line list and the printouts.
+        {{QStringLiteral("06"), QStringLiteral("百货") + QChar(0) + QStringLiteral("部")}, db::ErrorKind::General},
+        {{QStringLiteral("07"), QStringLiteral("百\t货")}, db::ErrorKind::General},
+        {{QStringLiteral("08"), QStringLiteral("百\n货")}, db::ErrorKind::General},
+        {{QStringLiteral("0") + QChar(0x1B), QStringLiteral("百货")}, db::ErrorKind::General},
     };
     for (const Case& c : cases) {
         try {
@@ -53,6 +59,8 @@ TEST_P(TableEditorTest, aRefusedWriteLeavesNeitherRowNorLog) {
     }
     EXPECT_EQ(count("RZ"), 0);
     EXPECT_EQ(count("dept"), 1);
+    EXPECT_EQ(scalar("SELECT BMName FROM dept WHERE BMNO = '01'"), QStringLiteral("食品部"));
+    EXPECT_THROW(depts.update(QStringLiteral("01"), {QStringLiteral("01"), QStringLiteral("食品") + QChar(0x7F)}), db::Error);
     EXPECT_EQ(scalar("SELECT BMName FROM dept WHERE BMNO = '01'"), QStringLiteral("食品部"));
 }
 

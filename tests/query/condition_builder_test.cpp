@@ -31,8 +31,11 @@ struct Single {
 TEST(ConditionBuilder, singleConditionOfEveryKindAndComparison) {
     const Single cases[] = {
         {"商品名称", "等于", "奶", " SPNAME = :c1", QStringLiteral("奶")},
-        {"商品名称", "包含", "奶", " SPNAME like :c1", QStringLiteral("%奶%")},
-        {"商品名称", "不包含", "10", " SPNAME not like :c1", QStringLiteral("%10%")},
+        {"商品名称", "包含", "奶", " SPNAME like :c1 escape '!'", QStringLiteral("%奶%")},
+        {"商品名称", "不包含", "10", " SPNAME not like :c1 escape '!'", QStringLiteral("%10%")},
+        // Wildcards and the escape character are searched for as typed.
+        {"商品名称", "包含", "50%", " SPNAME like :c1 escape '!'", QStringLiteral("%50!%%")},
+        {"商品名称", "包含", "a_b!", " SPNAME like :c1 escape '!'", QStringLiteral("%a!_b!!%")},
         {"商品名称", "等于", "10", " SPNAME = :c1", QStringLiteral("10")},
         {"商品名称", "不等于", " a b ", " SPNAME <> :c1", QStringLiteral(" a b ")},
         {"数量", "大于", "5", " SL > :c1", 5.0},
@@ -47,7 +50,7 @@ TEST(ConditionBuilder, singleConditionOfEveryKindAndComparison) {
         {"操作日期", "大于", "2005/01/31", " CZRQ > :c1", QStringLiteral("2005-01-31")},
         {"操作日期", "小于", "20050131", " CZRQ < :c1", QStringLiteral("2005-01-31")},
         {"操作日期", "不等于", "2005年1月31日", " CZRQ <> :c1", QStringLiteral("2005-01-31")},
-        {"操作日期", "包含", "2005-01", " CZRQ like :c1", QStringLiteral("%2005-01%")},
+        {"操作日期", "包含", "2005-01", " CZRQ like :c1 escape '!'", QStringLiteral("%2005-01%")},
     };
     for (const Single& c : cases) {
         SCOPED_TRACE(std::string(c.item) + " " + c.comparison + " " + c.content);
@@ -71,13 +74,13 @@ TEST(ConditionBuilder, connectivesBracketStrictlyFromLeftToRight) {
     ASSERT_EQ(b.commit(QStringLiteral("商品名称"), QStringLiteral("包含"), QStringLiteral("奶"), QStringLiteral("并且")),
               Outcome::Done);
     EXPECT_EQ(b.description(), QStringLiteral("(商品名称 包含 奶) 并且"));
-    EXPECT_EQ(b.whereText(), QStringLiteral("(SPNAME like :c1) and "));
+    EXPECT_EQ(b.whereText(), QStringLiteral("(SPNAME like :c1 escape '!') and "));
     ASSERT_EQ(b.commit(QStringLiteral("数量"), QStringLiteral("大于"), QStringLiteral("5"), QStringLiteral("或者")),
               Outcome::Done);
     EXPECT_EQ(b.description(), QStringLiteral("((商品名称 包含 奶) 并且(数量 大于 5)) 或者"));
     ASSERT_EQ(b.finish(QStringLiteral("折扣"), QStringLiteral("等于"), QStringLiteral("10")), Outcome::Done);
     // ((A) and B) or C, whatever the usual precedence of and over or.
-    EXPECT_EQ(b.filter().whereText, QStringLiteral("((SPNAME like :c1) and SL > :c2) or  ZKL = :c3"));
+    EXPECT_EQ(b.filter().whereText, QStringLiteral("((SPNAME like :c1 escape '!') and SL > :c2) or  ZKL = :c3"));
     EXPECT_EQ(b.description(), QStringLiteral("((商品名称 包含 奶) 并且(数量 大于 5)) 或者(折扣 等于 10)"));
     ASSERT_EQ(b.filter().values.size(), 3u);
     EXPECT_EQ(b.filter().values[0], (std::pair<QString, QVariant>(QStringLiteral(":c1"), QStringLiteral("%奶%"))));
@@ -184,6 +187,17 @@ TEST(ConditionBuilder, quoteInTextIsAValueNotSql) {
     ASSERT_EQ(b.finish(QStringLiteral("商品名称"), QStringLiteral("等于"), QStringLiteral("x' or '1'='1")), Outcome::Done);
     EXPECT_EQ(b.filter().whereText, QStringLiteral(" SPNAME = :c1"));
     EXPECT_EQ(b.filter().values[0].second, QStringLiteral("x' or '1'='1"));
+}
+
+TEST(ConditionBuilder, controlCharactersInContentAreIrregular) {
+    for (const QString& content : {QStringLiteral("奶") + QChar(0), QStringLiteral("a\tb"), QStringLiteral("a\nb"),
+                                   QString(QChar(0x85)), QString(QChar::ReplacementCharacter)}) {
+        for (const char* comparison : {"等于", "包含"}) {
+            ConditionBuilder b(items());
+            EXPECT_EQ(b.finish(QStringLiteral("商品名称"), QString::fromUtf8(comparison), content), Outcome::Irregular)
+                << comparison << " " << content.toStdString();
+        }
+    }
 }
 
 TEST(ConditionBuilder, commonDateForms) {

@@ -92,7 +92,7 @@ TEST_P(QueryScreensTest, workedExampleThroughTheConnective) {
     op.condition(u("数量"), u("大于"), u("5"));
     op.f8();
     EXPECT_EQ(op.remark(), u("(商品名称 包含 奶) 并且(数量 大于 5)"));
-    EXPECT_EQ(screen.PrintSQL(), u("Select * from vwBSCX Where (SPNAME like :c1) and  SL > :c2 Order By BSDNO"));
+    EXPECT_EQ(screen.PrintSQL(), u("Select * from vwBSCX Where (SPNAME like :c1 escape '!') and  SL > :c2 Order By BSDNO"));
     EXPECT_EQ(op.count(), u("1"));
     EXPECT_EQ(op.shown(4), QStringList{u("酸奶")});
     EXPECT_EQ(op.shown(7), QStringList{u("3.90")});
@@ -134,6 +134,31 @@ TEST_P(QueryScreensTest, injectionAttemptsFindNothingAndChangeNothing) {
     op.condition(u("BSDNO"), u("等于"), u("B05013100000001"));
     op.f8();
     EXPECT_EQ(seams.recorder.lastText(), u("查询条件不规范，请重新输入！"));
+}
+
+TEST_P(QueryScreensTest, containsFindsWildcardsAsTypedAndRefusesControlCharacters) {
+    db().execute(QStringLiteral("INSERT INTO SPB(SPNO, SPNAME) VALUES('W1', '满50%减5'), ('W2', 'A_B!C'), ('W3', '满50元减5')"));
+    TfrmQueryProductInfo screen;
+    Operator op{screen};
+    struct Case {
+        const char* content;
+        QStringList codes;
+    };
+    const Case cases[] = {{"%", {u("W1")}}, {"50%", {u("W1")}}, {"_", {u("W2")}}, {"!", {u("W2")}}, {"A_B!C", {u("W2")}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.content);
+        op.condition(u("商品名称规格"), u("包含"), u(c.content));
+        op.f8();
+        EXPECT_TRUE(seams.recorder.shown.empty()) << seams.recorder.lastText().toStdString();
+        EXPECT_EQ(op.shown(0), c.codes);
+    }
+    // A NUL or a line break is refused before any statement: no raw database error, no cut value.
+    for (const QString& content : {QStringLiteral("满") + QChar(0), QStringLiteral("满\n50")}) {
+        seams.recorder.clear();
+        op.condition(u("商品名称规格"), u("包含"), content);
+        op.f8();
+        EXPECT_EQ(seams.recorder.lastText(), u("查询条件不规范，请重新输入！"));
+    }
 }
 
 TEST_P(QueryScreensTest, queryRightAfterAConnectiveEmptiesTheGrid) {

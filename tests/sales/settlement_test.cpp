@@ -2,6 +2,7 @@
 
 #include "app/PrintCanvas.h"
 #include "db/Statement.h"
+#include "db/Transaction.h"
 #include "sales/RetailPosting.h"
 #include "sales/TfrmPrintSellsData.h"
 
@@ -159,6 +160,33 @@ TEST_P(SettlementTest, aSaveThatFailsLeavesBothScreensAsTheyWereAndCanBeRepeated
     EXPECT_EQ(count(QStringLiteral("SYYSKB")), 1);
     EXPECT_EQ(scalar(QStringLiteral("SELECT SUM(XSSL) FROM JHDMXB WHERE SPNO = 'A'")).toDouble(), 0);
     EXPECT_EQ(gridRows(), 2);
+}
+
+// Another till holding the database longer than this one waits: the cashier is told the
+// database is busy (not the driver's text), nothing is saved, and saving again works.
+TEST_P(SettlementTest, aTillThatFindsTheDatabaseBusySaysSoAndCanSaveLater) {
+    auto till = openAnother();
+    auto holding = std::make_unique<db::Transaction>(*till);
+    if (GetParam() == db::Backend::Sqlite) {
+        db().execute(QStringLiteral("PRAGMA busy_timeout = 100"));
+    } else {
+        till->execute(QStringLiteral("LOCK TABLE SERIALNO IN EXCLUSIVE MODE"));
+        db().execute(QStringLiteral("SET lock_timeout = '100ms'"));
+    }
+    int result = -1;
+    settleWith([&](TfrmPrintSellsData& s) {
+        s.bitPrintClick();
+        ASSERT_EQ(seams->recorder.shown.size(), 1u);
+        EXPECT_EQ(messageTexts().front(), QStringLiteral("数据库忙，请稍后再试！"));
+        EXPECT_FALSE(s.posted().has_value());
+        holding.reset();
+        seams->recorder.clear();
+        s.bitPrintClick();
+        EXPECT_TRUE(s.posted().has_value());
+        result = s.result();
+    });
+    EXPECT_EQ(result, QDialog::Accepted);
+    EXPECT_EQ(count(QStringLiteral("XSB")), 1);
 }
 
 TEST_P(SettlementTest, aPrintFailureAfterTheCommitIsReportedAndTheSaleStaysSavedOnce) {
