@@ -140,6 +140,8 @@ TEST(SysSetIni, valuesAreReadWholeWhateverTheyContain) {
     SysSetIni::readShopValues();
     EXPECT_EQ(session().ShopName, QStringLiteral("幸福超市, 北京"));
     SysSetIni::setPath(QString());
+}
+
 // What reaches the general error handler: the database's own words, except for another
 // till holding the lock, which the cashier sees as the shop's usual busy message.
 TEST(GeneralErrorHandler, busyDatabaseIsShownAsBusyNotAsTheDriversText) {
