@@ -267,7 +267,10 @@ public:
     Backend backend() const override { return Backend::Postgres; }
     QString driverName() const override { return QStringLiteral("QPSQL"); }
     QString beginSql() const override { return QStringLiteral("BEGIN"); }
-    QString lockRowsSql() const override { return QStringLiteral(" FOR UPDATE"); }
+    // NO KEY UPDATE: documents that name the row (a supplier on a receipt header) take a key
+    // share lock on it through their foreign key; FOR UPDATE would wait on those and two
+    // tills would deadlock, each holding the key share the other's lock waits for.
+    QString lockRowsSql() const override { return QStringLiteral(" FOR NO KEY UPDATE"); }
     QVariant moneyValue(Money value) const override { return value.toDecimalString(); }
     QVariant dateTimeValue(const QDateTime& value) const override { return timestampText(value); }
 

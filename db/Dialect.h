@@ -28,8 +28,9 @@ public:
     // time the transaction began on both backends (PostgreSQL's localtimestamp is): every row a
     // document writes carries the same stamp, also when it is written across midnight.
     virtual void transactionBegun(Connection&) const {}
-    // Appended to a SELECT that must hold the rows it read until commit: FOR UPDATE on
-    // PostgreSQL; nothing on SQLite, whose writers already hold the database's write lock.
+    // Appended to a SELECT that must hold the rows it read until commit: FOR NO KEY UPDATE on
+    // PostgreSQL (it serialises the lockers but lets documents referring to the row go on);
+    // nothing on SQLite, whose writers already hold the database's write lock.
     virtual QString lockRowsSql() const = 0;
 
     virtual QVariant moneyValue(Money value) const = 0;

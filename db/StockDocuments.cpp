@@ -124,10 +124,12 @@ PostedStockDocument StockDocuments::receive(const Receiving& d) {
         products.insert(l.productNo);
         posted.total += l.price.times(l.quantity);
     }
+    // Drawn in a short transaction of their own: the counters ("W" is the tills' too) are not
+    // held while the document is written; a refused document leaves its numbers unused.
+    const QStringList numbers = SerialNumbers(m_connection).draw({QStringLiteral("J"), QStringLiteral("W")});
+    posted.documentNo = numbers[0];
+    posted.movementNo = numbers[1];
     Transaction tx(m_connection);
-    SerialNumbers serials(m_connection);
-    posted.documentNo = serials.next(QStringLiteral("J"));
-    posted.movementNo = serials.next(QStringLiteral("W"));
 
     Statement header(m_connection, QStringLiteral(
         "INSERT INTO JHDSJB(JHDNO, JHNO, CSNO, JBR, DJDATE, BZ, BNNO, CZDATE) "
@@ -190,10 +192,12 @@ PostedStockDocument StockDocuments::returnToSupplier(const SupplierReturn& d) {
         posted.total += l.price.times(l.quantity);
     }
     const bool guardStores = storeChecking();
+    // Drawn in a short transaction of their own: the counters ("W" is the tills' too) are not
+    // held while the document is written; a refused document leaves its numbers unused.
+    const QStringList numbers = SerialNumbers(m_connection).draw({QStringLiteral("T"), QStringLiteral("W")});
+    posted.documentNo = numbers[0];
+    posted.movementNo = numbers[1];
     Transaction tx(m_connection);
-    SerialNumbers serials(m_connection);
-    posted.documentNo = serials.next(QStringLiteral("T"));
-    posted.movementNo = serials.next(QStringLiteral("W"));
 
     Statement header(m_connection, QStringLiteral(
         "INSERT INTO GYSTHSJB(THDNO, CSNO, BNNO, CZDATE) VALUES(:THDNO, :CSNO, :BNNO, getdate())"));
@@ -230,10 +234,12 @@ PostedStockDocument StockDocuments::returnFromClient(const ClientReturn& d) {
         checkLine(l.productNo, l.quantity);
         posted.total += l.price.times(l.quantity);
     }
+    // Drawn in a short transaction of their own: the counters ("W" is the tills' too) are not
+    // held while the document is written; a refused document leaves its numbers unused.
+    const QStringList numbers = SerialNumbers(m_connection).draw({QStringLiteral("c"), QStringLiteral("W")});
+    posted.documentNo = numbers[0];
+    posted.movementNo = numbers[1];
     Transaction tx(m_connection);
-    SerialNumbers serials(m_connection);
-    posted.documentNo = serials.next(QStringLiteral("c"));
-    posted.movementNo = serials.next(QStringLiteral("W"));
 
     Statement header(m_connection, QStringLiteral(
         "INSERT INTO KHTHSJB(THDNO, KHNO, BNNO, CZDATE) VALUES(:THDNO, :KHNO, :BNNO, getdate())"));
@@ -309,10 +315,12 @@ PostedStockDocument StockDocuments::writeOff(const Loss& d) {
         posted.total += l.price.times(l.quantity);
     }
     const bool guardStores = storeChecking();
+    // Drawn in a short transaction of their own: the counters ("W" is the tills' too) are not
+    // held while the document is written; a refused document leaves its numbers unused.
+    const QStringList numbers = SerialNumbers(m_connection).draw({QStringLiteral("B"), QStringLiteral("W")});
+    posted.documentNo = numbers[0];
+    posted.movementNo = numbers[1];
     Transaction tx(m_connection);
-    SerialNumbers serials(m_connection);
-    posted.documentNo = serials.next(QStringLiteral("B"));
-    posted.movementNo = serials.next(QStringLiteral("W"));
     for (const BatchLine& l : d.lines) takeFromBatch(l.batchNo, l.productNo, l.quantity);
     insertRows(m_connection, QStringLiteral("INSERT INTO BSB(BSDNO, JHDNO, SPNO, SPNAME, JLDW, SL, DJ, JE, BNNO)"), 9,
                d.lines.size(), [&](Statement& s, size_t i, const QString& p) {
@@ -336,10 +344,10 @@ PostedStockDocument StockDocuments::transfer(const Transfer& d) {
         checkLine(l.productNo, l.quantity);
         if (l.inStoreNo.isEmpty() || l.outStoreNo.isEmpty()) throw Error(QStringLiteral("调拨明细缺少仓库"));
     }
-    Transaction tx(m_connection);
     PostedStockDocument posted;
-    posted.movementNo = SerialNumbers(m_connection).next(QStringLiteral("W"));
+    posted.movementNo = SerialNumbers(m_connection).draw({QStringLiteral("W")}).front();
     posted.documentNo = posted.movementNo;
+    Transaction tx(m_connection);
     std::vector<Movement> movements;
     for (const TransferLine& l : d.lines) {
         movements.push_back({l.productNo, l.productName, l.unit, l.quantity, l.outStoreNo, MovementKind::TransferOut});
