@@ -403,14 +403,14 @@ if [ "$scope" = full ] || [ "$scope" = documents ]; then
   open_close alt+t miStat k frmQyKHWL dtBegDate
   open_close alt+t miStat o frmcykccx lcbStore
   open_close alt+t miStat c frmQyChecked lcbSupply
-  open_close alt+t miStat x frmQYcsxsfx '*'
+  open_close alt+t miStat x frmQYcsxsfx begdate1
   open_close alt+t miStat j frmJXC '*'
-  open_close alt+t miStat y frmSellsStat '*'
-  open_close alt+t miStat d frmQyDaySell '*'
-  open_close alt+t miStat s frmStatSellOfDay rgStatType0 d
-  open_close alt+t miStat s frmStatSellOfMonth rgStatType0 m
-  open_close alt+t miStat p frmStatProductSellOfDay rgStatType0 d
-  open_close alt+t miStat p frmStatProductSellOfMonth rgStatType0 m
+  open_close alt+t miStat y frmSellsStat dtBegDate
+  open_close alt+t miStat d frmQyDaySell dtBegDate
+  open_close alt+t miStat s frmStatSellOfDay dtDate d
+  open_close alt+t miStat s frmStatSellOfMonth seMonth m
+  open_close alt+t miStat p frmStatProductSellOfDay edProductNo d
+  open_close alt+t miStat p frmStatProductSellOfMonth edProductNo m
 fi
 
 step "退出系统 ends the program"
