@@ -17,6 +17,9 @@ QTableWidget* accountGrid(QWidget* parent, const char* name, const std::vector<G
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // The rows are only read: Tab leaves the grid instead of walking its cells, or the
+    // buttons below could not be reached by keys.
+    grid->setTabKeyNavigation(false);
     return grid;
 }
 

@@ -26,6 +26,8 @@ std::vector<GridColumn> columns(db::AccountKind kind) {
 
 QDateEdit* datePicker(QWidget* parent, const char* name) {
     auto* d = new QDateEdit(QDate::currentDate(), parent);
+    // Wide enough that the whole date shows beside the calendar button.
+    d->setMinimumWidth(112);
     d->setObjectName(QString::fromLatin1(name));
     d->setCalendarPopup(true);
     d->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));

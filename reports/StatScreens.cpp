@@ -25,6 +25,8 @@ using report::Format;
 // A date picker that takes every day the shop will see and never clamps one silently.
 QDateEdit* datePicker(QWidget* parent, const QString& name) {
     auto* d = new QDateEdit(QDate::currentDate(), parent);
+    // Wide enough that the whole date shows beside the calendar button.
+    d->setMinimumWidth(112);
     d->setObjectName(name);
     d->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     d->setCalendarPopup(true);
@@ -49,6 +51,9 @@ LookupComboBox* categoryList(QWidget* parent) {
 }
 
 void addLabelled(QHBoxLayout* row, QWidget* parent, const QString& label, QWidget* w) {
+    // The screen opens on its first condition, not on the buttons or the chart's options
+    // that were built before the conditions.
+    if (row->count() == 0) w->setFocus();
     row->addWidget(new QLabel(label, parent));
     row->addWidget(w);
 }

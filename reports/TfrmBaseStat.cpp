@@ -27,6 +27,8 @@ TfrmBaseStat::TfrmBaseStat(int chartKind, const QString& chartTitle, QWidget* pa
     m_chtStatDisp = new QChartView(chart, pnBaseHint());
     m_chtStatDisp->setObjectName(QStringLiteral("chtStatDisp"));
     m_chtStatDisp->setRenderHint(QPainter::Antialiasing);
+    // Nothing on the chart answers keys: the keyboard starts on the first condition.
+    m_chtStatDisp->setFocusPolicy(Qt::NoFocus);
     layout->addWidget(m_chtStatDisp, 1);
 
     m_inputs = new QHBoxLayout;

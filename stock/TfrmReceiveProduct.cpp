@@ -78,6 +78,8 @@ TfrmReceiveProduct::TfrmReceiveProduct(QWidget* parent) : TfrmBaseOtherInput(par
     QWidget* order[] = {m_edDocNo, m_lcbFactory, m_lcbSelfMan, m_dtDate, m_edRemark, m_lcbStore,
                         m_edProductNo, m_edPrice, m_edCount, sgBaseGrid(), m_bitNext};
     for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+    // The document starts at its head, not on the grid or a button.
+    order[0]->setFocus();
     onEnterKey(m_edProductNo, [this] { edProductNoKeyDown(); });
     onFocusLeave(m_edCount, [this] { edCountExit(); });
     FormCreate();

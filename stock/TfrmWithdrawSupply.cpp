@@ -73,6 +73,8 @@ TfrmWithdrawSupply::TfrmWithdrawSupply(QWidget* parent) : TfrmBaseOtherInput(par
 
     QWidget* order[] = {m_lcbSupply, m_lcbStore, m_edProductNo, m_edCount, sgBaseGrid(), m_dgInData, m_bitNext};
     for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+    // The document starts at its head, not on the grid or a button.
+    order[0]->setFocus();
     onEnterKey(m_edProductNo, [this] { edProductNoKeyDown(); });
     onFocusLeave(m_edCount, [this] { edCountExit(); });
     connect(m_dgInData, &QTableWidget::cellDoubleClicked, this, [this] { dgInDataDblClick(); });

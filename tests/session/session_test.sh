@@ -2,11 +2,16 @@
 # Runs the real program under its own virtual X server and drives it by keystrokes only, as
 # a cashier would: login, retail sales keyed in the Enter order (one line with the keypad's
 # Enter) and by fast scans, the next sale at once, a query exported to CSV, a preview saved
-# as PDF, a sale in sales-note mode without a printer, and leaving by 退出系统. After each
+# as PDF, a sale in sales-note mode without a printer, a receiving document, a wholesale sale,
+# a client receipt, every stock, account and statistics screen opened and closed, and leaving
+# by 退出系统. After each
 # step it checks that the program is still running, which window is active, which control
 # has the keyboard, and the rows in the database.
 #
-#   session_test.sh BUILD_DIR sqlite|postgres [full|sale] [openbox|nowm]
+#   session_test.sh BUILD_DIR sqlite|postgres [full|documents|sale] [openbox|nowm]
+#
+# documents: the sales, then the stock, wholesale and account documents and every screen's
+# opening and closing, without the query, preview and sales-note paths.
 #
 # postgres needs POS_TEST_PG_URL (scripts/with-postgres). The program reports the keyboard
 # through its hidden POS_DIAG_FILE aid (docs/architecture.md).
@@ -300,6 +305,112 @@ if [ "$scope" = full ]; then
   fi
   rows "SELECT COUNT(*) FROM XSB" 4
   close_screen alt+q
+fi
+
+if [ "$scope" = full ] || [ "$scope" = documents ]; then
+  step "a receiving document of one line, by keys"
+  menu_item alt+o miOperation i
+  expect frmReceiveProduct edDocNo
+  # Supplier document number, then the first supplier, handler and store of each list.
+  type_text SD-001
+  key Return Down Return Down Return Return Return Down Return
+  expect frmReceiveProduct edProductNo
+  type_text 10001001
+  key Return
+  expect frmReceiveProduct edPrice
+  key Return
+  expect frmReceiveProduct edCount
+  type_text 5
+  key Return
+  expect frmReceiveProduct edProductNo
+  key alt+s
+  expect QMessageBox '*' "数据已成功保存！"
+  key Return
+  expect frmReceiveProduct '*'
+  rows "SELECT m.SPNO || '/' || CAST(m.SL AS INTEGER) FROM JHDMXB m JOIN JHDSJB h ON h.JHDNO = m.JHDNO WHERE h.JHNO = 'SD-001'" "10001001/5"
+  close_screen Escape
+
+  step "a wholesale sale to a client"
+  settings 0   # price and quantity keyed, not a quick scan
+  menu_item alt+p miSale p
+  expect frmJobPOS edName
+  key Down Return Return Return
+  expect frmJobPOS edOffNO
+  type_text 101
+  key Return
+  expect frmJobPOS edProductNo
+  type_text 10001001
+  key Return
+  expect frmJobPOS edPrice
+  key Return
+  expect frmJobPOS edCount
+  type_text 3
+  key Return
+  expect frmJobPOS edOffNO
+  key Return
+  expect frmJobPOS edProductNo
+  key F1
+  expect frmPrintJobSellsData edTrueMoney
+  key Return
+  expect frmPrintJobSellsData bitPrint
+  key Return
+  expect QMessageBox '*' "数据保存成功！"
+  key Return
+  expect frmJobPOS edProductNo
+  rows "SELECT COUNT(*) FROM XSB WHERE KHLX = 'P'" 1
+  rows "SELECT COUNT(*) FROM KHJSWLB k JOIN XSB x ON x.XSNO = k.DJBH WHERE x.KHLX = 'P' AND k.ZY = '批发销售'" 1
+  close_screen alt+q
+
+  step "a client receipt"
+  menu_item alt+b miBala s
+  expect frmClientBala '*'
+  key Down Return
+  expect frmClientBala edNo
+  type_text R-001
+  key Return Tab
+  expect frmClientBala edMoney
+  type_text 5
+  # The read-only ledger grid lets Tab through to the buttons: 查询, 下笔, 存盘.
+  key Return Return Tab Tab Tab
+  expect frmClientBala bitSave
+  key space
+  expect QMessageBox '*' "数据已成功保存！"
+  key Return
+  expect frmClientBala '*'
+  rows "SELECT CAST(JF AS INTEGER) FROM KHJSWLB WHERE PZHM = 'R-001'" 5
+  close_screen Escape
+
+  # open_close MENU_KEY MENU ITEM_KEY WINDOW FOCUS [SUB_KEY]: opens a screen, checks where the
+  # keyboard starts and that it lies on screen, and leaves by Esc.
+  open_close() {
+    menu_item "$1" "$2" "$3"
+    [ -z "${6:-}" ] || key "$6"
+    expect "$4" "$5"
+    close_screen Escape
+  }
+  step "every other screen opens on screen with the keyboard at its start, and closes by Esc"
+  open_close alt+o miOperation s frmWithdrawSupply lcbSupply
+  open_close alt+o miOperation k frmClientReturn lcbClient
+  open_close alt+o miOperation b frmLose lcbStore
+  open_close alt+o miOperation d frmDPCL lcbStore
+  open_close alt+o miOperation p frmInitChecked '*'
+  open_close alt+o miOperation c frmCheckedData lcbStore
+  open_close alt+o miOperation j frmMonthBala '*'
+  open_close alt+p miSale d frmOperatorDayBalance dtBalanceDate
+  open_close alt+b miBala f frmSuppBala lcbSupply
+  open_close alt+c miQuery c frmQueryChecked cbSelectItem
+  open_close alt+t miStat g frmQyGYSWL dtBegDate
+  open_close alt+t miStat k frmQyKHWL dtBegDate
+  open_close alt+t miStat o frmcykccx lcbStore
+  open_close alt+t miStat c frmQyChecked lcbSupply
+  open_close alt+t miStat x frmQYcsxsfx begdate1
+  open_close alt+t miStat j frmJXC '*'
+  open_close alt+t miStat y frmSellsStat dtBegDate
+  open_close alt+t miStat d frmQyDaySell dtBegDate
+  open_close alt+t miStat s frmStatSellOfDay dtDate d
+  open_close alt+t miStat s frmStatSellOfMonth seMonth m
+  open_close alt+t miStat p frmStatProductSellOfDay edProductNo d
+  open_close alt+t miStat p frmStatProductSellOfMonth edProductNo m
 fi
 
 step "退出系统 ends the program"
