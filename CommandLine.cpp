@@ -165,10 +165,14 @@ int runProductImport(const CommandLine& commandLine, const db::ConnectionUrl& ur
 
 int runIntegrityCheck(const db::ConnectionUrl& url, QTextStream& out, QTextStream& err) {
     try {
-        db::Connection connection(url);
-        connection.open();
-        db::Schema::checkUsable(connection);
-        const std::vector<db::IntegrityProblem> problems = db::IntegrityCheck(connection).run();
+        std::vector<db::IntegrityProblem> problems;
+        if (url.backend == db::Backend::Sqlite) problems = db::IntegrityCheck::inspectFile(url.path);
+        if (problems.empty()) {
+            db::Connection connection(url);
+            connection.open();
+            db::Schema::checkUsable(connection);
+            problems = db::IntegrityCheck(connection).run();
+        }
         for (const db::IntegrityProblem& p : problems) out << p.rule << ": " << p.detail << '\n';
         if (!problems.empty()) {
             err << "pos: " << url.display() << ": " << problems.size() << " integrity problem(s)" << Qt::endl;
