@@ -9,6 +9,7 @@
 #include <QSet>
 #include <gtest/gtest.h>
 #include <cstdio>
+#include <map>
 #include <random>
 
 namespace {
@@ -25,13 +26,16 @@ struct Figures {
     int partial = 0;
     int checksFailed = 0;
     qint64 unacknowledged = 0;   // committed when the till died, before it could say so
+    std::map<QString, int> perKind;   // acknowledged documents by kind
 };
 
 void print(const char* label, const Figures& f) {
-    std::printf("[crash %s] kills=%d restarts=%d acknowledged=%zu lost=%d partial=%d unacknowledged-but-saved=%lld "
+    QStringList kinds;
+    for (const auto& [kind, n] : f.perKind) kinds << QStringLiteral("%1=%2").arg(kind).arg(n);
+    std::printf("[crash %s] kills=%d restarts=%d acknowledged=%zu (%s) lost=%d partial=%d unacknowledged-but-saved=%lld "
                 "integrity-failures=%d\n",
-                label, f.kills, f.restarts, f.acknowledged, f.lost, f.partial, static_cast<long long>(f.unacknowledged),
-                f.checksFailed);
+                label, f.kills, f.restarts, f.acknowledged, qPrintable(kinds.join(u' ')), f.lost, f.partial,
+                static_cast<long long>(f.unacknowledged), f.checksFailed);
     std::fflush(stdout);
 }
 
@@ -63,6 +67,7 @@ void afterKill(suite::ShopDatabase& shop, const suite::Till& till, Figures& f, i
     f.partial += p.partial;
     EXPECT_TRUE(p.faults.isEmpty()) << "after kill " << kill << ": " << p.faults.join(u'\n').toStdString();
     f.acknowledged += till.acknowledged.size();
+    for (const suite::Acknowledged& d : till.acknowledged) ++f.perKind[d.kind];
 }
 
 void killTillsRepeatedly(db::Backend backend, int kills, const char* label) {
