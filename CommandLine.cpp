@@ -132,11 +132,25 @@ int runDatabaseCopy(const CommandLine& commandLine, QTextStream& out, QTextStrea
         target.open(db::Connection::OpenMode::Create);
         out << "copying " << from->display() << " to " << to->display() << Qt::endl;
         qint64 total = 0;
-        const auto tables = db::DatabaseCopy(source, target).run([&](const QString& table, qint64 rows, bool done) {
-            out << "  " << table << ": " << rows << (done ? " rows" : " rows …") << Qt::endl;
-            if (done) total += rows;
-        });
-        out << "copied " << tables.size() << " tables, " << total << " rows; row counts verified" << Qt::endl;
+        // The copy commits only as a proven shop: every integrity rule on the target, inside
+        // the copy's transaction, so a problem leaves the target as empty as it was.
+        const auto proveTarget = [&](db::Connection& copied) {
+            const std::vector<db::IntegrityProblem> problems = db::IntegrityCheck(copied).run();
+            if (problems.empty()) return;
+            QStringList lines;
+            for (const db::IntegrityProblem& p : problems) lines << p.rule + QStringLiteral(": ") + p.detail;
+            throw db::Error(QStringLiteral("the copy fails the integrity check (%1 problem(s)):\n%2")
+                                .arg(problems.size())
+                                .arg(lines.join(u'\n')));
+        };
+        const auto tables = db::DatabaseCopy(source, target).run(
+            [&](const QString& table, qint64 rows, bool done) {
+                out << "  " << table << ": " << rows << (done ? " rows" : " rows …") << Qt::endl;
+                if (done) total += rows;
+            },
+            proveTarget);
+        out << "copied " << tables.size() << " tables, " << total << " rows; row counts verified; no integrity problems"
+            << Qt::endl;
         return 0;
     } catch (const db::Error& e) {
         err << "pos: " << e.message() << "\npos: nothing was copied" << Qt::endl;
@@ -165,10 +179,14 @@ int runProductImport(const CommandLine& commandLine, const db::ConnectionUrl& ur
 
 int runIntegrityCheck(const db::ConnectionUrl& url, QTextStream& out, QTextStream& err) {
     try {
-        db::Connection connection(url);
-        connection.open();
-        db::Schema::checkUsable(connection);
-        const std::vector<db::IntegrityProblem> problems = db::IntegrityCheck(connection).run();
+        std::vector<db::IntegrityProblem> problems;
+        if (url.backend == db::Backend::Sqlite) problems = db::IntegrityCheck::inspectFile(url.path);
+        if (problems.empty()) {
+            db::Connection connection(url);
+            connection.open();
+            db::Schema::checkUsable(connection);
+            problems = db::IntegrityCheck(connection).run();
+        }
         for (const db::IntegrityProblem& p : problems) out << p.rule << ": " << p.detail << '\n';
         if (!problems.empty()) {
             err << "pos: " << url.display() << ": " << problems.size() << " integrity problem(s)" << Qt::endl;

@@ -11,7 +11,7 @@ struct BenchScale {
     int stores = 20;
     int saleLines = 1000000;   // 10 lines a sale
     // "dated": sales spread over the last year, receipts before it, products in categories.
-    QString key() const { return QStringLiteral("%1/%2/%3/dated").arg(products).arg(stores).arg(saleLines); }
+    QString key() const { return QStringLiteral("%1/%2/%3/dated-lines").arg(products).arg(stores).arg(saleLines); }
 };
 
 class BenchData {

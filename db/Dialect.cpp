@@ -40,11 +40,6 @@ QDateTime statementNow(sqlite3_context* ctx) {
     return serverNow();
 }
 
-sqlite3* sqliteHandle(Connection& c) {
-    const QVariant h = c.handle().driver()->handle();
-    return (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0) ? *static_cast<sqlite3* const*>(h.data()) : nullptr;
-}
-
 // ---- SQLite: portable functions registered on every connection ----
 
 QString argText(sqlite3_value* v) {
@@ -382,5 +377,10 @@ void setSqliteClockOverride(const std::optional<QDateTime>& at) {
 }
 
 QString timestampText(const QDateTime& at) { return at.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); }
+
+sqlite3* sqliteHandle(Connection& c) {
+    const QVariant h = c.handle().driver()->handle();
+    return (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0) ? *static_cast<sqlite3* const*>(h.data()) : nullptr;
+}
 
 }  // namespace db

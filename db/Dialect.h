@@ -11,6 +11,8 @@
 #include <functional>
 #include <optional>
 
+struct sqlite3;
+
 namespace db {
 
 class Connection;
@@ -75,5 +77,8 @@ void setSqliteClockOverride(const std::optional<QDateTime>& at);
 
 // The text form of a stamped time in the database: "yyyy-MM-dd HH:mm:ss".
 QString timestampText(const QDateTime& at);
+
+// The SQLite handle under an open SQLite connection; null on another backend.
+sqlite3* sqliteHandle(Connection& c);
 
 }  // namespace db

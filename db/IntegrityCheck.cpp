@@ -1,9 +1,12 @@
 #include "db/IntegrityCheck.h"
 
 #include "db/Connection.h"
+#include "db/Dialect.h"
 #include "db/Error.h"
+#include "db/SqliteFile.h"
 #include "db/Statement.h"
 #include "db/StockLedger.h"
+#include "db/StockSummary.h"
 
 #include <QSqlRecord>
 #include <QStringList>
@@ -71,17 +74,120 @@ QString saleStockSql() {
 }
 
 // What a batch has given (XSSL) is what the documents drawing on it recorded: sale cost
-// rows, losses and returns to the supplier.
+// rows, losses and returns to the supplier, less what clients returned to it. Stocktake
+// shortfalls draw on a product's oldest batches without a row per batch, so per product
+// the batches may have given beyond the records at most the stocktake shortfalls (less when
+// the batches held less); no batch gave less than its records.
 QString batchDrawnSql() {
     return QStringLiteral(
                "WITH D AS (SELECT JHDNO, SPNO, XSSL AS Q FROM XSCBB "
                "UNION ALL SELECT JHDNO, SPNO, SL FROM BSB WHERE JHDNO IS NOT NULL "
-               "UNION ALL SELECT JHDNO, SPNO, SL FROM GYSTHMXB WHERE JHDNO IS NOT NULL), "
-               "S AS (SELECT JHDNO, SPNO, SUM(Q) AS Q FROM D GROUP BY JHDNO, SPNO) "
-               "SELECT B.JHDNO, B.SPNO, B.XSSL, COALESCE(S.Q, 0) AS DRAWN FROM JHDMXB B "
-               "LEFT JOIN S ON S.JHDNO = B.JHDNO AND S.SPNO = B.SPNO "
-               "WHERE ABS(B.XSSL - COALESCE(S.Q, 0)) > %1 ORDER BY B.JHDNO, B.SPNO")
+               "UNION ALL SELECT JHDNO, SPNO, SL FROM GYSTHMXB WHERE JHDNO IS NOT NULL "
+               "UNION ALL SELECT JHDNO, SPNO, -SL FROM KHTHMXB WHERE JHDNO IS NOT NULL), "
+               "S AS (SELECT JHDNO, SPNO, SUM(Q) AS Q FROM D GROUP BY JHDNO, SPNO), "
+               "B AS (SELECT B.JHDNO, B.SPNO, B.XSSL, COALESCE(S.Q, 0) AS DRAWN FROM JHDMXB B "
+               "LEFT JOIN S ON S.JHDNO = B.JHDNO AND S.SPNO = B.SPNO), "
+               "L AS (SELECT SPNO, SUM(SL) AS Q FROM QTJHDMXB WHERE WLTYPE = %2 GROUP BY SPNO) "
+               "SELECT JHDNO, SPNO, XSSL, DRAWN, NULL AS STOCKTAKE_LOSS FROM B WHERE XSSL - DRAWN < -%1 "
+               "UNION ALL SELECT NULL, B.SPNO, SUM(B.XSSL), SUM(B.DRAWN), MAX(COALESCE(L.Q, 0)) FROM B "
+               "LEFT JOIN L ON L.SPNO = B.SPNO GROUP BY B.SPNO HAVING SUM(B.XSSL - B.DRAWN) > MAX(COALESCE(L.Q, 0)) + %1 "
+               "ORDER BY 2, 1")
+        .arg(kQuantityEpsilon, quoted(MovementKind::StocktakeLoss));
+}
+
+// Each stock document moved what its lines say, per document and product, and no
+// movement of its kinds lacks its lines: receiving and stocktake gain batches, supplier
+// returns, client returns and losses.
+QString documentMovementsSql() {
+    struct Pair { const char* lines; const char* key; QStringList kinds; };
+    const Pair pairs[] = {
+        {"JHDMXB", "JHDNO", {MovementKind::Receive, MovementKind::StocktakeGain}},
+        {"GYSTHMXB", "THDNO", {MovementKind::SupplierReturn}},
+        {"KHTHMXB", "THDNO", {MovementKind::ClientReturn}},
+        {"BSB", "BSDNO", {MovementKind::Loss}},
+    };
+    QStringList parts;
+    for (const Pair& p : pairs) {
+        QStringList kinds;
+        for (const QString& k : p.kinds) kinds << quoted(k);
+        parts << QStringLiteral(
+                     "SELECT '%1' AS TABLE_NAME, X.DOC AS DOCUMENT, X.SPNO, SUM(X.LQ) AS LINES, SUM(X.MQ) AS MOVED FROM "
+                     "(SELECT %2 AS DOC, SPNO, SL AS LQ, 0 AS MQ FROM %1 "
+                     "UNION ALL SELECT JHDNO, SPNO, 0, SL FROM QTJHDMXB WHERE WLTYPE IN (%3)) X "
+                     "GROUP BY X.DOC, X.SPNO HAVING ABS(SUM(X.LQ) - SUM(X.MQ)) > %4")
+                     .arg(QLatin1String(p.lines), QLatin1String(p.key), kinds.join(QStringLiteral(", ")), kQuantityEpsilon);
+    }
+    return parts.join(QStringLiteral(" UNION ALL "));
+}
+
+// A transfer moves each product out of one store and into another under one movement
+// number, which is also its document number.
+QString transfersPairedSql() {
+    return QStringLiteral(
+               "SELECT WLNO, SPNO, SUM(CASE WHEN WLTYPE = %1 THEN SL ELSE 0 END) AS MOVED_OUT, "
+               "SUM(CASE WHEN WLTYPE = %2 THEN SL ELSE 0 END) AS MOVED_IN, "
+               "SUM(CASE WHEN JHDNO = WLNO THEN 0 ELSE 1 END) AS OTHER_DOCUMENT FROM QTJHDMXB "
+               "WHERE WLTYPE IN (%1, %2) GROUP BY WLNO, SPNO "
+               "HAVING ABS(SUM(CASE WHEN WLTYPE = %1 THEN SL ELSE -SL END)) > %3 "
+               "OR SUM(CASE WHEN JHDNO = WLNO THEN 0 ELSE 1 END) > 0 ORDER BY WLNO, SPNO")
+        .arg(quoted(MovementKind::TransferOut), quoted(MovementKind::TransferIn), kQuantityEpsilon);
+}
+
+// What clients returned of a sale's batch is what the return lines recorded.
+QString clientReturnsRecordedSql() {
+    return QStringLiteral(
+               "SELECT X.XSNO, X.JHDNO, X.SPNO, SUM(X.T) AS RAISED, SUM(X.R) AS RETURN_LINES FROM "
+               "(SELECT XSNO, JHDNO, SPNO, THSL AS T, 0 AS R FROM XSCBB WHERE THSL <> 0 "
+               "UNION ALL SELECT XSNO, JHDNO, SPNO, 0, SL FROM KHTHMXB) X "
+               "GROUP BY X.XSNO, X.JHDNO, X.SPNO HAVING ABS(SUM(X.T) - SUM(X.R)) > %1 ORDER BY 1, 2, 3")
         .arg(kQuantityEpsilon);
+}
+
+// A wholesale sale is one 贷 row of its amount on the client's account and 借 rows of what
+// was paid, all naming the sale; no such row names anything else. The sale's amount is
+// stored to the cent, the ledger's as entered, hence half a cent.
+QString wholesaleLedgerSql() {
+    return QStringLiteral(
+               "SELECT H.XSNO, H.KHNO, H.SPZE, H.SKZE, SUM(CASE WHEN L.JD = '贷' THEN 1 ELSE 0 END) AS SALE_ROWS, "
+               "COALESCE(SUM(CASE WHEN L.JD = '贷' THEN L.DF END), 0) AS DUE, "
+               "COALESCE(SUM(CASE WHEN L.JD = '借' THEN L.JF END), 0) AS PAID FROM XSB H "
+               "LEFT JOIN KHJSWLB L ON L.DJBH = H.XSNO AND L.KHNO = H.KHNO WHERE H.KHLX = 'P' "
+               "GROUP BY H.XSNO, H.KHNO, H.SPZE, H.SKZE "
+               "HAVING SUM(CASE WHEN L.JD = '贷' THEN 1 ELSE 0 END) <> 1 "
+               "OR ABS(COALESCE(SUM(CASE WHEN L.JD = '贷' THEN L.DF END), 0) - H.SPZE) > 0.00505 "
+               "OR ABS(COALESCE(SUM(CASE WHEN L.JD = '借' THEN L.JF END), 0) - H.SKZE) > %1 "
+               "UNION ALL SELECT L.DJBH, L.KHNO, NULL, NULL, NULL, L.DF, L.JF FROM KHJSWLB L "
+               "WHERE L.ZY IN ('批发销售', '批发收款') AND NOT EXISTS "
+               "(SELECT 1 FROM XSB H WHERE H.XSNO = L.DJBH AND H.KHNO = L.KHNO AND H.KHLX = 'P') "
+               "ORDER BY 1")
+        .arg(kMoneyEpsilon);
+}
+
+// A hand-in records as due exactly the takings it marked: per cashier and day, the
+// hand-ins' amounts due add up to the takings marked handed in.
+QString handInSql() {
+    return QStringLiteral(
+               "SELECT X.CASHIER, X.DAY, SUM(X.DUE) AS HANDED_IN_DUE, SUM(X.MARKED) AS MARKED_TAKINGS FROM "
+               "(SELECT SYYNO AS CASHIER, date10(JKDATE) AS DAY, YJJE AS DUE, 0 AS MARKED FROM SYYJKB "
+               "UNION ALL SELECT BNNO, date10(SKDATE), 0, SKMONEY FROM SYYSKB WHERE JKFLAG = 1) X "
+               "GROUP BY X.CASHIER, X.DAY HAVING ABS(SUM(X.DUE) - SUM(X.MARKED)) > %1 ORDER BY 1, 2")
+        .arg(kMoneyEpsilon);
+}
+
+QStringList quickCheckFindings(Connection& c) {
+    int code = 0;
+    const QStringList findings = SqliteFile::quickCheck(sqliteHandle(c), &code);
+    if (code != 0) throw Error(findings.join(QStringLiteral("; ")), ErrorKind::Damaged);
+    QStringList rows;
+    for (const QString& f : findings) rows << QStringLiteral("MESSAGE=") + f;
+    return rows;
+}
+
+// The carry-forward positions plus the movements since add up to the store balances.
+QStringList monthEndFindings(Connection& c) {
+    QStringList rows;
+    for (const QString& product : StockSummary(c).productsOffBalance()) rows << QStringLiteral("SPNO=") + product;
+    return rows;
 }
 
 // A store balance never goes below zero, neither the kept one (what the tills read) nor
@@ -136,7 +242,7 @@ QString ledgerChainSql(const QString& table, const QString& account, bool debitR
 }
 
 // Document numbers are issued once: no key twice in a header table (a damaged index
-// would allow it), and one movement number belongs to one document.
+// would allow it), and one movement number belongs to one document (a stocktake's to it alone).
 QString numbersUniqueSql() {
     const std::pair<const char*, const char*> keys[] = {
         {"XSB", "XSNO"}, {"JHDSJB", "JHDNO"}, {"GYSTHSJB", "THDNO"}, {"KHTHSJB", "THDNO"},
@@ -145,8 +251,12 @@ QString numbersUniqueSql() {
     for (const auto& [table, key] : keys)
         parts << QStringLiteral("SELECT '%1' AS TABLE_NAME, %2 AS NUMBER, COUNT(*) AS USES FROM %1 GROUP BY %2 HAVING COUNT(*) > 1")
                      .arg(QLatin1String(table), QLatin1String(key));
+    // Applying a stocktake is the one posting whose movement number spans documents: its
+    // gain batches, one per store and supplier, and its shortfalls.
     parts << QStringLiteral("SELECT 'QTJHDMXB', WLNO, COUNT(DISTINCT COALESCE(JHDNO, '')) FROM QTJHDMXB GROUP BY WLNO "
-                            "HAVING COUNT(DISTINCT COALESCE(JHDNO, '')) > 1");
+                            "HAVING COUNT(DISTINCT COALESCE(JHDNO, '')) > 1 "
+                            "AND SUM(CASE WHEN WLTYPE IN (%1, %2) THEN 0 ELSE 1 END) > 0")
+                 .arg(quoted(MovementKind::StocktakeGain), quoted(MovementKind::StocktakeLoss));
     parts << QStringLiteral("SELECT 'QTJHDMXB', JHDNO, COUNT(DISTINCT WLNO) FROM QTJHDMXB WHERE WLTYPE = %1 GROUP BY JHDNO "
                             "HAVING COUNT(DISTINCT WLNO) > 1").arg(quoted(MovementKind::Sale));
     return parts.join(QStringLiteral(" UNION ALL "));
@@ -192,8 +302,8 @@ private:
 
 const std::vector<IntegrityRule>& IntegrityCheck::rules() {
     static const std::vector<IntegrityRule> list = {
-        {QStringLiteral("sqlite-quick-check"), QStringLiteral("the SQLite file passes its quick check"),
-         QStringLiteral("SELECT quick_check AS MESSAGE FROM pragma_quick_check WHERE quick_check <> 'ok'"), Backend::Sqlite},
+        {QStringLiteral("sqlite-quick-check"), QStringLiteral("the SQLite file passes its quick check"), QString(),
+         Backend::Sqlite, quickCheckFindings},
         {QStringLiteral("documents-complete"),
          QStringLiteral("every document header has lines, and no line or sale row lives without its header"),
          headersWithLinesSql(), std::nullopt},
@@ -208,8 +318,37 @@ const std::vector<IntegrityRule>& IntegrityCheck::rules() {
          QStringLiteral("SELECT JHDNO, SPNO, SL, XSSL FROM JHDMXB WHERE XSSL < -%1 OR XSSL > SL + %1 ORDER BY JHDNO, SPNO")
              .arg(kQuantityEpsilon),
          std::nullopt},
-        {QStringLiteral("batch-drawn"), QStringLiteral("what a batch gave is what sales, losses and supplier returns took from it"),
+        {QStringLiteral("batch-drawn"),
+         QStringLiteral("what a batch gave is what sales, losses and supplier returns took from it, less client returns, "
+                        "and per product at most the stocktake shortfalls beyond that"),
          batchDrawnSql(), std::nullopt},
+        {QStringLiteral("document-movements"),
+         QStringLiteral("receiving, stocktake gain, return and loss lines moved the store by their quantity, per product"),
+         documentMovementsSql(), std::nullopt},
+        {QStringLiteral("transfers-paired"),
+         QStringLiteral("a transfer moves each product out of one store and into another by the same quantity"),
+         transfersPairedSql(), std::nullopt},
+        {QStringLiteral("client-return-within-sale"),
+         QStringLiteral("no sale's cost row has more returned than it sold, nor less than nothing"),
+         QStringLiteral("SELECT ID, XSNO, JHDNO, SPNO, XSSL, THSL FROM XSCBB WHERE THSL < -%1 OR THSL > XSSL + %1 ORDER BY ID")
+             .arg(kQuantityEpsilon),
+         std::nullopt},
+        {QStringLiteral("client-returns-recorded"),
+         QStringLiteral("what a sale's batch shows returned is what the client return lines recorded"),
+         clientReturnsRecordedSql(), std::nullopt},
+        {QStringLiteral("sale-line-day"), QStringLiteral("each sale line's day is the day of its sale"),
+         QStringLiteral("SELECT M.ID, M.XSNO, M.XSDAY, date10(H.XSDATE) AS SALE_DAY FROM XSMXB M JOIN XSB H ON H.XSNO = M.XSNO "
+                        "WHERE M.XSDAY IS NULL OR M.XSDAY <> date10(H.XSDATE) ORDER BY M.ID"),
+         std::nullopt},
+        {QStringLiteral("wholesale-ledger"),
+         QStringLiteral("a wholesale sale has its amount and its payment on the client's account, naming the sale"),
+         wholesaleLedgerSql(), std::nullopt},
+        {QStringLiteral("hand-in-takings"),
+         QStringLiteral("per cashier and day, the hand-ins' amounts due are the takings marked handed in"), handInSql(),
+         std::nullopt},
+        {QStringLiteral("month-end-balance"),
+         QStringLiteral("the last carry-forward's positions plus the movements since are the store balances, per product"),
+         QString(), std::nullopt, monthEndFindings},
         {QStringLiteral("store-balance"), QStringLiteral("no store holds less than nothing of a product"), storeBalanceSql(),
          std::nullopt},
         {QStringLiteral("store-balance-kept"),
@@ -231,12 +370,28 @@ const std::vector<IntegrityRule>& IntegrityCheck::rules() {
     return list;
 }
 
+std::vector<IntegrityProblem> IntegrityCheck::inspectFile(const QString& path) {
+    std::vector<IntegrityProblem> problems;
+    const SqliteFile file = SqliteFile::inspect(path);
+    if (file.state == SqliteFile::State::Damaged)
+        for (const QString& finding : file.problems)
+            problems.push_back({QStringLiteral("sqlite-quick-check"), QStringLiteral("MESSAGE=") + finding});
+    return problems;
+}
+
 std::vector<IntegrityProblem> IntegrityCheck::run(int rowsPerRule) {
     std::vector<IntegrityProblem> problems;
     Snapshot snapshot(m_connection);
     for (const IntegrityRule& rule : rules()) {
         if (rule.only && *rule.only != m_connection.backend()) continue;
         try {
+            if (rule.check) {
+                const QStringList rows = rule.check(m_connection);
+                for (int i = 0; i < rows.size() && i < rowsPerRule; ++i) problems.push_back({rule.name, rows[i]});
+                if (rows.size() > rowsPerRule)
+                    problems.push_back({rule.name, QStringLiteral("and %1 more rows").arg(rows.size() - rowsPerRule)});
+                continue;
+            }
             Statement s(m_connection, rule.sql);
             s.exec();
             int rows = 0;

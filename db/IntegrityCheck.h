@@ -7,6 +7,8 @@
 #include "db/ConnectionUrl.h"
 
 #include <QString>
+#include <QStringList>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -19,6 +21,9 @@ struct IntegrityRule {
     QString description;           // what must hold, in one sentence
     QString sql;                   // the offending rows; every column is named, so a problem reads "COL=value, ..."
     std::optional<Backend> only;   // the rule applies to this backend alone
+    // Instead of `sql`, for a rule the program already computes in code: each offending
+    // row as "COL=value, ...". Throws db::Error when it cannot check.
+    std::function<QStringList(Connection&)> check = {};
 };
 
 struct IntegrityProblem {
@@ -38,6 +43,11 @@ public:
     // damaged file) is itself a problem. At most `rowsPerRule` rows are listed per rule;
     // the rest are counted in one further problem.
     std::vector<IntegrityProblem> run(int rowsPerRule = 20);
+
+    // The quick check of an SQLite file before anything opens it: a connection refuses a
+    // damaged file, so its findings are reported here under the quick-check rule. Empty for
+    // a sound file and for one the connection refuses for another reason.
+    static std::vector<IntegrityProblem> inspectFile(const QString& path);
 
 private:
     Connection& m_connection;

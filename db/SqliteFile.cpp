@@ -62,17 +62,9 @@ SqliteFile SqliteFile::inspect(const QString& path) {
         return f;
     };
 
-    sqlite3_stmt* check = nullptr;
-    rc = sqlite3_prepare_v2(h.db, "PRAGMA quick_check(100)", -1, &check, nullptr);
-    if (rc != SQLITE_OK) return failed(rc);
-    QStringList findings;
-    while ((rc = sqlite3_step(check)) == SQLITE_ROW) {
-        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(check, 0));
-        const QString line = text ? QString::fromUtf8(text) : QString();
-        if (line != QLatin1String("ok")) findings << line;
-    }
-    sqlite3_finalize(check);
-    if (rc != SQLITE_DONE) return failed(rc);
+    int code = 0;
+    const QStringList findings = quickCheck(h.db, &code);
+    if (code != 0) return failed(code);
     if (!findings.isEmpty()) {
         f.state = State::Damaged;
         f.problems = findings;
@@ -95,6 +87,28 @@ SqliteFile SqliteFile::inspect(const QString& path) {
     if (rc != SQLITE_DONE) return failed(rc);
     f.state = ours ? State::Ours : count == 0 ? State::Blank : State::Foreign;
     return f;
+}
+
+QStringList SqliteFile::quickCheck(sqlite3* handle, int* failedCode) {
+    *failedCode = 0;
+    sqlite3_stmt* check = nullptr;
+    int rc = sqlite3_prepare_v2(handle, "PRAGMA quick_check(100)", -1, &check, nullptr);
+    if (rc != SQLITE_OK) {
+        *failedCode = rc;
+        return {messageOf(handle)};
+    }
+    QStringList findings;
+    while ((rc = sqlite3_step(check)) == SQLITE_ROW) {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(check, 0));
+        const QString line = text ? QString::fromUtf8(text) : QString();
+        if (line != QLatin1String("ok")) findings << line;
+    }
+    sqlite3_finalize(check);
+    if (rc != SQLITE_DONE) {
+        *failedCode = rc;
+        return {messageOf(handle)};
+    }
+    return findings;
 }
 
 QString SqliteFile::refusal() const {

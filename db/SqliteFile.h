@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+struct sqlite3;
+
 namespace db {
 
 struct SqliteFile {
@@ -26,6 +28,11 @@ struct SqliteFile {
     // Opens the file read-only and runs PRAGMA quick_check (every page and index entry is
     // read, so this costs a full read of the file).
     static SqliteFile inspect(const QString& path);
+
+    // PRAGMA quick_check(100) on an open handle, the one way the program runs it: the
+    // findings (empty for a sound file). When the statement itself fails, `failedCode`
+    // receives SQLite's code (else 0) and the findings hold its message.
+    static QStringList quickCheck(sqlite3* handle, int* failedCode);
 
     // A sentence naming the file and what is wrong with it, for refusing to use it.
     QString refusal() const;

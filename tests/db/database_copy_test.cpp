@@ -169,6 +169,32 @@ TEST_P(DatabaseCopyTest, aCopyThatFailsAtTheLastStepLeavesTheTargetEmpty) {
     EXPECT_NO_THROW(db::DatabaseCopy(db(), *target).run());
 }
 
+TEST_P(DatabaseCopyTest, theCommandCommitsOnlyACopyThatPassesTheIntegrityCheck) {
+    db::DemoData::install(db());
+    auto copyTo = [&](const OtherDatabase& other) {
+        QProcess copy;
+        copy.start(QString::fromUtf8(POS_BINARY), {QStringLiteral("--copy-database"), url().display(), other.url().display()});
+        EXPECT_TRUE(copy.waitForFinished(120000));
+        return std::make_pair(copy.exitCode(), QString::fromUtf8(copy.readAllStandardOutput() + copy.readAllStandardError()));
+    };
+    // Kept balances one more than their movements: every row copies, the proof fails.
+    db().execute(QStringLiteral("UPDATE KCYEB SET KCSL = KCSL + 1"));
+    OtherDatabase refused(GetParam());
+    const auto [refusedCode, refusedText] = copyTo(refused);
+    EXPECT_EQ(refusedCode, 1) << refusedText.toStdString();
+    EXPECT_TRUE(refusedText.contains(QStringLiteral("store-balance-kept: "))) << refusedText.toStdString();
+    auto refusedTarget = refused.open();
+    EXPECT_EQ(refusedTarget->dialect().tableNames(*refusedTarget), QStringList());
+
+    db().execute(QStringLiteral("UPDATE KCYEB SET KCSL = KCSL - 1"));
+    OtherDatabase taken(GetParam());
+    const auto [takenCode, takenText] = copyTo(taken);
+    EXPECT_EQ(takenCode, 0) << takenText.toStdString();
+    EXPECT_TRUE(takenText.contains(QStringLiteral("no integrity problems"))) << takenText.toStdString();
+    auto takenTarget = taken.open();
+    EXPECT_EQ(tableRows(*takenTarget, QStringLiteral("KCYEB")), tableRows(db(), QStringLiteral("KCYEB")));
+}
+
 TEST_P(DatabaseCopyTest, aCopyKilledMidwayLeavesTheTargetEmpty) {
     fillShop();
     // Enough rows that the copy is still running when the first progress line arrives.

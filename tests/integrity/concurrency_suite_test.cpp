@@ -18,11 +18,14 @@ void tillsSellTogether(db::Backend backend, const char* label) {
     const int tills = suite::size("POS_TILLS", 4, 8);
     const int sales = suite::size("POS_TILL_SALES", 50, 500);
     suite::ShopDatabase shop(backend);
-    // Three documents in five are sales. Stock for about four fifths of what they will ask
+    // About three documents in five take stock (sales, wholesale sales, transfers, losses,
+    // supplier returns). Stock for about four fifths of what they will ask
     // for (two lines of about two units a sale), on few enough products that the tills
     // compete for every batch and the last sales meet empty shelves. The demo shop holds
     // 100 of each product.
-    const QString kinds = QStringLiteral("sale,sale,sale,client-receipt,supplier-payment");
+    const QString kinds = QStringLiteral(
+        "sale,sale,sale,sale,sale,wholesale-sale,receiving,supplier-return,client-return,loss,transfer,client-receipt,"
+        "supplier-payment");
     const double demand = tills * sales * 0.6 * 4.2;
     const int products = std::clamp(int(std::lround(0.8 * demand / 100)), 2, 50);
     shop.receive(products, std::floor(0.8 * demand / products - 100));
@@ -83,10 +86,11 @@ void tillsSellTogether(db::Backend backend, const char* label) {
     EXPECT_EQ(refusals[QStringLiteral("other")] + refusals[QStringLiteral("connection")], 0)
         << unexpected.join(u'\n').toStdString();
 
-    std::printf("[concurrency %s] tills=%d attempts=%d products=%d acknowledged=%zu (sales=%d receipts=%d payments=%d) "
+    QStringList kindFigures;
+    for (const auto& [kind, n] : perKind) kindFigures << QStringLiteral("%1=%2").arg(kind).arg(n);
+    std::printf("[concurrency %s] tills=%d attempts=%d products=%d acknowledged=%zu (%s) "
                 "seconds=%.1f documents/s=%.1f sales/s=%.1f refused: shortage=%d busy=%d connection=%d other=%d\n",
-                label, tills, tills * sales, products, acknowledged.size(), perKind[QStringLiteral("sale")],
-                perKind[QStringLiteral("client-receipt")], perKind[QStringLiteral("supplier-payment")], seconds,
+                label, tills, tills * sales, products, acknowledged.size(), qPrintable(kindFigures.join(u' ')), seconds,
                 acknowledged.size() / seconds, perKind[QStringLiteral("sale")] / seconds,
                 refusals[QStringLiteral("shortage")], refusals[QStringLiteral("busy")],
                 refusals[QStringLiteral("connection")], refusals[QStringLiteral("other")]);
