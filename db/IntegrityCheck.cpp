@@ -5,11 +5,13 @@
 #include "db/Error.h"
 #include "db/SqliteFile.h"
 #include "db/Statement.h"
+#include "db/Transaction.h"
 #include "db/StockLedger.h"
 #include "db/StockSummary.h"
 
 #include <QSqlRecord>
 #include <QStringList>
+#include <optional>
 
 namespace db {
 
@@ -384,12 +386,17 @@ std::vector<IntegrityProblem> IntegrityCheck::run(int rowsPerRule) {
     Snapshot snapshot(m_connection);
     for (const IntegrityRule& rule : rules()) {
         if (rule.only && *rule.only != m_connection.backend()) continue;
+        // Inside a caller's transaction (a copy checks its target before committing) each
+        // rule runs in a savepoint: a rule that fails on PostgreSQL must not abort the rest.
+        std::optional<Transaction> savepoint;
+        if (m_connection.inTransaction()) savepoint.emplace(m_connection);
         try {
             if (rule.check) {
                 const QStringList rows = rule.check(m_connection);
                 for (int i = 0; i < rows.size() && i < rowsPerRule; ++i) problems.push_back({rule.name, rows[i]});
                 if (rows.size() > rowsPerRule)
                     problems.push_back({rule.name, QStringLiteral("and %1 more rows").arg(rows.size() - rowsPerRule)});
+                if (savepoint) savepoint->commit();
                 continue;
             }
             Statement s(m_connection, rule.sql);
@@ -405,7 +412,10 @@ std::vector<IntegrityProblem> IntegrityCheck::run(int rowsPerRule) {
             }
             if (rows > rowsPerRule)
                 problems.push_back({rule.name, QStringLiteral("and %1 more rows").arg(rows - rowsPerRule)});
+            s.query().finish();
+            if (savepoint) savepoint->commit();
         } catch (const Error& e) {
+            savepoint.reset();
             problems.push_back({rule.name, QStringLiteral("could not be checked: %1").arg(e.message())});
             // A failed statement ends a PostgreSQL transaction; the next rule needs a fresh one.
             snapshot.restart();
