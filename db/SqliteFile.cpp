@@ -21,7 +21,7 @@ bool isDamageCode(int rc) { return (rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) 
 
 }  // namespace
 
-SqliteFile SqliteFile::inspect(const QString& path) {
+SqliteFile SqliteFile::inspect(const QString& path, bool pageCheck) {
     SqliteFile f;
     f.path = path;
     const QFileInfo info(path);
@@ -63,7 +63,7 @@ SqliteFile SqliteFile::inspect(const QString& path) {
     };
 
     sqlite3_stmt* check = nullptr;
-    rc = sqlite3_prepare_v2(h.db, "PRAGMA quick_check(100)", -1, &check, nullptr);
+    rc = sqlite3_prepare_v2(h.db, pageCheck ? "PRAGMA quick_check(100)" : "SELECT 'ok'", -1, &check, nullptr);
     if (rc != SQLITE_OK) return failed(rc);
     QStringList findings;
     while ((rc = sqlite3_step(check)) == SQLITE_ROW) {

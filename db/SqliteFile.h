@@ -24,8 +24,9 @@ struct SqliteFile {
     QStringList problems;  // the quick check's findings, or why the file cannot be read
 
     // Opens the file read-only and runs PRAGMA quick_check (every page and index entry is
-    // read, so this costs a full read of the file).
-    static SqliteFile inspect(const QString& path);
+    // read, so this costs a full read of the file). Without `pageCheck` only the header and
+    // the table list are read: for a file already found sound by a full inspection.
+    static SqliteFile inspect(const QString& path, bool pageCheck = true);
 
     // A sentence naming the file and what is wrong with it, for refusing to use it.
     QString refusal() const;
