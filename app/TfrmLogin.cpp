@@ -7,6 +7,7 @@
 #include "app/OperatorCheck.h"
 #include "app/TfrmMenu.h"
 #include "db/InitialData.h"
+#include "db/Passwords.h"
 #include "db/TfrmBaseDataModule.h"
 
 #include <QFrame>
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QThread>
 #include <QVBoxLayout>
 
 TfrmLogin::TfrmLogin(QWidget* parent) : TfrmBase(parent) {
@@ -47,8 +49,13 @@ TfrmLogin::TfrmLogin(QWidget* parent) : TfrmBase(parent) {
     m_lbHint->setObjectName(QStringLiteral("lbHint"));
     m_lbHint->setStyleSheet(QStringLiteral("color: red;"));
     m_lbHint->setAlignment(Qt::AlignCenter);
-    // The hint would tell anyone how to get in once the password was changed.
-    m_lbHint->setVisible(initialPasswordStillSet());
+    // The hint would tell anyone how to get in once the password was changed. Its place is
+    // kept while it is hidden, so the window does not jump when the answer comes.
+    QSizePolicy keepPlace = m_lbHint->sizePolicy();
+    keepPlace.setRetainSizeWhenHidden(true);
+    m_lbHint->setSizePolicy(keepPlace);
+    m_lbHint->setVisible(false);
+    checkInitialPassword();
 
     m_bitYes = new QPushButton(QStringLiteral("确定"), pnBaseHint());
     m_bitYes->setObjectName(QStringLiteral("bitYes"));
@@ -74,19 +81,37 @@ TfrmLogin::TfrmLogin(QWidget* parent) : TfrmBase(parent) {
     resize(560, 270);
 }
 
-TfrmLogin::~TfrmLogin() = default;
+TfrmLogin::~TfrmLogin() {
+    if (m_hintCheck) {
+        m_hintCheck->wait();
+        delete m_hintCheck;
+    }
+}
 
 // Needs the database: the connection is opened here already (the login opens it again).
 // A database that cannot be reached or read shows no hint.
-bool TfrmLogin::initialPasswordStillSet() {
+void TfrmLogin::checkInitialPassword() {
+    QString stored;
     try {
         TfrmBaseDataModule& module = frmBaseDataModule();
         if (!module.Database().isOpen()) module.DataModuleConnect();
-        if (!module.ConnectOK && !module.Database().isOpen()) return false;
-        return module.VerifyOperatorPassword(db::InitialData::OperatorNo, db::InitialData::OperatorPassword);
+        if (module.ConnectOK || module.Database().isOpen()) stored = module.StoredPasswordHash(db::InitialData::OperatorNo);
     } catch (const std::exception&) {
-        return false;
+        stored.clear();
     }
+    if (stored.isEmpty()) {
+        m_hintChecked = true;
+        return;
+    }
+    m_hintCheck = QThread::create([this, stored] {
+        const bool initial = db::Passwords::verify(db::InitialData::OperatorPassword, stored);
+        // Queued to the window: dropped with it if it is gone first.
+        QMetaObject::invokeMethod(this, [this, initial] {
+            m_lbHint->setVisible(initial);
+            m_hintChecked = true;
+        }, Qt::QueuedConnection);
+    });
+    m_hintCheck->start();
 }
 
 void TfrmLogin::bitYesClick() {

@@ -7,6 +7,7 @@
 class QLineEdit;
 class QPushButton;
 class QLabel;
+class QThread;
 class TfrmMenu;
 
 class TfrmLogin : public TfrmBase {
@@ -22,10 +23,14 @@ public:
     void bitCloseClick();
 
     TfrmMenu* frmMenu() const { return m_frmMenu; }
+    // Whether the check behind the initial-password hint has answered (for tests).
+    bool hintChecked() const { return m_hintChecked; }
 
 private:
-    // Whether operator 001 still has the initial password, which the red hint names.
-    static bool initialPasswordStillSet();
+    // Shows the red hint naming the initial password once it is known that operator 001
+    // still has it. The hash is as costly as a login, so it is checked on a thread of its
+    // own: the window does not wait for it.
+    void checkInitialPassword();
 
     QLineEdit* m_edOperatorNo;
     QLineEdit* m_edOperatorPassword;
@@ -33,4 +38,6 @@ private:
     QPushButton* m_bitClose;
     QLabel* m_lbHint;
     TfrmMenu* m_frmMenu = nullptr;
+    QThread* m_hintCheck = nullptr;
+    bool m_hintChecked = false;
 };

@@ -93,8 +93,8 @@ void BenchData::ensure(db::Connection& c, const BenchScale& scale, bool regenera
     step(c, QStringLiteral("sale lines"), series(L) +
          QStringLiteral("INSERT INTO XSMXB(XSNO, SPNO, SPNAME, JLDW, SPSL, SPDJ, ZKL, ZJE, ZYNO, XSDAY) "
                         "SELECT CAST(100000000000000 + (i - 1) / 10 + 1 AS VARCHAR(15)), CAST(1000000 + (i * 7919) % %1 + 1 AS VARCHAR(15)), "
-                        "'基准商品', '个', 1, 5, 100, 5, '101', date10(adddays(getdate(), CAST(-(((i - 1) / 10 + 1) % 365) AS INTEGER))) FROM n")
-                            .arg(P));
+                        "'基准商品', '个', 1, 5, 100, 5, '101', "
+                        "date10(adddays(getdate(), CAST(-(((i - 1) / 10 + 1) % 365) AS INTEGER))) FROM n").arg(P));
     step(c, QStringLiteral("cost lines"), series(L) +
          QStringLiteral("INSERT INTO XSCBB(XSNO, JHDNO, SPNO, SPNAME, JSDW, ZYNO, XSSL, THSL, SJ, XSJE, DJ, ZJE, CZDATE) "
                         "SELECT CAST(100000000000000 + (i - 1) / 10 + 1 AS VARCHAR(15)), "

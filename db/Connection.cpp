@@ -9,6 +9,8 @@
 #include <QSqlError>
 
 #include <algorithm>
+#include <mutex>
+#include <set>
 
 namespace db {
 
@@ -16,6 +18,34 @@ namespace {
 QString nextConnectionName() {
     static QAtomicInt serial;
     return QStringLiteral("pos-%1").arg(serial.fetchAndAddRelaxed(1) + 1);
+}
+
+// The page check reads the whole file: seconds for a shop with years of sales. A file this
+// process has already found sound is not read through again for each further connection
+// (a query's background count, a second window); its header and tables still are.
+class SoundFiles {
+public:
+    bool contains(const QString& path) {
+        std::lock_guard lock(m_mutex);
+        return m_paths.count(path) != 0;
+    }
+    void add(const QString& path) {
+        std::lock_guard lock(m_mutex);
+        m_paths.insert(path);
+    }
+    void remove(const QString& path) {
+        std::lock_guard lock(m_mutex);
+        m_paths.erase(path);
+    }
+
+private:
+    std::mutex m_mutex;
+    std::set<QString> m_paths;
+};
+
+SoundFiles& soundFiles() {
+    static SoundFiles files;
+    return files;
 }
 }
 
@@ -37,9 +67,13 @@ void Connection::open(OpenMode mode) {
     if (m_url.backend == Backend::Sqlite) {
         // Everything that refuses the file runs before the driver opens it: the session
         // set-up writes (WAL mode), and a refused file must be left exactly as it was.
-        const SqliteFile inspected = SqliteFile::inspect(m_url.path);
+        const QString canonical = QFileInfo(m_url.path).canonicalFilePath();
+        const bool knownSound = !canonical.isEmpty() && soundFiles().contains(canonical);
+        const SqliteFile inspected = SqliteFile::inspect(m_url.path, !knownSound);
+        if (inspected.state != SqliteFile::State::Ours && knownSound) soundFiles().remove(canonical);
         switch (inspected.state) {
         case SqliteFile::State::Ours:
+            if (!knownSound && !canonical.isEmpty()) soundFiles().add(canonical);
             break;
         case SqliteFile::State::Missing:
         case SqliteFile::State::Empty:

@@ -21,7 +21,7 @@ bool isDamageCode(int rc) { return (rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) 
 
 }  // namespace
 
-SqliteFile SqliteFile::inspect(const QString& path) {
+SqliteFile SqliteFile::inspect(const QString& path, bool pageCheck) {
     SqliteFile f;
     f.path = path;
     const QFileInfo info(path);
@@ -62,8 +62,9 @@ SqliteFile SqliteFile::inspect(const QString& path) {
         return f;
     };
 
+    // Without the page check the header and the table list are all that is read.
     int code = 0;
-    const QStringList findings = quickCheck(h.db, &code);
+    const QStringList findings = pageCheck ? quickCheck(h.db, &code) : QStringList();
     if (code != 0) return failed(code);
     if (!findings.isEmpty()) {
         f.state = State::Damaged;

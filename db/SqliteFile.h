@@ -26,8 +26,9 @@ struct SqliteFile {
     QStringList problems;  // the quick check's findings, or why the file cannot be read
 
     // Opens the file read-only and runs PRAGMA quick_check (every page and index entry is
-    // read, so this costs a full read of the file).
-    static SqliteFile inspect(const QString& path);
+    // read, so this costs a full read of the file). Without `pageCheck` only the header and
+    // the table list are read: for a file already found sound by a full inspection.
+    static SqliteFile inspect(const QString& path, bool pageCheck = true);
 
     // PRAGMA quick_check(100) on an open handle, the one way the program runs it: the
     // findings (empty for a sound file). When the statement itself fails, `failedCode`

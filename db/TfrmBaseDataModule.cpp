@@ -50,12 +50,18 @@ bool TfrmBaseDataModule::CheckOperator(const QString& operatorNo, const QString&
 }
 
 bool TfrmBaseDataModule::VerifyOperatorPassword(const QString& operatorNo, const QString& password) {
+    const QString stored = StoredPasswordHash(operatorNo);
+    if (stored.isEmpty()) return db::Passwords::verifyUnknown(password);
+    return db::Passwords::verify(password, stored);
+}
+
+QString TfrmBaseDataModule::StoredPasswordHash(const QString& operatorNo) {
     db::Statement s(*m_database, QStringLiteral("Select BNPASSWORD From BMAN Where BNNO = :BNNO"));
     s.bind(QStringLiteral(":BNNO"), operatorNo);
-    if (!s.first()) return db::Passwords::verifyUnknown(password);
+    if (!s.first()) return QString();
     const QString stored = s.text(0);
     s.query().finish();
-    return db::Passwords::verify(password, stored);
+    return stored;
 }
 
 bool TfrmBaseDataModule::SetOperatorPassword(const QString& operatorNo, const QString& newPassword) {

@@ -27,6 +27,9 @@ public:
     // Whether the password is the operator's stored one; changes nothing. Same timing rule;
     // a database error propagates (db::Error).
     bool VerifyOperatorPassword(const QString& operatorNo, const QString& password);
+    // The operator's stored password hash, empty when there is no such operator; for a
+    // verification that runs off the window's thread. A database error propagates.
+    QString StoredPasswordHash(const QString& operatorNo);
     // Stores a new hash; false when the statement failed or no operator row was changed.
     bool SetOperatorPassword(const QString& operatorNo, const QString& newPassword);
 

@@ -22,7 +22,8 @@
 #include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QSplitter>
-#include <QTableWidget>
+#include <QAbstractTableModel>
+#include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -48,6 +49,42 @@ QString gridText(const Column& column, const QString& value) {
 
 }  // namespace
 
+// The grid reads the loaded records as it paints them: a table of 100,000 products opens
+// without making a cell object for every value.
+class TfrmBaseInput::GridModel : public QAbstractTableModel {
+public:
+    GridModel(const TableDefinition& definition, const std::vector<RecordValues>& rows, QObject* parent)
+        : QAbstractTableModel(parent), m_definition(definition), m_rows(rows) {
+        for (size_t c = 0; c < definition.columns.size(); ++c)
+            if (definition.columns[c].inGrid) m_columns.push_back(int(c));
+    }
+    void reset() {
+        beginResetModel();
+        endResetModel();
+    }
+    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : int(m_rows.size()); }
+    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : int(m_columns.size()); }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid() || index.row() >= int(m_rows.size())) return {};
+        const Column& column = m_definition.columns[size_t(m_columns[size_t(index.column())])];
+        if (role == Qt::DisplayRole)
+            return gridText(column, m_rows[size_t(index.row())].value(m_columns[size_t(index.column())]));
+        if (role == Qt::TextAlignmentRole && (column.kind == ColumnKind::Money || column.kind == ColumnKind::Integer))
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+        return {};
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (role != Qt::DisplayRole) return {};
+        if (orientation == Qt::Vertical) return section + 1;
+        return m_definition.columns[size_t(m_columns[size_t(section)])].title;
+    }
+
+private:
+    const TableDefinition& m_definition;
+    const std::vector<RecordValues>& m_rows;
+    std::vector<int> m_columns;  // definition column of each grid column
+};
+
 TfrmBaseInput::TfrmBaseInput(TableDefinition definition, QWidget* parent)
     : TfrmBase(parent), m_editor(frmBaseDataModule().Database(), std::move(definition), session().OperatorNo) {
     setObjectName(QStringLiteral("TfrmBaseInput"));
@@ -59,7 +96,12 @@ TfrmBaseInput::TfrmBaseInput(TableDefinition definition, QWidget* parent)
     resize(760, 480);
 }
 
-TfrmBaseInput::~TfrmBaseInput() = default;
+// The grid's model reads the records and the definition, which go before the widgets do:
+// the grid must not ask it for anything while the window is taken down.
+TfrmBaseInput::~TfrmBaseInput() {
+    m_grid->setModel(nullptr);
+    delete m_gridModel;
+}
 
 void TfrmBaseInput::buildScreen() {
     auto* outer = new QHBoxLayout(pnBaseHint());
@@ -81,21 +123,19 @@ void TfrmBaseInput::buildScreen() {
                                           "padding: 4px; font-weight: bold; }"));
     left->addWidget(m_strip);
 
-    m_grid = new QTableWidget(panel1);
+    m_grid = new QTableView(panel1);
+    m_gridModel = new GridModel(m_editor.definition(), m_rows, m_grid);
+    m_grid->setModel(m_gridModel);
     m_grid->setObjectName(QStringLiteral("GBaseTable"));
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
     m_grid->verticalHeader()->setMinimumWidth(16);
+    m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     m_grid->horizontalHeader()->setStretchLastSection(true);
     m_grid->setTabKeyNavigation(false);
-    QStringList titles;
-    for (const Column& c : m_editor.definition().columns)
-        if (c.inGrid) titles << c.title;
-    m_grid->setColumnCount(int(titles.size()));
-    m_grid->setHorizontalHeaderLabels(titles);
     int gridColumn = 0;
     const QFontMetrics fm = m_grid->fontMetrics();
     for (const Column& c : m_editor.definition().columns) {
@@ -103,7 +143,8 @@ void TfrmBaseInput::buildScreen() {
         int chars = c.width > 0 ? std::clamp(c.width, 4, 24) : 10;
         m_grid->setColumnWidth(gridColumn++, std::max(fm.horizontalAdvance(c.title) + 16, chars * fm.averageCharWidth() + 12));
     }
-    connect(m_grid, &QTableWidget::currentCellChanged, this, [this](int row) {
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& current) {
+        const int row = current.row();
         if (m_state == DataState::Browse && row >= 0 && row != m_current) showRecord(row);
     });
     left->addWidget(m_grid, 1);
@@ -281,7 +322,7 @@ void TfrmBaseInput::showEvent(QShowEvent* event) {
 // Wide enough that every grid column shows beside the fields, as far as the screen allows.
 void TfrmBaseInput::fitToContents() {
     int grid = m_grid->verticalHeader()->width() + 2 * m_grid->frameWidth() + 20;
-    for (int c = 0; c < m_grid->columnCount(); ++c) grid += m_grid->columnWidth(c);
+    for (int c = 0; c < m_gridModel->columnCount(); ++c) grid += m_grid->columnWidth(c);
     const int fields = m_rightPanel->sizeHint().width();
     int available = 1200;
     if (const QScreen* s = screen()) available = s->availableGeometry().width() - 40;
@@ -317,27 +358,15 @@ bool TfrmBaseInput::Locate(const QString& key) {
 }
 
 void TfrmBaseInput::fillGrid() {
-    QSignalBlocker block(m_grid);
-    m_grid->clearContents();
-    m_grid->setRowCount(int(m_rows.size()));
-    for (size_t r = 0; r < m_rows.size(); ++r) {
-        int g = 0;
-        for (size_t c = 0; c < definition().columns.size(); ++c) {
-            const Column& column = definition().columns[c];
-            if (!column.inGrid) continue;
-            auto* item = new QTableWidgetItem(gridText(column, m_rows[r].value(int(c))));
-            if (column.kind == ColumnKind::Money || column.kind == ColumnKind::Integer)
-                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            m_grid->setItem(int(r), g++, item);
-        }
-    }
+    QSignalBlocker block(m_grid->selectionModel());
+    m_gridModel->reset();
 }
 
 void TfrmBaseInput::moveTo(int row) {
     {
-        QSignalBlocker block(m_grid);
-        if (row >= 0) m_grid->setCurrentCell(row, 0);
-        else m_grid->setCurrentCell(-1, -1);
+        QSignalBlocker block(m_grid->selectionModel());
+        if (row >= 0) m_grid->setCurrentIndex(m_gridModel->index(row, 0));
+        else m_grid->setCurrentIndex(QModelIndex());
     }
     showRecord(row);
 }

@@ -18,7 +18,7 @@ class QHBoxLayout;
 class QLabel;
 class QPushButton;
 class QSplitter;
-class QTableWidget;
+class QTableView;
 class QToolButton;
 class LookupComboBox;
 
@@ -111,7 +111,9 @@ private:
 
     QSplitter* m_splitter = nullptr;
     QWidget* m_rightPanel = nullptr;
-    QTableWidget* m_grid = nullptr;
+    class GridModel;
+    QTableView* m_grid = nullptr;
+    GridModel* m_gridModel = nullptr;
     QLabel* m_strip = nullptr;
     QWidget* m_navigator = nullptr;
     QHBoxLayout* m_navigatorBar = nullptr;

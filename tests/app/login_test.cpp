@@ -79,6 +79,7 @@ TEST_P(LoginTest, screenShowsTheInitialOperatorAndTheDate) {
     EXPECT_TRUE(hint.contains(QStringLiteral("123"))) << hint.toStdString();
     EXPECT_TRUE(login.panelText(2).startsWith(QStringLiteral("日期：")));
     EXPECT_EQ(login.windowTitle(), QStringLiteral("系统登录"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return login.hintChecked(); }, 10000));
     EXPECT_FALSE(login.control<QLabel>("lbHint")->isHidden());
     QTest::mouseClick(login.control<QPushButton>("bitClose"), Qt::LeftButton);
     EXPECT_EQ(login.result(), TfrmLogin::Left);
@@ -88,9 +89,11 @@ TEST_P(LoginTest, screenShowsTheInitialOperatorAndTheDate) {
 TEST_P(LoginTest, theInitialCredentialsHintGoesOnceThePasswordIsChanged) {
     ASSERT_TRUE(module().SetOperatorPassword(QStringLiteral("001"), QStringLiteral("s3cret")));
     TfrmLogin changed;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return changed.hintChecked(); }, 10000));
     EXPECT_TRUE(changed.control<QLabel>("lbHint")->isHidden());
     ASSERT_TRUE(module().SetOperatorPassword(QStringLiteral("001"), QStringLiteral("123")));
     TfrmLogin initial;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return initial.hintChecked(); }, 10000));
     EXPECT_FALSE(initial.control<QLabel>("lbHint")->isHidden());
 }
 

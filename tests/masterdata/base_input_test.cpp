@@ -17,7 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTemporaryFile>
 #include <functional>
 
@@ -58,9 +58,9 @@ protected:
                 child(screen, "BitYes")->isEnabled(),     child(screen, "BitCancel")->isEnabled()};
     }
     static QStringList gridColumn(QWidget& screen, int column) {
-        auto* grid = child<QTableWidget>(screen, "GBaseTable");
+        const auto* grid = child<QTableView>(screen, "GBaseTable")->model();
         QStringList texts;
-        for (int r = 0; r < grid->rowCount(); ++r) texts << (grid->item(r, column) ? grid->item(r, column)->text() : QString());
+        for (int r = 0; r < grid->rowCount(); ++r) texts << grid->index(r, column).data().toString();
         return texts;
     }
     GuiSeams seams;
@@ -85,7 +85,7 @@ TEST_P(BaseInputTest, addingFollowsTheStateTableAndMakesTheNewRecordCurrent) {
     EXPECT_EQ(controls(screen), browsing);
     EXPECT_EQ(gridColumn(screen, 0), (QStringList{"00", "01"}));   // in key order
     EXPECT_EQ(screen.currentKey(), QStringLiteral("00"));
-    EXPECT_EQ(child<QTableWidget>(screen, "GBaseTable")->currentRow(), 0);
+    EXPECT_EQ(child<QTableView>(screen, "GBaseTable")->currentIndex().row(), 0);
     EXPECT_EQ(screen.focusWidget(), child(screen, "BitAdd"));
     EXPECT_EQ(count("RZ", "GH = '001' AND CZDZ = '增加' AND CS1 = 'dept' AND CS2 = '00'"), 1);
 }
@@ -144,7 +144,7 @@ TEST_P(BaseInputTest, changingTheKeyMakesTheRecordWithTheNewKeyCurrent) {
     type(screen, "edZYNO", QStringLiteral("000"));
     click(screen, "BitYes");
     EXPECT_EQ(screen.currentKey(), QStringLiteral("000"));
-    EXPECT_EQ(child<QTableWidget>(screen, "GBaseTable")->currentRow(), 0);
+    EXPECT_EQ(child<QTableView>(screen, "GBaseTable")->currentIndex().row(), 0);
     EXPECT_EQ(child<QLineEdit>(screen, "edNAME")->text(), QStringLiteral("李四"));
     EXPECT_EQ(count("RZ", "CZDZ = '修改' AND CS2 = '000' AND CS3 = '002'"), 1);
 }
@@ -315,9 +315,9 @@ TEST_P(BaseInputTest, everyScreenOpensWithItsTitlesAndNewRecordDefaults) {
         SCOPED_TRACE(c.caption.toStdString());
         EXPECT_EQ(screen->windowTitle(), c.caption);
         EXPECT_EQ(child<QLabel>(*screen, "Panel4")->text(), c.strip);
-        auto* grid = child<QTableWidget>(*screen, "GBaseTable");
+        const auto* grid = child<QTableView>(*screen, "GBaseTable")->model();
         QStringList titles;
-        for (int i = 0; i < grid->columnCount(); ++i) titles << grid->horizontalHeaderItem(i)->text();
+        for (int i = 0; i < grid->columnCount(); ++i) titles << grid->headerData(i, Qt::Horizontal).toString();
         EXPECT_EQ(titles, c.titles);
         click(*screen, "BitAdd");
         EXPECT_EQ(screen->state(), TfrmBaseInput::DataState::Insert);
@@ -355,9 +355,9 @@ TEST_P(BaseInputTest, codeColumnsShowWordsAndTheRetailClientIsNotListed) {
 TEST_P(BaseInputTest, operatorsAreGivenPasswordsInClearAndKeepOnlyHashes) {
     TfrmInputOperator screen;
     screen.show();
-    auto* grid = child<QTableWidget>(screen, "GBaseTable");
+    const auto* grid = child<QTableView>(screen, "GBaseTable")->model();
     for (int r = 0; r < grid->rowCount(); ++r)
-        for (int c = 0; c < grid->columnCount(); ++c) EXPECT_FALSE(grid->item(r, c)->text().startsWith(QStringLiteral("$")));
+        for (int c = 0; c < grid->columnCount(); ++c) EXPECT_FALSE(grid->index(r, c).data().toString().startsWith(QStringLiteral("$")));
     EXPECT_EQ(child<QLineEdit>(screen, "edBNPASSWORD")->text(), QString());
     click(screen, "BitAdd");
     type(screen, "edBNNO", QStringLiteral("007"));
