@@ -7,6 +7,7 @@
 #include "db/StockLedger.h"
 #include "db/Transaction.h"
 
+#include <QHash>
 #include <QStringList>
 #include <algorithm>
 
@@ -24,23 +25,44 @@ QString saleLinesSql(int lines) {
            rows.join(QStringLiteral(", "));
 }
 
-// Completes the cost rows that the allocation created, each line's rows found by their IDs
-// (first and last): matching by sale and product alone would give every line of a product
-// sold at two prices the last line's price. Each line gets its own price, clerk, sale
-// amount (its quantity × price) and the product's current cost price; one statement for
-// the whole sale.
-QString costCompletionSql(int lines) {
-    QStringList rows;
-    for (int i = 0; i < lines; ++i)
-        rows << QStringLiteral(
-                    "Select CAST(:F%1 AS BIGINT) AS F, CAST(:L%1 AS BIGINT) AS L, CAST(:N%1 AS VARCHAR(40)) AS N, "
-                    "CAST(:U%1 AS VARCHAR(4)) AS U, CAST(:Z%1 AS VARCHAR(3)) AS Z, CAST(:P%1 AS NUMERIC(19,4)) AS P")
-                    .arg(i);
+// Completes the cost rows that the allocation created, each found by its ID: matching by
+// sale and product alone would give every line of a product sold at two prices the last
+// line's price. Each row gets its line's price, clerk and name, and the product's current
+// cost price; the two amounts are worked out here in Money, so they are rounded once, half
+// to even, the same on both backends (a product in SQL would leave that to the database).
+QString costCompletionSql(int rows) {
+    QStringList values;
+    for (int i = 0; i < rows; ++i)
+        values << QStringLiteral(
+                      "Select CAST(:I%1 AS BIGINT) AS I, CAST(:N%1 AS VARCHAR(40)) AS N, CAST(:U%1 AS VARCHAR(4)) AS U, "
+                      "CAST(:Z%1 AS VARCHAR(3)) AS Z, CAST(:P%1 AS NUMERIC(19,4)) AS P, CAST(:X%1 AS NUMERIC(19,4)) AS X, "
+                      "CAST(:D%1 AS NUMERIC(19,4)) AS D, CAST(:C%1 AS NUMERIC(19,4)) AS C")
+                      .arg(i);
     return QStringLiteral(
-               "Update XSCBB set SPNAME = R.N, JSDW = R.U, ZYNO = R.Z, SJ = R.P, XSJE = XSCBB.XSSL * R.P, "
-               "DJ = S.CBJG, ZJE = S.CBJG * XSCBB.XSSL from (%1) R, SPB S "
-               "where XSCBB.XSNO = :XSNO and XSCBB.ID between R.F and R.L and S.SPNO = XSCBB.SPNO")
-        .arg(rows.join(QStringLiteral(" union all ")));
+               "Update XSCBB set SPNAME = R.N, JSDW = R.U, ZYNO = R.Z, SJ = R.P, XSJE = R.X, DJ = R.D, ZJE = R.C "
+               "from (%1) R where XSCBB.ID = R.I")
+        .arg(values.join(QStringLiteral(" union all ")));
+}
+
+// Keeps statements of one shape per row count and within every backend's bound-value limit.
+constexpr int kCostRowsPerStatement = 200;
+
+// The current cost price of each product sold.
+QHash<QString, Money> costPrices(db::Connection& connection, const RetailSale& sale) {
+    QStringList products;
+    for (const RetailSaleLine& line : sale.lines)
+        if (!products.contains(line.productNo.trimmed())) products << line.productNo.trimmed();
+    QHash<QString, Money> prices;
+    for (int from = 0; from < products.size(); from += kCostRowsPerStatement) {
+        const int n = std::min<int>(kCostRowsPerStatement, int(products.size()) - from);
+        QStringList names;
+        for (int i = 0; i < n; ++i) names << QStringLiteral(":p%1").arg(i);
+        db::Statement read(connection, QStringLiteral("Select SPNO, CBJG From SPB Where SPNO In (%1)").arg(names.join(u',')));
+        for (int i = 0; i < n; ++i) read.bind(names[i], products[from + i]);
+        read.exec();
+        while (read.next()) prices.insert(read.text(0), read.money(1));
+    }
+    return prices;
 }
 
 }  // namespace
@@ -56,21 +78,14 @@ void writeSaleDocument(db::Connection& connection, const RetailSale& sale, const
         .bind(QStringLiteral(":bnno"), sale.operatorNo)
         .exec();
 
-    // The cost rows of each line, as the allocation created them (first and last ID).
-    std::vector<std::pair<qint64, qint64>> costRows(sale.lines.size(), {0, -1});
+    // The cost rows of each line, as the allocation created them.
+    std::vector<std::vector<db::BatchDraw>> drawsPerLine(sale.lines.size());
     if (posted.stockChecked) {
         // The whole sale is allocated at once; a line of quantity 0 takes nothing from stock.
         std::vector<db::SaleQuantity> quantities;
         for (const RetailSaleLine& line : sale.lines)
             quantities.push_back({line.productNo.trimmed(), line.quantity > 0 ? line.quantity : 0.0});
-        const auto drawsPerLine = db::StockLedger(connection).allocateSaleLines(posted.saleNo, sale.operatorNo, quantities);
-        for (size_t i = 0; i < drawsPerLine.size(); ++i) {
-            const std::vector<db::BatchDraw>& draws = drawsPerLine[i];
-            if (draws.empty()) continue;
-            const auto [lowest, highest] = std::minmax_element(
-                draws.begin(), draws.end(), [](const db::BatchDraw& a, const db::BatchDraw& b) { return a.costRowId < b.costRowId; });
-            costRows[i] = {lowest->costRowId, highest->costRowId};
-        }
+        drawsPerLine = db::StockLedger(connection).allocateSaleLines(posted.saleNo, sale.operatorNo, quantities);
     }
 
     db::Statement header(connection, QStringLiteral(
@@ -104,23 +119,31 @@ void writeSaleDocument(db::Connection& connection, const RetailSale& sale, const
     }
     saleLines.exec();
 
-    std::vector<size_t> costed;
-    for (size_t i = 0; i < sale.lines.size(); ++i)
-        if (costRows[i].first <= costRows[i].second) costed.push_back(i);
-    if (!costed.empty()) {
-        db::Statement costs(connection, costCompletionSql(int(costed.size())));
-        costs.bind(QStringLiteral(":XSNO"), posted.saleNo);
-        for (size_t k = 0; k < costed.size(); ++k) {
-            const RetailSaleLine& line = sale.lines[costed[k]];
-            auto name = [k](const char* column) { return QStringLiteral(":%1%2").arg(QLatin1String(column)).arg(k); };
-            costs.bind(name("F"), costRows[costed[k]].first)
-                .bind(name("L"), costRows[costed[k]].second)
-                .bind(name("N"), line.productName.trimmed())
-                .bind(name("U"), line.unit.trimmed())
-                .bindTextOrNull(name("Z"), staffNo(line))
-                .bind(name("P"), line.price);
+    struct CostRow { size_t line; db::BatchDraw draw; };
+    std::vector<CostRow> costRows;
+    for (size_t i = 0; i < drawsPerLine.size(); ++i)
+        for (const db::BatchDraw& draw : drawsPerLine[i]) costRows.push_back({i, draw});
+    if (!costRows.empty()) {
+        const QHash<QString, Money> costs = costPrices(connection, sale);
+        for (size_t from = 0; from < costRows.size(); from += kCostRowsPerStatement) {
+            const int n = int(std::min<size_t>(kCostRowsPerStatement, costRows.size() - from));
+            db::Statement complete(connection, costCompletionSql(n));
+            for (int k = 0; k < n; ++k) {
+                const CostRow& row = costRows[from + size_t(k)];
+                const RetailSaleLine& line = sale.lines[row.line];
+                const Money cost = costs.value(line.productNo.trimmed());
+                auto name = [k](char column) { return QStringLiteral(":%1%2").arg(QLatin1Char(column)).arg(k); };
+                complete.bind(name('I'), row.draw.costRowId)
+                    .bind(name('N'), line.productName.trimmed())
+                    .bind(name('U'), line.unit.trimmed())
+                    .bindTextOrNull(name('Z'), staffNo(line))
+                    .bind(name('P'), line.price)
+                    .bind(name('X'), line.price.times(row.draw.quantity))
+                    .bind(name('D'), cost)
+                    .bind(name('C'), cost.times(row.draw.quantity));
+            }
+            complete.exec();
         }
-        costs.exec();
     }
 
     if (posted.stockChecked) {

@@ -151,6 +151,20 @@ TEST_P(RetailPostingTest, withStockCheckingLinesAreAllocatedMovedAndCostedEachAt
                     }));
 }
 
+// A cost row's two amounts are products rounded once to four decimals, halves to even, the
+// same on both backends: 1.0001 x 0.5 = 0.50005 -> 0.5000 and 2.0001 x 0.5 = 1.00005 -> 1.0000.
+TEST_P(RetailPostingTest, costRowAmountsRoundHalfToEvenOnEveryBackend) {
+    sales_shop::checkStock(db(), true);
+    db().execute(QStringLiteral("UPDATE SPB SET CBJG = 2.0001, ZDJG = NULL WHERE SPNO = 'A'"));
+    RetailPosting(db()).post(sale({line(QStringLiteral("A"), 0.5, "1.0001")}));
+    db::Statement row(db(), QStringLiteral("SELECT SJ, XSJE, DJ, ZJE FROM XSCBB"));
+    ASSERT_TRUE(row.first());
+    EXPECT_EQ(row.money(0).toDecimalString(), QStringLiteral("1.0001"));
+    EXPECT_EQ(row.money(1).toDecimalString(), QStringLiteral("0.5000"));
+    EXPECT_EQ(row.money(2).toDecimalString(), QStringLiteral("2.0001"));
+    EXPECT_EQ(row.money(3).toDecimalString(), QStringLiteral("1.0000"));
+}
+
 TEST_P(RetailPostingTest, aQuantityTheBatchesCannotCoverFailsAndLeavesNothing) {
     sales_shop::checkStock(db(), true);
     const QString lastX = [&] {
