@@ -1,5 +1,7 @@
 #include "app/TfrmLogin.h"
 
+#include <QDir>
+
 #include "app/DateTimeText.h"
 #include "app/ErrorHandler.h"
 #include "app/MessageService.h"
@@ -118,7 +120,13 @@ void TfrmLogin::bitYesClick() {
     TfrmBaseDataModule& module = frmBaseDataModule();
     module.DataModuleConnect();
     if (!module.ConnectOK) {
-        messages().info(QStringLiteral("数据库未启动，请启动后重新进入！"));
+        // A damaged file is not a server that is down: the shop must restore a backup, and
+        // needs to know which file.
+        if (module.LastConnectErrorKind == db::ErrorKind::Damaged)
+            messages().warning(QStringLiteral("警告"), QStringLiteral("数据库文件 %1 已损坏，程序没有使用它。请从备份恢复后重新进入！")
+                                                          .arg(QDir::toNativeSeparators(module.Database().url().path)));
+        else
+            messages().info(QStringLiteral("数据库未启动，请启动后重新进入！"));
         done(DatabaseDown);
         return;
     }

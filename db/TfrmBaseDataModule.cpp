@@ -33,6 +33,7 @@ void TfrmBaseDataModule::DataModuleConnect() {
         m_database->close();
         ConnectOK = false;
         LastConnectError = e.message();
+        LastConnectErrorKind = e.kind();
     }
 }
 

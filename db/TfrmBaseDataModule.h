@@ -3,6 +3,7 @@
 
 #include "db/Connection.h"
 #include "db/ConnectionUrl.h"
+#include "db/Error.h"
 
 #include <QString>
 #include <memory>
@@ -16,6 +17,7 @@ public:
     bool ConnectOK = false;
     // Why the last DataModuleConnect failed (for the command line and the log of a test).
     QString LastConnectError;
+    db::ErrorKind LastConnectErrorKind = db::ErrorKind::General;
 
     // (Re)opens the connection; ConnectOK tells the outcome. A database of a newer schema
     // or without our tables counts as not reachable. Never throws.

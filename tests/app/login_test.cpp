@@ -3,9 +3,12 @@
 #include "app/LoginThrottle.h"
 #include "app/TfrmLogin.h"
 #include "app/TfrmMenu.h"
+#include "db/Connection.h"
 #include "db/ConnectionUrl.h"
 
+#include <QFile>
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStatusBar>
@@ -70,6 +73,40 @@ TEST_P(LoginTest, unreachableDatabaseEndsTheProgramWithItsMessage) {
     EXPECT_EQ(login.result(), TfrmLogin::DatabaseDown);
     EXPECT_FALSE(login.isVisible());
     EXPECT_EQ(seams.runner.opened, 0);
+}
+
+TEST_P(LoginTest, aDamagedDatabaseFileIsNamedInsteadOfCalledDown) {
+    if (GetParam() != db::Backend::Sqlite) GTEST_SKIP() << "files are SQLite's";
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("shop.db"));
+    {
+        db::Connection c(db::ConnectionUrl::sqlite(path));
+        c.open(db::Connection::OpenMode::Create);
+        c.execute(QStringLiteral("CREATE TABLE T (A TEXT)"));
+        c.execute(QStringLiteral("CREATE INDEX T_A ON T(A)"));
+        c.execute(QStringLiteral("INSERT INTO T WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000) "
+                                 "SELECT printf('%08d', i) FROM n"));
+    }
+    {
+        // A page in the middle of the file zeroed, as a failing disk leaves it.
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        file.seek((file.size() / 4096 / 2) * 4096);
+        file.write(QByteArray(4096, '\0'));
+    }
+    TfrmBaseDataModule damaged(db::ConnectionUrl::sqlite(path));
+    setFrmBaseDataModule(&damaged);
+    TfrmLogin login;
+    showActive(login);
+    login.control<QLineEdit>("edOperatorNo")->setText(QStringLiteral("001"));
+    login.control<QLineEdit>("edOperatorPassword")->setText(QStringLiteral("123"));
+    QTest::mouseClick(login.control<QPushButton>("bitYes"), Qt::LeftButton);
+    setFrmBaseDataModule(&module());
+
+    ASSERT_EQ(seams.recorder.texts().size(), 1);
+    EXPECT_TRUE(seams.recorder.texts().front().contains(QStringLiteral("已损坏"))) << seams.recorder.texts().front().toStdString();
+    EXPECT_TRUE(seams.recorder.texts().front().contains(QStringLiteral("shop.db")));
+    EXPECT_EQ(login.result(), TfrmLogin::DatabaseDown);
 }
 
 TEST_P(LoginTest, screenShowsTheInitialOperatorAndTheDate) {
