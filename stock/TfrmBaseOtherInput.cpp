@@ -240,6 +240,16 @@ QLineEdit* TfrmBaseOtherInput::edit(QWidget* parent, const char* name, int maxLe
     return e;
 }
 
+void TfrmBaseOtherInput::placeProductRow() {
+    QWidget* p = m_edProductNo->parentWidget();
+    m_entry->addWidget(caption(p, QStringLiteral("商品代码")), 0, 0);
+    m_entry->addWidget(m_edProductNo, 0, 1);
+    m_entry->addWidget(caption(p, QStringLiteral("商品名称")), 0, 2);
+    m_entry->addWidget(m_edProductName, 0, 3, 1, 3);
+    m_entry->addWidget(caption(p, QStringLiteral("单位")), 0, 6);
+    m_entry->addWidget(m_edUnit, 0, 7);
+}
+
 QLabel* TfrmBaseOtherInput::caption(QWidget* parent, const QString& text) {
     auto* l = new QLabel(text, parent);
     l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

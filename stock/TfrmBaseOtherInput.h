@@ -58,6 +58,8 @@ protected:
     QGridLayout* headerArea() const { return m_header; }
     QGridLayout* entryArea() const { return m_entry; }
     QVBoxLayout* gridColumn() const { return m_gridColumn; }
+    // The line's product on the first row of the entry area: code, name (three columns), unit.
+    void placeProductRow();
 
     // The report the preview shows, and the number it selects.
     virtual QString reportName() const = 0;

@@ -36,12 +36,7 @@ TfrmDPCL::TfrmDPCL(QWidget* parent) : TfrmBaseOtherInput(parent) {
     m_edOutCount->setEnabled(false);
     m_edOutCount->setAlignment(Qt::AlignRight);
     QGridLayout* e = entryArea();
-    e->addWidget(caption(p, QStringLiteral("商品代码")), 0, 0);
-    e->addWidget(m_edProductNo, 0, 1);
-    e->addWidget(caption(p, QStringLiteral("商品名称")), 0, 2);
-    e->addWidget(m_edProductName, 0, 3, 1, 3);
-    e->addWidget(caption(p, QStringLiteral("单位")), 0, 6);
-    e->addWidget(m_edUnit, 0, 7);
+    placeProductRow();
     e->addWidget(caption(p, QStringLiteral("数量")), 1, 0);
     e->addWidget(m_edCount, 1, 1);
     e->addWidget(caption(p, QStringLiteral("可调出数量")), 1, 2);

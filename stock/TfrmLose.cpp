@@ -45,12 +45,7 @@ TfrmLose::TfrmLose(QWidget* parent) : TfrmBaseOtherInput(parent) {
     m_edLoseCount->setEnabled(false);
     for (QLineEdit* e : {m_edPrice, m_edMoney, m_edLoseCount}) e->setAlignment(Qt::AlignRight);
     QGridLayout* e = entryArea();
-    e->addWidget(caption(p, QStringLiteral("商品代码")), 0, 0);
-    e->addWidget(m_edProductNo, 0, 1);
-    e->addWidget(caption(p, QStringLiteral("商品名称")), 0, 2);
-    e->addWidget(m_edProductName, 0, 3, 1, 3);
-    e->addWidget(caption(p, QStringLiteral("单位")), 0, 6);
-    e->addWidget(m_edUnit, 0, 7);
+    placeProductRow();
     e->addWidget(caption(p, QStringLiteral("单价")), 1, 0);
     e->addWidget(m_edPrice, 1, 1);
     e->addWidget(caption(p, QStringLiteral("数量")), 1, 2);
