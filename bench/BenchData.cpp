@@ -77,10 +77,10 @@ void BenchData::ensure(db::Connection& c, const BenchScale& scale, bool regenera
                             "SELECT CAST(100000000000000 + %1 + (i % 200) * 3 AS VARCHAR(15)), CAST(1000000 + i AS VARCHAR(15)), "
                             "'基准商品', '个', 3, %2, %3, 3 * %2, '001' FROM n").arg(batch + 1).arg(size, sold));
         step(c, QStringLiteral("receiving movements %1").arg(batch + 1), series(P) +
-             QStringLiteral("INSERT INTO QTJHDMXB(WLNO, JHDNO, SPNO, SPNAME, JSDW, SL, CKNO, WLTYPE, CZRQ) "
+             QStringLiteral("INSERT INTO QTJHDMXB(WLNO, JHDNO, SPNO, SPNAME, JSDW, SL, CKNO, WLTYPE, CZRQ, CBJE) "
                             "SELECT CAST(100000000000000 + i AS VARCHAR(15)), CAST(100000000000000 + %1 + (i % 200) * 3 AS VARCHAR(15)), "
                             "CAST(1000000 + i AS VARCHAR(15)), '基准商品', '个', %2, substr(CAST(1001 + (i % %3) AS VARCHAR(4)), 2, 3), '入库', "
-                            "adddays(getdate(), -400) FROM n")
+                            "adddays(getdate(), -400), 3 * %2 FROM n")
                  .arg(batch + 1).arg(size).arg(S));
     }
     step(c, QStringLiteral("sales"), series(QString::number(sales)) +
@@ -102,10 +102,11 @@ void BenchData::ensure(db::Connection& c, const BenchScale& scale, bool regenera
                         "CAST(1000000 + (i * 7919) % %1 + 1 AS VARCHAR(15)), '基准商品', '个', '101', 0, 0, 5, 5, 3, 3, "
                         "adddays(getdate(), CAST(-(((i - 1) / 10 + 1) % 365) AS INTEGER)) FROM n").arg(P));
     step(c, QStringLiteral("sale movements"), series(L) +
-         QStringLiteral("INSERT INTO QTJHDMXB(WLNO, JHDNO, SPNO, SPNAME, JSDW, SL, CKNO, WLTYPE, CZRQ) "
+         QStringLiteral("INSERT INTO QTJHDMXB(WLNO, JHDNO, SPNO, SPNAME, JSDW, SL, CKNO, WLTYPE, CZRQ, CBJE) "
                         "SELECT CAST(200000000000000 + (i - 1) / 10 + 1 AS VARCHAR(15)), CAST(100000000000000 + (i - 1) / 10 + 1 AS VARCHAR(15)), "
                         "CAST(1000000 + (i * 7919) % %1 + 1 AS VARCHAR(15)), '基准商品', '个', 1, "
-                        "substr(CAST(1001 + (i % %2) AS VARCHAR(4)), 2, 3), '销售', adddays(getdate(), CAST(-(((i - 1) / 10 + 1) % 365) AS INTEGER)) FROM n").arg(P, S));
+                        "substr(CAST(1001 + (i % %2) AS VARCHAR(4)), 2, 3), '销售', adddays(getdate(), CAST(-(((i - 1) / 10 + 1) % 365) AS INTEGER)), "
+                        "3 FROM n").arg(P, S));
     // Generated movements are written set-based, beside the ledger writer: their balances once.
     {
         QElapsedTimer t;

@@ -166,7 +166,7 @@ void install(Connection& c) {
             line.bind(QStringLiteral(":no"), receivingNo).bind(QStringLiteral(":sp"), u(p.no)).bind(QStringLiteral(":name"), u(p.name))
                 .bind(QStringLiteral(":dw"), u(p.unit)).bind(QStringLiteral(":dj"), cost).bind(QStringLiteral(":sl"), qty)
                 .bind(QStringLiteral(":zje"), amount).bind(QStringLiteral(":ck"), InitialData::MainStore).exec();
-            movements.push_back({u(p.no), u(p.name), u(p.unit), qty, InitialData::MainStore, MovementKind::Receive});
+            movements.push_back({u(p.no), u(p.name), u(p.unit), qty, InitialData::MainStore, MovementKind::Receive, amount});
         }
         stock.recordMovements(movementNo, receivingNo, movements, false);
         // What the shop owes the supplier for the goods: a "借" row raises a supplier's balance.

@@ -100,26 +100,48 @@ QString batchDrawnSql() {
 // Each stock document moved what its lines say, per document and product, and no
 // movement of its kinds lacks its lines: receiving and stocktake gain batches, supplier
 // returns, client returns and losses.
-QString documentMovementsSql() {
-    struct Pair { const char* lines; const char* key; QStringList kinds; };
-    const Pair pairs[] = {
-        {"JHDMXB", "JHDNO", {MovementKind::Receive, MovementKind::StocktakeGain}},
-        {"GYSTHMXB", "THDNO", {MovementKind::SupplierReturn}},
-        {"KHTHMXB", "THDNO", {MovementKind::ClientReturn}},
-        {"BSB", "BSDNO", {MovementKind::Loss}},
-    };
+// Document lines against the movement lines naming their document, per product: `lineValue`
+// of the lines (a column of each table) against `movedValue` of the movements.
+struct DocumentLines { const char* lines; const char* key; const char* amount; QStringList kinds; };
+
+QString linesAgainstMovementsSql(const std::vector<DocumentLines>& tables, bool amounts, const QString& epsilon) {
     QStringList parts;
-    for (const Pair& p : pairs) {
+    for (const DocumentLines& p : tables) {
         QStringList kinds;
         for (const QString& k : p.kinds) kinds << quoted(k);
         parts << QStringLiteral(
                      "SELECT '%1' AS TABLE_NAME, X.DOC AS DOCUMENT, X.SPNO, SUM(X.LQ) AS LINES, SUM(X.MQ) AS MOVED FROM "
-                     "(SELECT %2 AS DOC, SPNO, SL AS LQ, 0 AS MQ FROM %1 "
-                     "UNION ALL SELECT JHDNO, SPNO, 0, SL FROM QTJHDMXB WHERE WLTYPE IN (%3)) X "
+                     "(SELECT %2 AS DOC, SPNO, %5 AS LQ, 0 AS MQ FROM %1 "
+                     "UNION ALL SELECT JHDNO, SPNO, 0, %6 FROM QTJHDMXB WHERE WLTYPE IN (%3)) X "
                      "GROUP BY X.DOC, X.SPNO HAVING ABS(SUM(X.LQ) - SUM(X.MQ)) > %4")
-                     .arg(QLatin1String(p.lines), QLatin1String(p.key), kinds.join(QStringLiteral(", ")), kQuantityEpsilon);
+                     .arg(QLatin1String(p.lines), QLatin1String(p.key), kinds.join(QStringLiteral(", ")), epsilon,
+                          amounts ? QLatin1String(p.amount) : QLatin1String("SL"),
+                          amounts ? QLatin1String("CBJE") : QLatin1String("SL"));
     }
     return parts.join(QStringLiteral(" UNION ALL "));
+}
+
+const std::vector<DocumentLines>& stockDocumentLines() {
+    static const std::vector<DocumentLines> tables = {
+        {"JHDMXB", "JHDNO", "ZJE", {MovementKind::Receive, MovementKind::StocktakeGain}},
+        {"GYSTHMXB", "THDNO", "JE", {MovementKind::SupplierReturn}},
+        {"KHTHMXB", "THDNO", nullptr, {MovementKind::ClientReturn}},
+        {"BSB", "BSDNO", "JE", {MovementKind::Loss}},
+    };
+    return tables;
+}
+
+QString documentMovementsSql() { return linesAgainstMovementsSql(stockDocumentLines(), false, kQuantityEpsilon); }
+
+// The cost amount a movement line carries is its document's: what the receipt, the return
+// to the supplier or the loss recorded, and the sale's cost rows. A client return is valued
+// at the cost of the sale it undoes and has no amount of its own to compare with.
+QString movementCostSql() {
+    std::vector<DocumentLines> tables;
+    for (const DocumentLines& t : stockDocumentLines())
+        if (t.amount) tables.push_back(t);
+    tables.push_back({"XSCBB", "XSNO", "ZJE", {MovementKind::Sale}});
+    return linesAgainstMovementsSql(tables, true, kMoneyEpsilon);
 }
 
 // A transfer moves each product out of one store and into another under one movement
@@ -327,6 +349,10 @@ const std::vector<IntegrityRule>& IntegrityCheck::rules() {
         {QStringLiteral("document-movements"),
          QStringLiteral("receiving, stocktake gain, return and loss lines moved the store by their quantity, per product"),
          documentMovementsSql(), std::nullopt},
+        {QStringLiteral("movement-cost"),
+         QStringLiteral("a movement line's cost amount is what its receipt, supplier return, loss or sale cost rows recorded, "
+                        "per document and product"),
+         movementCostSql(), std::nullopt},
         {QStringLiteral("transfers-paired"),
          QStringLiteral("a transfer moves each product out of one store and into another by the same quantity"),
          transfersPairedSql(), std::nullopt},

@@ -260,6 +260,42 @@ void applyV7(Connection& c) {
     c.execute(QStringLiteral("CREATE INDEX XSCBB_CHART ON XSCBB(CZDATE, SPNAME, SPNO, XSSL, XSJE, ZJE)"));
 }
 
+// Each movement line carries what its quantity is worth at cost (CBJE), so the summary
+// reads quantities and amounts in one pass over the movements instead of one pass per
+// document table. Existing lines get their document's amount per document and product (on
+// the first line of each, since only the sums are read); stocktake differences are valued at
+// the product's cost price, as the summary valued them before.
+void applyV9(Connection& c) {
+    const Dialect& d = c.dialect();
+    c.execute(d.ddl(QStringLiteral("ALTER TABLE QTJHDMXB ADD COLUMN CBJE @MONEY NOT NULL DEFAULT 0")));
+    struct Source { const QString* kind; const char* amounts; };
+    const Source sources[] = {
+        {&MovementKind::Receive, "SELECT JHDNO AS DOC, SPNO, SUM(ZJE) AS A FROM JHDMXB GROUP BY JHDNO, SPNO"},
+        {&MovementKind::Sale, "SELECT XSNO AS DOC, SPNO, SUM(ZJE) AS A FROM XSCBB GROUP BY XSNO, SPNO"},
+        {&MovementKind::SupplierReturn, "SELECT THDNO AS DOC, SPNO, SUM(JE) AS A FROM GYSTHMXB GROUP BY THDNO, SPNO"},
+        {&MovementKind::Loss, "SELECT BSDNO AS DOC, SPNO, SUM(JE) AS A FROM BSB GROUP BY BSDNO, SPNO"},
+        // Goods a client brings back are worth what they cost when sold.
+        {&MovementKind::ClientReturn,
+         "SELECT M.THDNO AS DOC, M.SPNO, SUM(M.SL * COALESCE((SELECT MAX(C.DJ) FROM XSCBB C WHERE C.XSNO = M.XSNO "
+         "AND C.JHDNO = M.JHDNO AND C.SPNO = M.SPNO), P.CBJG)) AS A FROM KHTHMXB M JOIN SPB P ON P.SPNO = M.SPNO "
+         "GROUP BY M.THDNO, M.SPNO"},
+    };
+    for (const Source& s : sources) {
+        Statement fill(c, QStringLiteral(
+            "UPDATE QTJHDMXB SET CBJE = V.A FROM (SELECT F.ID, D.A FROM "
+            "(SELECT JHDNO, SPNO, MIN(ID) AS ID FROM QTJHDMXB WHERE WLTYPE = :k GROUP BY JHDNO, SPNO) F "
+            "JOIN (%1) D ON D.DOC = F.JHDNO AND D.SPNO = F.SPNO) V WHERE QTJHDMXB.ID = V.ID")
+                                  .arg(QLatin1String(s.amounts)));
+        fill.bind(QStringLiteral(":k"), *s.kind).exec();
+    }
+    Statement differences(c, QStringLiteral(
+        "UPDATE QTJHDMXB SET CBJE = SL * (SELECT P.CBJG FROM SPB P WHERE P.SPNO = QTJHDMXB.SPNO) WHERE WLTYPE IN (:g, :l)"));
+    differences.bind(QStringLiteral(":g"), MovementKind::StocktakeGain).bind(QStringLiteral(":l"), MovementKind::StocktakeLoss)
+        .exec();
+    c.execute(QStringLiteral("DROP INDEX QTJHDMXB_SUMMARY"));
+    c.execute(QStringLiteral("CREATE INDEX QTJHDMXB_SUMMARY ON QTJHDMXB(SPNO, WLTYPE, CZRQ, SL, CBJE)"));
+}
+
 // Steps in the order they apply; a version number is never reused.
 const std::vector<Migration>& migrations() {
     static const std::vector<Migration> list = {
@@ -268,6 +304,7 @@ const std::vector<Migration>& migrations() {
         {3, applyV3, true},
         {7, applyV7},
         {8, applyV8},
+        {9, applyV9},
     };
     return list;
 }

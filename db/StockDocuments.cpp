@@ -153,7 +153,8 @@ PostedStockDocument StockDocuments::receive(const Receiving& d) {
 
     std::vector<Movement> movements;
     for (const ReceivingLine& l : d.lines)
-        movements.push_back({l.productNo, l.productName, l.unit, l.quantity, l.storeNo, MovementKind::Receive});
+        movements.push_back({l.productNo, l.productName, l.unit, l.quantity, l.storeNo, MovementKind::Receive,
+                                     l.price.times(l.quantity)});
     StockLedger(m_connection).recordMovements(posted.movementNo, posted.documentNo, movements, false);
 
     // The shop owes the supplier the received amount.
@@ -213,7 +214,8 @@ PostedStockDocument StockDocuments::returnToSupplier(const SupplierReturn& d) {
                });
     std::vector<Movement> movements;
     for (const BatchLine& l : d.lines)
-        movements.push_back({l.productNo, l.productName, l.unit, l.quantity, l.storeNo, MovementKind::SupplierReturn});
+        movements.push_back({l.productNo, l.productName, l.unit, l.quantity, l.storeNo, MovementKind::SupplierReturn,
+                                     l.price.times(l.quantity)});
     StockLedger(m_connection).recordMovements(posted.movementNo, posted.documentNo, movements, guardStores);
 
     // The shop owes the supplier less by what went back.
@@ -249,7 +251,7 @@ PostedStockDocument StockDocuments::returnFromClient(const ClientReturn& d) {
     // The cost rows of the client's sale, batch and price, oldest first, locked: the
     // returned quantity is spread over them, each guarded.
     Statement rows(m_connection, QStringLiteral(
-        "SELECT ID, XSSL - THSL FROM XSCBB WHERE XSNO = :x AND JHDNO = :j AND SPNO = :s "
+        "SELECT ID, XSSL - THSL, DJ FROM XSCBB WHERE XSNO = :x AND JHDNO = :j AND SPNO = :s "
         "AND ABS(SJ - :p) < 0.00005 AND XSSL - THSL > 0.000000001 "
         "AND XSNO IN (SELECT XSNO FROM XSB WHERE KHNO = :k AND ZFBZ = 0) ORDER BY ID%1")
         .arg(m_connection.dialect().lockRowsSql()));
@@ -259,13 +261,19 @@ PostedStockDocument StockDocuments::returnFromClient(const ClientReturn& d) {
     Statement giveBack(m_connection, QStringLiteral(
         "UPDATE JHDMXB SET XSSL = CASE WHEN XSSL > CAST(:q1 AS DOUBLE PRECISION) THEN XSSL - CAST(:q2 AS DOUBLE PRECISION) "
         "ELSE 0 END WHERE JHDNO = :j AND SPNO = :s AND XSSL >= :guard"));
+    std::vector<Money> costs;
     for (const ClientReturnLine& l : d.lines) {
         rows.bind(QStringLiteral(":x"), l.saleNo).bind(QStringLiteral(":j"), l.batchNo).bind(QStringLiteral(":s"), l.productNo)
             .bind(QStringLiteral(":p"), l.price).bind(QStringLiteral(":k"), d.clientNo);
         rows.exec();
         std::vector<std::pair<qint64, double>> open;
-        while (rows.next()) open.push_back({rows.integer(0), rows.real(1)});
+        Money soldAtCost;   // what the returned goods cost when they were sold
+        while (rows.next()) {
+            open.push_back({rows.integer(0), rows.real(1)});
+            soldAtCost = std::max(soldAtCost, rows.money(2));
+        }
         rows.query().finish();
+        costs.push_back(soldAtCost.times(l.quantity));
         double left = l.quantity;
         for (const auto& [id, returnable] : open) {
             if (left <= kQuantityEpsilon) break;
@@ -293,8 +301,10 @@ PostedStockDocument StockDocuments::returnFromClient(const ClientReturn& d) {
                        .bind(col(p, 6), l.quantity).bind(col(p, 7), l.price).bind(col(p, 8), l.price.times(l.quantity));
                });
     std::vector<Movement> movements;
-    for (const ClientReturnLine& l : d.lines)
-        movements.push_back({l.productNo, l.productName, l.unit, l.quantity, l.storeNo, MovementKind::ClientReturn});
+    for (size_t i = 0; i < d.lines.size(); ++i) {
+        const ClientReturnLine& l = d.lines[i];
+        movements.push_back({l.productNo, l.productName, l.unit, l.quantity, l.storeNo, MovementKind::ClientReturn, costs[i]});
+    }
     StockLedger(m_connection).recordMovements(posted.movementNo, posted.documentNo, movements, false);
 
     // The client owes less by what came back.
@@ -332,7 +342,8 @@ PostedStockDocument StockDocuments::writeOff(const Loss& d) {
                });
     std::vector<Movement> movements;
     for (const BatchLine& l : d.lines)
-        movements.push_back({l.productNo, l.productName, l.unit, l.quantity, l.storeNo, MovementKind::Loss});
+        movements.push_back({l.productNo, l.productName, l.unit, l.quantity, l.storeNo, MovementKind::Loss,
+                                     l.price.times(l.quantity)});
     StockLedger(m_connection).recordMovements(posted.movementNo, posted.documentNo, movements, guardStores);
     tx.commit();
     return posted;

@@ -91,15 +91,15 @@ void StockLedger::recordMovements(const QString& movementNo, const QString& docu
     for (size_t from = 0; from < lines.size(); from += kRowsPerStatement) {
         const int n = int(std::min<size_t>(kRowsPerStatement, lines.size() - from));
         QStringList rows;
-        for (int i = 0; i < n; ++i) rows << QStringLiteral("(:w%1, :d%1, :s%1, :n%1, :u%1, :q%1, :c%1, :k%1)").arg(i);
+        for (int i = 0; i < n; ++i) rows << QStringLiteral("(:w%1, :d%1, :s%1, :n%1, :u%1, :q%1, :c%1, :k%1, :j%1)").arg(i);
         Statement insert(m_connection, QStringLiteral(
-            "INSERT INTO QTJHDMXB(WLNO, JHDNO, SPNO, SPNAME, JSDW, SL, CKNO, WLTYPE) VALUES %1").arg(rows.join(QStringLiteral(", "))));
+            "INSERT INTO QTJHDMXB(WLNO, JHDNO, SPNO, SPNAME, JSDW, SL, CKNO, WLTYPE, CBJE) VALUES %1").arg(rows.join(QStringLiteral(", "))));
         for (int i = 0; i < n; ++i) {
             const Movement& m = lines[from + size_t(i)];
             auto name = [i](char c) { return QStringLiteral(":%1%2").arg(QLatin1Char(c)).arg(i); };
             insert.bind(name('w'), movementNo).bind(name('d'), documentNo).bind(name('s'), m.productNo)
                 .bindTextOrNull(name('n'), m.productName).bindTextOrNull(name('u'), m.unit)
-                .bind(name('q'), m.quantity).bind(name('c'), m.storeNo).bind(name('k'), m.kind);
+                .bind(name('q'), m.quantity).bind(name('c'), m.storeNo).bind(name('k'), m.kind).bind(name('j'), m.cost);
         }
         insert.exec();
     }

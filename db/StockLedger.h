@@ -3,6 +3,8 @@
 // spDayOver live here, and so does the one writer of movement lines.
 #pragma once
 
+#include "db/Money.h"
+
 #include <QString>
 #include <vector>
 
@@ -44,6 +46,9 @@ struct Movement {
     double quantity = 0;   // never negative; the kind gives the direction
     QString storeNo;
     QString kind;          // a MovementKind
+    // What the quantity is worth at cost (CBJE): the amount the summary reports for it, kept
+    // on the line so the summary reads one table. Zero for transfers.
+    Money cost;
 };
 
 class StockLedger {
@@ -62,7 +67,7 @@ public:
     double storeCount(const QString& productNo, const QString& storeNo);
 
     // The one writer of movement lines. Writes `lines` under one movement number, each
-    // naming the document that caused it, and moves the store balances by them in the same
+    // naming the document that caused it and carrying its cost amount, and moves the store balances by them in the same
     // transaction; balance rows are locked in key order, so concurrent documents serialise
     // per product and store and never lose an update. With `guardBalances` (stock checking
     // on) a document that would take a store balance below zero throws db::Error(Shortage)

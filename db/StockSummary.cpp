@@ -31,90 +31,62 @@ struct Totals {
     }
 };
 
-struct Product {
-    QString name;
-    Money cost;   // CBJG: what a stocktake difference is worth
+// Everything that moved before `begin` (from `from` on) and on the days [begin, end), per
+// product: one pass over the movement lines, whose kept cost amounts are the documents'.
+struct Moved {
+    std::map<QString, Totals> before;
+    std::map<QString, Totals> during;
 };
 
-class Collector {
-public:
-    Collector(Connection& c, const std::map<QString, Product>& products) : m_c(c), m_products(products) {}
+void add(Totals& t, const QString& kind, double q, Money amount) {
+    if (kind == MovementKind::Receive || kind == MovementKind::StocktakeGain) { t.in += q; t.inMoney += amount; }
+    else if (kind == MovementKind::Sale) { t.sale += q; t.saleMoney += amount; }
+    else if (kind == MovementKind::ClientReturn) { t.sale -= q; t.saleMoney -= amount; }
+    else if (kind == MovementKind::SupplierReturn) { t.retu += q; t.retuMoney += amount; }
+    else if (kind == MovementKind::Loss || kind == MovementKind::StocktakeLoss) { t.bs += q; t.bsMoney += amount; }
+    else if (kind != MovementKind::TransferIn && kind != MovementKind::TransferOut)
+        throw Error(QStringLiteral("unknown movement kind in QTJHDMXB: %1").arg(kind));
+}
 
-    // Everything that moved on the days [from, to) (to exclusive), per product.
-    std::map<QString, Totals> collect(const QDate& from, const QDate& to) {
-        std::map<QString, Totals> t;
-        movements(from, to, t);
-        money(QStringLiteral("SELECT M.SPNO, SUM(M.ZJE) FROM JHDMXB M JOIN JHDSJB H ON H.JHDNO = M.JHDNO "
-                             "WHERE H.CZDATE >= :f AND H.CZDATE < :t GROUP BY M.SPNO"),
-              from, to, t, &Totals::inMoney);
-        money(QStringLiteral("SELECT SPNO, SUM(ZJE) FROM XSCBB WHERE CZDATE >= :f AND CZDATE < :t GROUP BY SPNO"), from, to, t,
-              &Totals::saleMoney);
-        clientReturns(from, to, t);
-        money(QStringLiteral("SELECT M.SPNO, SUM(M.JE) FROM GYSTHMXB M JOIN GYSTHSJB H ON H.THDNO = M.THDNO "
-                             "WHERE H.CZDATE >= :f AND H.CZDATE < :t GROUP BY M.SPNO"),
-              from, to, t, &Totals::retuMoney);
-        money(QStringLiteral("SELECT SPNO, SUM(JE) FROM BSB WHERE CZRQ >= :f AND CZRQ < :t GROUP BY SPNO"), from, to, t,
-              &Totals::bsMoney);
-        return t;
+Moved collect(Connection& c, const QDate& from, const QDate& begin, const QDate& end) {
+    // One pass over the covering index from `from` on: everything, and what moved since
+    // `begin` (and since `end`, when anything did), so "before" and "during" are differences.
+    // Each comparison evaluated per line costs as much as reading it, hence no more of them
+    // than needed. Transfers move stock between stores of one product and change no column.
+    bool laterMovements = false;
+    {
+        Statement last(c, QStringLiteral("SELECT MAX(CZRQ) FROM QTJHDMXB"));
+        laterMovements = last.first() && !last.isNull(0) && last.dateTime(0).date() >= end;
     }
-
-private:
-    Money costOf(const QString& productNo) const {
-        const auto it = m_products.find(productNo);
-        return it == m_products.end() ? Money() : it->second.cost;
+    const QString sinceEnd = laterMovements
+        ? QStringLiteral(", SUM(CASE WHEN CZRQ >= :e1 THEN SL ELSE 0 END), SUM(CASE WHEN CZRQ >= :e2 THEN CBJE ELSE 0 END)")
+        : QString();
+    Statement s(c, QStringLiteral(
+        "SELECT SPNO, WLTYPE, SUM(SL), SUM(CBJE), SUM(CASE WHEN CZRQ >= :b1 THEN SL ELSE 0 END), "
+        "SUM(CASE WHEN CZRQ >= :b2 THEN CBJE ELSE 0 END)%1 "
+        "FROM QTJHDMXB WHERE CZRQ >= :f AND WLTYPE NOT IN (:ti, :to) GROUP BY SPNO, WLTYPE").arg(sinceEnd));
+    s.bind(QStringLiteral(":f"), from).bind(QStringLiteral(":b1"), begin).bind(QStringLiteral(":b2"), begin);
+    if (laterMovements) s.bind(QStringLiteral(":e1"), end).bind(QStringLiteral(":e2"), end);
+    s.bind(QStringLiteral(":ti"), MovementKind::TransferIn).bind(QStringLiteral(":to"), MovementKind::TransferOut).exec();
+    Moved moved;
+    while (s.next()) {
+        const QString spno = s.text(0), kind = s.text(1);
+        const double all = s.real(2), sinceBegin = s.real(4);
+        const Money allMoney = s.money(3), sinceBeginMoney = s.money(5);
+        const double afterwards = laterMovements ? s.real(6) : 0.0;
+        const Money afterwardsMoney = laterMovements ? s.money(7) : Money();
+        add(moved.before[spno], kind, all - sinceBegin, allMoney - sinceBeginMoney);
+        add(moved.during[spno], kind, sinceBegin - afterwards, sinceBeginMoney - afterwardsMoney);
     }
+    return moved;
+}
 
-    void movements(const QDate& from, const QDate& to, std::map<QString, Totals>& t) {
-        Statement s(m_c, QStringLiteral("SELECT SPNO, WLTYPE, SUM(SL) FROM QTJHDMXB WHERE CZRQ >= :f AND CZRQ < :t "
-                                        "GROUP BY SPNO, WLTYPE"));
-        s.bind(QStringLiteral(":f"), from).bind(QStringLiteral(":t"), to).exec();
-        while (s.next()) {
-            const QString kind = s.text(1);
-            const double q = s.real(2);
-            Totals& p = t[s.text(0)];
-            if (kind == MovementKind::Receive) p.in += q;
-            else if (kind == MovementKind::StocktakeGain) { p.in += q; p.inMoney += costOf(s.text(0)).times(q); }
-            else if (kind == MovementKind::Sale) p.sale += q;
-            else if (kind == MovementKind::ClientReturn) p.sale -= q;
-            else if (kind == MovementKind::SupplierReturn) p.retu += q;
-            else if (kind == MovementKind::Loss) p.bs += q;
-            else if (kind == MovementKind::StocktakeLoss) { p.bs += q; p.bsMoney += costOf(s.text(0)).times(q); }
-            else if (kind == MovementKind::TransferIn || kind == MovementKind::TransferOut) continue;
-            else throw Error(QStringLiteral("unknown movement kind in QTJHDMXB: %1").arg(kind));
-        }
-    }
-
-    void money(const QString& sql, const QDate& from, const QDate& to, std::map<QString, Totals>& t, Money Totals::*field) {
-        Statement s(m_c, sql);
-        s.bind(QStringLiteral(":f"), from).bind(QStringLiteral(":t"), to).exec();
-        while (s.next()) t[s.text(0)].*field += s.money(1);
-    }
-
-    // Goods a client brings back undo a sale at the cost it was sold at: the cost row of
-    // that sale and batch, or the product's cost price when the row cannot be found.
-    void clientReturns(const QDate& from, const QDate& to, std::map<QString, Totals>& t) {
-        Statement s(m_c, QStringLiteral(
-            "SELECT M.SPNO, M.SL, (SELECT MAX(C.DJ) FROM XSCBB C WHERE C.XSNO = M.XSNO AND C.JHDNO = M.JHDNO "
-            "AND C.SPNO = M.SPNO) FROM KHTHMXB M JOIN KHTHSJB H ON H.THDNO = M.THDNO "
-            "WHERE H.CZDATE >= :f AND H.CZDATE < :t"));
-        s.bind(QStringLiteral(":f"), from).bind(QStringLiteral(":t"), to).exec();
-        while (s.next()) {
-            const QString spno = s.text(0);
-            const Money price = s.isNull(2) ? costOf(spno) : s.money(2);
-            t[spno].saleMoney -= price.times(s.real(1));
-        }
-    }
-
-    Connection& m_c;
-    const std::map<QString, Product>& m_products;
-};
-
-std::map<QString, Product> readProducts(Connection& c) {
-    std::map<QString, Product> products;
-    Statement s(c, QStringLiteral("SELECT SPNO, SPNAME, CBJG FROM SPB"));
+std::map<QString, QString> readProductNames(Connection& c) {
+    std::map<QString, QString> names;
+    Statement s(c, QStringLiteral("SELECT SPNO, SPNAME FROM SPB"));
     s.exec();
-    while (s.next()) products.emplace(s.text(0), Product{s.text(1), s.money(2)});
-    return products;
+    while (s.next()) names.emplace_hint(names.end(), s.text(0), s.text(1));
+    return names;
 }
 
 }  // namespace
@@ -144,9 +116,6 @@ std::vector<SummaryRow> StockSummary::rows(const QDate& begin, const QDate& end)
     if (!begin.isValid() || !end.isValid()) throw Error(QStringLiteral("日期不正确"));
     if (end < begin) throw Error(QStringLiteral("结转止期早于起期"));
 
-    const std::map<QString, Product> products = readProducts(m_connection);
-    Collector collector(m_connection, products);
-
     struct Opening { double count = 0; Money money; };
     std::map<QString, Opening> opening;
     const QDate carried = lastCarryForwardBefore(begin);
@@ -155,15 +124,16 @@ std::vector<SummaryRow> StockSummary::rows(const QDate& begin, const QDate& end)
         s.bind(QStringLiteral(":e"), carried).exec();
         while (s.next()) opening[s.text(0)] = {s.real(1), s.money(2)};
     }
-    const QDate gapFrom = carried.isValid() ? carried.addDays(1) : kBeginningOfTime;
-    if (gapFrom < begin) {
-        for (const auto& [spno, t] : collector.collect(gapFrom, begin)) {
-            Opening& o = opening[spno];
-            o.count += t.net();
-            o.money += t.netMoney();
-        }
+    const QDate gapFrom = carried.isValid() ? std::min(carried.addDays(1), begin) : kBeginningOfTime;
+    Moved moved = collect(m_connection, gapFrom, begin, end.addDays(1));
+    for (const auto& [spno, t] : moved.before) {
+        if (t.isZero()) continue;
+        Opening& o = opening[spno];
+        o.count += t.net();
+        o.money += t.netMoney();
     }
-    std::map<QString, Totals> period = collector.collect(begin, end.addDays(1));
+    const std::map<QString, Totals>& period = moved.during;
+    const std::map<QString, QString> products = readProductNames(m_connection);
 
     std::map<QString, SummaryRow> out;
     auto rowFor = [&](const QString& spno) -> SummaryRow& {
@@ -171,7 +141,7 @@ std::vector<SummaryRow> StockSummary::rows(const QDate& begin, const QDate& end)
         if (r.productNo.isEmpty()) {
             r.productNo = spno;
             const auto it = products.find(spno);
-            if (it != products.end()) r.productName = it->second.name;
+            if (it != products.end()) r.productName = it->second;
         }
         return r;
     };

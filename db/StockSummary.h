@@ -2,9 +2,10 @@
 //
 // Quantities come from the movement lines (QTJHDMXB), the same lines the store balances
 // (KCYEB) are kept from, so a summary that runs up to today closes at the store balances.
-// Amounts are at cost and come from the documents' own lines: receiving JHDMXB.ZJE, sale
-// cost XSCBB.ZJE less client returns at the cost they were sold at, supplier returns
-// GYSTHMXB.JE, losses BSB.JE; stocktake differences are valued at the product's cost price.
+// Amounts are at cost and come from the same lines (CBJE), which carry their documents'
+// amounts: receiving JHDMXB.ZJE, sale cost XSCBB.ZJE less client returns at the cost they
+// were sold at, supplier returns GYSTHMXB.JE, losses BSB.JE; a stocktake difference at the
+// product's cost price when it was applied. One pass over the lines gives the whole summary.
 //
 // Columns: 入库 = received + stocktake gains; 销售 = sold less returned by clients;
 // 退货 = returned to suppliers; 报损 = losses + stocktake shortfalls. Transfers move stock

@@ -174,7 +174,8 @@ StocktakeApplied Stocktake::apply(const QString& operatorNo, bool guardBalances)
         if (std::abs(difference) <= kQuantityEpsilon) continue;
         const Product& p = products[r.productNo];
         Movement m{r.productNo, p.name, p.unit, std::abs(difference), r.storeNo,
-                   difference > 0 ? MovementKind::StocktakeGain : MovementKind::StocktakeLoss};
+                   difference > 0 ? MovementKind::StocktakeGain : MovementKind::StocktakeLoss,
+                   p.cost.times(std::abs(difference))};
         if (difference > 0) {
             if (p.supplierNo.isEmpty())
                 throw StocktakeRefusal(QStringLiteral("商品 %1 在仓库 %2 盘盈，但该商品没有缺省供应商，无法入库！"
@@ -215,7 +216,7 @@ StocktakeApplied Stocktake::apply(const QString& operatorNo, bool guardBalances)
             batch.bind(QStringLiteral(":no"), no).bind(QStringLiteral(":product"), m.productNo)
                 .bindTextOrNull(QStringLiteral(":name"), m.productName).bindTextOrNull(QStringLiteral(":unit"), m.unit)
                 .bind(QStringLiteral(":price"), cost).bind(QStringLiteral(":quantity"), m.quantity)
-                .bind(QStringLiteral(":amount"), cost.times(m.quantity)).bind(QStringLiteral(":store"), m.storeNo).exec();
+                .bind(QStringLiteral(":amount"), m.cost).bind(QStringLiteral(":store"), m.storeNo).exec();
         }
         ledger.recordMovements(result.movementNo, no, lines, guardBalances);
         result.gainLines += int(lines.size());

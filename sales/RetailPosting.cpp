@@ -123,6 +123,8 @@ void writeSaleDocument(db::Connection& connection, const RetailSale& sale, const
     std::vector<CostRow> costRows;
     for (size_t i = 0; i < drawsPerLine.size(); ++i)
         for (const db::BatchDraw& draw : drawsPerLine[i]) costRows.push_back({i, draw});
+    // Each line's cost is the sum of its cost rows' amounts; its movement line carries it.
+    std::vector<Money> lineCosts(sale.lines.size());
     if (!costRows.empty()) {
         const QHash<QString, Money> costs = costPrices(connection, sale);
         for (size_t from = 0; from < costRows.size(); from += kCostRowsPerStatement) {
@@ -132,6 +134,7 @@ void writeSaleDocument(db::Connection& connection, const RetailSale& sale, const
                 const CostRow& row = costRows[from + size_t(k)];
                 const RetailSaleLine& line = sale.lines[row.line];
                 const Money cost = costs.value(line.productNo.trimmed());
+                lineCosts[row.line] += cost.times(row.draw.quantity);
                 auto name = [k](char column) { return QStringLiteral(":%1%2").arg(QLatin1Char(column)).arg(k); };
                 complete.bind(name('I'), row.draw.costRowId)
                     .bind(name('N'), line.productName.trimmed())
@@ -153,9 +156,11 @@ void writeSaleDocument(db::Connection& connection, const RetailSale& sale, const
         // either committed (and is counted) or waits for this one.
         std::vector<db::Movement> movements;
         movements.reserve(sale.lines.size());
-        for (const RetailSaleLine& line : sale.lines)
+        for (size_t i = 0; i < sale.lines.size(); ++i) {
+            const RetailSaleLine& line = sale.lines[i];
             movements.push_back({line.productNo.trimmed(), line.productName.trimmed(), line.unit.trimmed(), line.quantity,
-                                 sale.storeNo, db::MovementKind::Sale});
+                                 sale.storeNo, db::MovementKind::Sale, lineCosts[i]});
+        }
         db::StockLedger(connection).recordMovements(posted.movementNo, posted.saleNo, movements, true);
     }
 }

@@ -35,9 +35,9 @@ inline QString s(const char* text) { return QString::fromUtf8(text); }
 inline void on(db::Connection& c, int month, int day) { c.setClock(QDateTime(QDate(2024, month, day), QTime(10, 0))); }
 
 inline void move(db::Connection& c, const QString& documentNo, const QString& product, double quantity,
-                 const QString& store, const QString& kind) {
+                 const QString& store, const QString& kind, Money cost) {
     db::StockLedger(c).recordMovements(db::SerialNumbers(c).next(s("W")), documentNo,
-                                       {{product, QString(), QString(), quantity, store, kind}}, false);
+                                       {{product, QString(), QString(), quantity, store, kind, cost}}, false);
 }
 
 // A receiving document of one line; returns its number (the batch).
@@ -52,7 +52,7 @@ inline QString receive(db::Connection& c, const QString& product, double quantit
                          "SELECT :no, SPNO, SPNAME, SPDW, :dj, :sl, :je, :ck FROM SPB WHERE SPNO = :sp"));
     l.bind(s(":no"), no).bind(s(":dj"), dj).bind(s(":sl"), quantity).bind(s(":je"), dj.times(quantity))
         .bind(s(":ck"), store).bind(s(":sp"), product).exec();
-    move(c, no, product, quantity, store, db::MovementKind::Receive);
+    move(c, no, product, quantity, store, db::MovementKind::Receive, dj.times(quantity));
     tx.commit();
     return no;
 }
@@ -71,7 +71,10 @@ inline QString sell(db::Connection& c, const QString& product, double quantity, 
         .bind(s(":xsje"), sj.times(quantity)).bind(s(":q2"), quantity).bind(s(":sp"), product).exec();
     db::Statement b(c, s("UPDATE JHDMXB SET XSSL = XSSL + :q WHERE JHDNO = :b AND SPNO = :sp"));
     b.bind(s(":q"), quantity).bind(s(":b"), batch).bind(s(":sp"), product).exec();
-    move(c, no, product, quantity, s("001"), db::MovementKind::Sale);
+    db::Statement cost(c, s("SELECT CBJG FROM SPB WHERE SPNO = :sp"));
+    cost.bind(s(":sp"), product);
+    cost.first();
+    move(c, no, product, quantity, s("001"), db::MovementKind::Sale, cost.money(0).times(quantity));
     tx.commit();
     return no;
 }
@@ -102,7 +105,7 @@ inline void install(db::Connection& c) {
         l.bind(s(":no"), no).bind(s(":x"), sale).bind(s(":b"), batchA).exec();
         db::Statement t(c, s("UPDATE XSCBB SET THSL = THSL + 2 WHERE XSNO = :x AND JHDNO = :b AND SPNO = 'A'"));
         t.bind(s(":x"), sale).bind(s(":b"), batchA).exec();
-        move(c, no, s("A"), 2, s("001"), db::MovementKind::ClientReturn);
+        move(c, no, s("A"), 2, s("001"), db::MovementKind::ClientReturn, Money::fromYuan(6));   // sold at cost 3
         tx.commit();
     }
     on(c, 3, 7);
@@ -116,7 +119,7 @@ inline void install(db::Connection& c) {
         l.bind(s(":no"), no).bind(s(":b"), batchA).exec();
         db::Statement b(c, s("UPDATE JHDMXB SET XSSL = XSSL + 3 WHERE JHDNO = :b AND SPNO = 'A'"));
         b.bind(s(":b"), batchA).exec();
-        move(c, no, s("A"), 3, s("001"), db::MovementKind::SupplierReturn);
+        move(c, no, s("A"), 3, s("001"), db::MovementKind::SupplierReturn, Money::fromYuan(9));
         tx.commit();
     }
     on(c, 3, 8);
@@ -128,7 +131,7 @@ inline void install(db::Connection& c) {
         l.bind(s(":no"), no).bind(s(":b"), batchB).exec();
         db::Statement b(c, s("UPDATE JHDMXB SET XSSL = XSSL + 1 WHERE JHDNO = :b AND SPNO = 'B'"));
         b.bind(s(":b"), batchB).exec();
-        move(c, no, s("B"), 1, s("001"), db::MovementKind::Loss);
+        move(c, no, s("B"), 1, s("001"), db::MovementKind::Loss, Money::fromYuan(8));
         tx.commit();
     }
     on(c, 3, 9);
@@ -142,8 +145,8 @@ inline void install(db::Connection& c) {
     {
         const QString no = db::SerialNumbers(c).next(s("W"));
         db::StockLedger(c).recordMovements(no, no,
-            {{s("A"), QString(), QString(), 1, s("002"), db::MovementKind::StocktakeGain},
-             {s("B"), QString(), QString(), 0.5, s("001"), db::MovementKind::StocktakeLoss}}, true);
+            {{s("A"), QString(), QString(), 1, s("002"), db::MovementKind::StocktakeGain, Money::fromYuan(3)},
+             {s("B"), QString(), QString(), 0.5, s("001"), db::MovementKind::StocktakeLoss, Money::fromYuan(4)}}, true);
     }
     on(c, 4, 2);
     sell(c, s("B"), 1, batchB, "12");

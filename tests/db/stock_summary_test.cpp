@@ -3,6 +3,7 @@
 
 #include "db/MonthEnd.h"
 #include "db/Periods.h"
+#include "db/Schema.h"
 #include "db/StockSummary.h"
 
 #include <map>
@@ -116,6 +117,22 @@ TEST_P(StockSummaryTest, aPeriodIsCarriedForwardOnceAndOnlyWhenItHasEnded) {
     monthEnd.carryForward(QDate(2024, 4, 1), QDate(2024, 4, 30), s("001"));
     EXPECT_EQ(scalar(s("SELECT JZSL FROM YZJZMXB WHERE SPNO = 'B' AND ENDDATE = (SELECT MAX(ENDDATE) FROM YZJZSJB)"))
                   .toDouble(), 2.5);
+}
+
+// A database from before movement lines kept their cost gets it from the documents once, and
+// its summary stays what it was.
+TEST_P(StockSummaryTest, aDatabaseFromBeforeKeptCostsMigratesToTheSameSummary) {
+    summary_shop::install(db());
+    db().execute(s("DROP INDEX QTJHDMXB_SUMMARY"));
+    db().execute(s("ALTER TABLE QTJHDMXB DROP COLUMN CBJE"));
+    db().execute(s("CREATE INDEX QTJHDMXB_SUMMARY ON QTJHDMXB(SPNO, WLTYPE, CZRQ, SL)"));
+    db().execute(s("DELETE FROM SCHEMA_VERSION WHERE VERSION > 8"));
+    db::Schema::migrate(db());
+    EXPECT_EQ(db::Schema::storedVersion(db()), db::Schema::currentVersion());
+    const auto rows = db::StockSummary(db()).rows(QDate(2024, 3, 1), QDate(2024, 3, 31));
+    ASSERT_EQ(rows.size(), 2u);
+    expectRow(rows[0], {"A", 10, "25", 21, "63", 4, "12", 3, "9", 0, "0", 24, "67"});
+    expectRow(rows[1], {"B", 0, "0", 5, "40", 0, "0", 0, "0", 1.5, "12", 3.5, "28"});
 }
 
 TEST_P(StockSummaryTest, aFailedCarryForwardLeavesPeriodAndPositionsAsTheyWere) {
