@@ -5,7 +5,7 @@
 #include <QString>
 #include <vector>
 
-namespace db { class Connection; }
+namespace db { class Connection; class Transaction; }
 
 struct RightsGroup {
     QString type;   // MENU.MENUTYPE, compared exactly
@@ -42,8 +42,16 @@ public:
     };
     // Stores every choice for the operator in one transaction: a missing row is inserted,
     // a differing row updated (RSNAME kept), an equal row left alone. All or nothing:
-    // throws db::Error and stores nothing when any write fails.
+    // throws db::Error and stores nothing when any write fails, and db::Error of kind
+    // Refused when it would take the rights editor from its last holder.
     SaveResult save(const QString& operatorNo, const std::vector<RightChoice>& choices);
+
+    // The function that grants the rights editor itself.
+    static const QString& rightsEditor();
+    // Whether the operator is the only one holding the rights editor, so that nobody could
+    // set rights without them. Locks the holders' rows for the rest of the transaction, so
+    // two removals cannot each leave the other as the last holder.
+    static bool isLastRightsEditor(db::Transaction& tx, const QString& operatorNo);
 
 private:
     db::Connection& m_connection;

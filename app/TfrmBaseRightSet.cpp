@@ -98,8 +98,8 @@ void TfrmBaseRightSet::bitSaveClick() {
         for (QCheckBox* box : group) choices.push_back({box->objectName(), box->text(), box->isChecked()});
     try {
         OperatorRights(frmBaseDataModule().Database()).save(m_shownOperator, choices);
-    } catch (const db::Error&) {
-        messages().info(QStringLiteral("设置未能保存，请稍后再试！"));
+    } catch (const db::Error& e) {
+        messages().info(e.kind() == db::ErrorKind::Refused ? e.message() : QStringLiteral("设置未能保存，请稍后再试！"));
         return;
     }
     m_bitSave->setEnabled(false);

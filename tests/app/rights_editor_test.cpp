@@ -154,4 +154,25 @@ TEST_P(RightsEditorTest, aFailedSaveIsReportedAndCanBeRepeated) {
     EXPECT_EQ(count(QStringLiteral("SYSRIGHTSET"), QStringLiteral("BNNO = '002'")), 0);
 }
 
+// Unticking 权限设置 on its only holder would leave nobody able to give rights again.
+TEST_P(RightsEditorTest, theLastHolderOfTheRightsEditorKeepsIt) {
+    TfrmRightSet screen;
+    auto* list = screen.control<LookupComboBox>("cbOperator");
+    auto* save = screen.control<QPushButton>("bitSave");
+    list->setKeyValue(QStringLiteral("001"));
+    QTest::mouseClick(screen.control<QPushButton>("bitSelect"), Qt::LeftButton);
+    screen.control<QCheckBox>("miRightSet")->setChecked(false);
+    screen.control<QCheckBox>("miPOS")->setChecked(false);
+    QTest::mouseClick(save, Qt::LeftButton);
+    EXPECT_EQ(seams.recorder.texts(),
+              QStringList{QStringLiteral("不能取消最后一个拥有“权限设置”权限的操作员的该权限，否则将无人能设置操作员权限！")});
+    EXPECT_EQ(right(QStringLiteral("001"), QStringLiteral("miRightSet")), QStringLiteral("1"));
+    EXPECT_EQ(right(QStringLiteral("001"), QStringLiteral("miPOS")), QStringLiteral("1"));   // nothing stored
+
+    setRight(QStringLiteral("002"), QStringLiteral("miRightSet"), true);
+    QTest::mouseClick(save, Qt::LeftButton);
+    EXPECT_EQ(seams.recorder.lastText(), QStringLiteral("设置已保存！"));
+    EXPECT_EQ(right(QStringLiteral("001"), QStringLiteral("miRightSet")), QStringLiteral("0"));
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, RightsEditorTest, ::testing::ValuesIn(backends()), backendName);
