@@ -19,6 +19,7 @@ public:
 
 protected:
     bool readyForLine() override;
+    bool readyForQuickScan() override { return readyForLine(); }   // the client, not a salesperson
     std::optional<Money> proposedPrice(const LookedUpProduct& product) override;
     void afterLineAdded() override;
     void openSettlement() override;

@@ -445,6 +445,13 @@ void TfrmPOS::edCountKeyDown() {
 
 bool TfrmPOS::readyForLine() { return !m_edOffNO->text().isEmpty(); }  // no line without a promoter
 
+bool TfrmPOS::readyForQuickScan() {
+    if (readyForLine()) return true;
+    messages().info(kInfo, QStringLiteral("请先输入促销员工号！"));
+    m_edOffNO->setFocus();
+    return false;
+}
+
 std::optional<Money> TfrmPOS::proposedPrice(const LookedUpProduct&) { return std::nullopt; }
 
 void TfrmPOS::afterLineAdded() { m_edOffNO->setFocus(); }
@@ -460,12 +467,7 @@ void TfrmPOS::openSettlement() {
 // cashier where the keyed entry would.
 void TfrmPOS::quickScan() {
     edProductNoKeyDown();
-    if (!m_product) return;
-    if (m_edOffNO->text().isEmpty()) {
-        messages().info(kInfo, QStringLiteral("请先输入促销员工号！"));
-        m_edOffNO->setFocus();
-        return;
-    }
+    if (!m_product || !readyForQuickScan()) return;
     if (refusesLine() || !addCheckedLine()) return;
     m_edProductNo->clear();
     forgetProduct();

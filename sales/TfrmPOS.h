@@ -50,6 +50,8 @@ protected:
     // Where the wholesale counter differs: who must be chosen before a line is added, the
     // price proposed for a product, where the focus goes after a line and the settlement.
     virtual bool readyForLine();
+    // What a quick scan needs before its line, said to the cashier when it is missing.
+    virtual bool readyForQuickScan();
     virtual std::optional<Money> proposedPrice(const LookedUpProduct& product);
     virtual void afterLineAdded();
     virtual void openSettlement();

@@ -71,6 +71,24 @@ TEST_P(WholesaleScreenTest, aLineNeedsAClientButNoSalespersonAndTakesTheClientsL
     EXPECT_EQ(text("edPrice"), QStringLiteral("6.5"));
 }
 
+// A scanner on the wholesale counter needs the client chosen, never a salesperson.
+TEST_P(WholesaleScreenTest, quickScanNeedsTheClientButNoSalesperson) {
+    posSettings("QuickScan=1\n");
+    openJob();
+    scan(QStringLiteral("A"));
+    EXPECT_EQ(messageTexts(), QStringList{QStringLiteral("数据不全，请重新输入供应商！")});
+    auto* client = ctl<LookupComboBox>("edName");
+    EXPECT_TRUE(focused() == client || client->isAncestorOf(focused()));
+    EXPECT_EQ(gridRows(), 0);
+
+    seams->recorder.clear();
+    chooseClient(QStringLiteral("101"));
+    scan(QStringLiteral("A"));
+    EXPECT_TRUE(messageTexts().isEmpty()) << messageTexts().join(u'|').toStdString();
+    ASSERT_EQ(gridRows(), 1);
+    EXPECT_EQ(focused(), ctl("edProductNo"));
+}
+
 TEST_P(WholesaleScreenTest, aLedgerFailureKeepsBothScreensForAnotherTry) {
     TfrmJobPOS& job = openJob();
     chooseClient(QStringLiteral("101"));
