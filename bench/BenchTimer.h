@@ -5,6 +5,7 @@
 #include <QString>
 #include <QTextStream>
 #include <algorithm>
+#include <ctime>
 #include <functional>
 #include <vector>
 
@@ -12,22 +13,36 @@ struct BenchResult {
     double p50 = 0;  // milliseconds
     double p99 = 0;
     int reps = 0;
+    // The calling thread's processor time, p50: on a busy machine wall time is mostly
+    // waiting for a processor, and this shows what the work itself costs here (the
+    // PostgreSQL server's share is not in it).
+    double cpuP50 = 0;
 };
+
+inline double threadCpuMs() {
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
+}
 
 // Times every repetition after `warmUp` untimed rounds.
 inline BenchResult measureAfter(int warmUp, int reps, const std::function<void()>& work) {
     for (int i = 0; i < warmUp; ++i) work();
-    std::vector<double> ms;
+    std::vector<double> ms, cpu;
     ms.reserve(reps);
+    cpu.reserve(reps);
     QElapsedTimer t;
     for (int i = 0; i < reps; ++i) {
+        const double cpuStart = threadCpuMs();
         t.start();
         work();
         ms.push_back(double(t.nsecsElapsed()) / 1e6);
+        cpu.push_back(threadCpuMs() - cpuStart);
     }
     std::sort(ms.begin(), ms.end());
-    auto at = [&](double q) { return ms[std::min(ms.size() - 1, size_t(q * double(ms.size())))]; };
-    return {at(0.50), at(0.99), reps};
+    std::sort(cpu.begin(), cpu.end());
+    auto at = [](const std::vector<double>& v, double q) { return v[std::min(v.size() - 1, size_t(q * double(v.size())))]; };
+    return {at(ms, 0.50), at(ms, 0.99), reps, at(cpu, 0.50)};
 }
 
 // Warms caches and prepared statements first.
@@ -46,15 +61,15 @@ public:
     }
     void print() {
         m_out << "\n" << m_backend << "\n";
-        m_out << QStringLiteral("%1 %2 %3 %4 %5 %6  %7\n")
+        m_out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8  %9\n")
                      .arg(QStringLiteral("operation"), -24).arg(QStringLiteral("reps"), 6).arg(QStringLiteral("p50 ms"), 9)
                      .arg(QStringLiteral("p99 ms"), 9).arg(QStringLiteral("floor p50"), 10).arg(QStringLiteral("ratio"), 6)
-                     .arg(QStringLiteral("floor"));
+                     .arg(QStringLiteral("cpu p50"), 9).arg(QStringLiteral("floor cpu"), 9).arg(QStringLiteral("floor"));
         for (const Row& r : m_rows) {
-            m_out << QStringLiteral("%1 %2 %3 %4 %5 %6  %7\n")
+            m_out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8  %9\n")
                          .arg(r.name, -24).arg(r.real.reps, 6).arg(r.real.p50, 9, 'f', 3).arg(r.real.p99, 9, 'f', 3)
                          .arg(r.floor.p50, 10, 'f', 3).arg(r.floor.p50 > 0 ? r.real.p50 / r.floor.p50 : 0, 6, 'f', 2)
-                         .arg(r.floorIs);
+                         .arg(r.real.cpuP50, 9, 'f', 3).arg(r.floor.cpuP50, 9, 'f', 3).arg(r.floorIs);
         }
         m_out.flush();
     }

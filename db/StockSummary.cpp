@@ -6,6 +6,9 @@
 #include "db/Statement.h"
 #include "db/StockLedger.h"
 
+#include <QHash>
+
+#include <algorithm>
 #include <cmath>
 #include <map>
 
@@ -31,12 +34,15 @@ struct Totals {
     }
 };
 
-// Everything that moved before `begin` (from `from` on) and on the days [begin, end), per
-// product: one pass over the movement lines, whose kept cost amounts are the documents'.
+// What moved before `begin` (from `from` on) and on the days [begin, end), per product:
+// one pass over the movement lines, whose kept cost amounts are the documents'. Hashed by
+// product: a summary has a row per product, and ordered maps spent most of its time
+// comparing product codes.
 struct Moved {
-    std::map<QString, Totals> before;
-    std::map<QString, Totals> during;
+    Totals before;
+    Totals during;
 };
+using MovedByProduct = QHash<QString, Moved>;
 
 void add(Totals& t, const QString& kind, double q, Money amount) {
     if (kind == MovementKind::Receive || kind == MovementKind::StocktakeGain) { t.in += q; t.inMoney += amount; }
@@ -48,11 +54,12 @@ void add(Totals& t, const QString& kind, double q, Money amount) {
         throw Error(QStringLiteral("unknown movement kind in QTJHDMXB: %1").arg(kind));
 }
 
-Moved collect(Connection& c, const QDate& from, const QDate& begin, const QDate& end) {
+MovedByProduct collect(Connection& c, const QDate& from, const QDate& begin, const QDate& end) {
     // One pass over the covering index from `from` on: everything, and what moved since
     // `begin` (and since `end`, when anything did), so "before" and "during" are differences.
-    // Each comparison evaluated per line costs as much as reading it, hence no more of them
-    // than needed. Transfers move stock between stores of one product and change no column.
+    // A comparison evaluated per line costs about as much as reading the line, hence no
+    // more of them than needed; a second pass per range cost more still. Transfers move
+    // stock between stores of one product and change no column.
     bool laterMovements = false;
     {
         Statement last(c, QStringLiteral("SELECT MAX(CZRQ) FROM QTJHDMXB"));
@@ -68,24 +75,25 @@ Moved collect(Connection& c, const QDate& from, const QDate& begin, const QDate&
     s.bind(QStringLiteral(":f"), from).bind(QStringLiteral(":b1"), begin).bind(QStringLiteral(":b2"), begin);
     if (laterMovements) s.bind(QStringLiteral(":e1"), end).bind(QStringLiteral(":e2"), end);
     s.bind(QStringLiteral(":ti"), MovementKind::TransferIn).bind(QStringLiteral(":to"), MovementKind::TransferOut).exec();
-    Moved moved;
+    MovedByProduct moved;
     while (s.next()) {
-        const QString spno = s.text(0), kind = s.text(1);
+        const QString kind = s.text(1);
         const double all = s.real(2), sinceBegin = s.real(4);
         const Money allMoney = s.money(3), sinceBeginMoney = s.money(5);
         const double afterwards = laterMovements ? s.real(6) : 0.0;
         const Money afterwardsMoney = laterMovements ? s.money(7) : Money();
-        add(moved.before[spno], kind, all - sinceBegin, allMoney - sinceBeginMoney);
-        add(moved.during[spno], kind, sinceBegin - afterwards, sinceBeginMoney - afterwardsMoney);
+        Moved& m = moved[s.text(0)];
+        add(m.before, kind, all - sinceBegin, allMoney - sinceBeginMoney);
+        add(m.during, kind, sinceBegin - afterwards, sinceBeginMoney - afterwardsMoney);
     }
     return moved;
 }
 
-std::map<QString, QString> readProductNames(Connection& c) {
-    std::map<QString, QString> names;
+QHash<QString, QString> readProductNames(Connection& c) {
+    QHash<QString, QString> names;
     Statement s(c, QStringLiteral("SELECT SPNO, SPNAME FROM SPB"));
     s.exec();
-    while (s.next()) names.emplace_hint(names.end(), s.text(0), s.text(1));
+    while (s.next()) names.insert(s.text(0), s.text(1));
     return names;
 }
 
@@ -116,44 +124,31 @@ std::vector<SummaryRow> StockSummary::rows(const QDate& begin, const QDate& end)
     if (!begin.isValid() || !end.isValid()) throw Error(QStringLiteral("日期不正确"));
     if (end < begin) throw Error(QStringLiteral("结转止期早于起期"));
 
-    struct Opening { double count = 0; Money money; };
-    std::map<QString, Opening> opening;
+    QHash<QString, SummaryRow> out;
+    auto rowFor = [&out](const QString& spno) -> SummaryRow& {
+        SummaryRow& r = out[spno];
+        r.productNo = spno;
+        return r;
+    };
     const QDate carried = lastCarryForwardBefore(begin);
     if (carried.isValid()) {
         Statement s(m_connection, QStringLiteral("SELECT SPNO, JZSL, JZJE FROM YZJZMXB WHERE ENDDATE = :e"));
         s.bind(QStringLiteral(":e"), carried).exec();
-        while (s.next()) opening[s.text(0)] = {s.real(1), s.money(2)};
+        while (s.next()) {
+            SummaryRow& r = rowFor(s.text(0));
+            r.balaCount = s.real(1);
+            r.balaMoney = s.money(2);
+        }
     }
     const QDate gapFrom = carried.isValid() ? std::min(carried.addDays(1), begin) : kBeginningOfTime;
-    Moved moved = collect(m_connection, gapFrom, begin, end.addDays(1));
-    for (const auto& [spno, t] : moved.before) {
-        if (t.isZero()) continue;
-        Opening& o = opening[spno];
-        o.count += t.net();
-        o.money += t.netMoney();
-    }
-    const std::map<QString, Totals>& period = moved.during;
-    const std::map<QString, QString> products = readProductNames(m_connection);
-
-    std::map<QString, SummaryRow> out;
-    auto rowFor = [&](const QString& spno) -> SummaryRow& {
-        SummaryRow& r = out[spno];
-        if (r.productNo.isEmpty()) {
-            r.productNo = spno;
-            const auto it = products.find(spno);
-            if (it != products.end()) r.productName = it->second;
-        }
-        return r;
-    };
-    for (const auto& [spno, o] : opening) {
-        if (std::abs(o.count) < kQuantityEpsilon && o.money.isZero()) continue;
-        SummaryRow& r = rowFor(spno);
-        r.balaCount = o.count;
-        r.balaMoney = o.money;
-    }
-    for (const auto& [spno, t] : period) {
-        if (t.isZero()) continue;
-        SummaryRow& r = rowFor(spno);
+    const MovedByProduct moved = collect(m_connection, gapFrom, begin, end.addDays(1));
+    for (auto it = moved.cbegin(); it != moved.cend(); ++it) {
+        const Totals& before = it->before;
+        const Totals& t = it->during;
+        if (before.isZero() && t.isZero()) continue;
+        SummaryRow& r = rowFor(it.key());
+        r.balaCount += before.net();
+        r.balaMoney += before.netMoney();
         r.inCount = t.in;
         r.inMoney = t.inMoney;
         r.saleCount = t.sale;
@@ -163,16 +158,26 @@ std::vector<SummaryRow> StockSummary::rows(const QDate& begin, const QDate& end)
         r.bsCount = t.bs;
         r.bsMoney = t.bsMoney;
     }
+    const QHash<QString, QString> names = readProductNames(m_connection);
     std::vector<SummaryRow> result;
-    result.reserve(out.size());
-    for (auto& [spno, r] : out) {
+    result.reserve(size_t(out.size()));
+    for (SummaryRow& r : out) {
+        // Rounding of the double sums must not leave "-0" or 1e-12 on the screen.
+        if (std::abs(r.balaCount) < kQuantityEpsilon) r.balaCount = 0;
+        const bool noOpening = r.balaCount == 0 && r.balaMoney.isZero();
+        const bool nothingMoved = std::abs(r.inCount) < kQuantityEpsilon && std::abs(r.saleCount) < kQuantityEpsilon &&
+                                  std::abs(r.retuCount) < kQuantityEpsilon && std::abs(r.bsCount) < kQuantityEpsilon &&
+                                  r.inMoney.isZero() && r.saleMoney.isZero() && r.retuMoney.isZero() && r.bsMoney.isZero();
+        if (noOpening && nothingMoved) continue;
+        r.productName = names.value(r.productNo);
         r.balaPrice = unitPrice(r.balaMoney, r.balaCount);
         r.storeCount = r.balaCount + r.inCount - r.saleCount - r.retuCount - r.bsCount;
-        // Rounding of the double sums must not leave "-0" or 1e-12 on the screen.
         if (std::abs(r.storeCount) < kQuantityEpsilon) r.storeCount = 0;
         r.storeMoney = r.balaMoney + r.inMoney - r.saleMoney - r.retuMoney - r.bsMoney;
         result.push_back(std::move(r));
     }
+    std::sort(result.begin(), result.end(),
+              [](const SummaryRow& a, const SummaryRow& b) { return a.productNo < b.productNo; });
     return result;
 }
 

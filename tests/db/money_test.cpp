@@ -65,6 +65,12 @@ TEST(Money, computedAmountsRoundHalvesToEvenAtFourDecimals) {
         {"double 0.00015", Money::fromDouble(0.00015), "0.0002"},
         {"double -0.00025", Money::fromDouble(-0.00025), "-0.0002"},
         {"double 12.339999999999999", Money::fromDouble(12.339999999999999), "12.3400"},
+        {"double 0.1", Money::fromDouble(0.1), "0.1000"},
+        {"double 2.675", Money::fromDouble(2.675), "2.6750"},
+        {"double -123456.7891", Money::fromDouble(-123456.7891), "-123456.7891"},
+        {"double 3059.9999999999995", Money::fromDouble(3059.9999999999995), "3060.0000"},
+        {"double 99999999999.9999", Money::fromDouble(99999999999.9999), "99999999999.9999"},
+        {"double 1.00005", Money::fromDouble(1.00005), "1.0000"},
     };
     for (const Case& c : cases) EXPECT_EQ(c.result.toDecimalString(), QString::fromUtf8(c.stored)) << c.what;
 }
