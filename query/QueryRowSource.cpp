@@ -145,7 +145,8 @@ const QueryRowSource::Page& QueryRowSource::load(qint64 number) const {
     }
     const qint64 start = number * m_pageRows;
     // The first page is the query's answer: a sort that keeps only its first rows gives it
-    // soonest. Scrolling past it opens the cursor, which sorts the whole result once.
+    // soonest. Scrolling past it opens the cursor, which reads the result in order once (sorting
+    // it first where no index serves the order).
     if (start > 0 && !m_cursorOpened) {
         m_cursorOpened = true;
         ++m_sortedStatements;
