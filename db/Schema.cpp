@@ -225,6 +225,50 @@ void applyV8(Connection& c) {
         "LEFT JOIN BMAN B ON B.BNNO = H.BNNO WHERE H.ZFBZ = 0")));
 }
 
+// Every query screen's order ends in columns no two rows share, so the first page, the cursor
+// and a page read again place rows that the screen's order leaves equal alike. The views over
+// line tables expose their line's ID for that.
+// The sale-line list is read through one index in its order (day, product, line) that also
+// holds the sale number: its first page, and a page filtered on the day, come from the index
+// without sorting the lines. The lines lead the join (every line has its header: the foreign
+// key), so the planners read them in that order and stop at the page; a condition on a header
+// column makes it an inner join again, which may then start from the headers. The sale number
+// is the same on the line and on its header; each backend takes it where its planner serves a
+// 包含 filter best: SQLite tests it inside the index while reading in order (it cannot start
+// from the headers for a LIKE on them without reading every line), PostgreSQL reads the
+// headers' numbers and fetches only the matching lines.
+void applyV11(Connection& c) {
+    const Dialect& d = c.dialect();
+    const QString saleNumber = d.backend() == Backend::Sqlite ? QStringLiteral("M.XSNO") : QStringLiteral("H.XSNO");
+    c.execute(QStringLiteral("DROP VIEW vwSPXSMXCX"));
+    c.execute(d.ddl(QStringLiteral(
+        "CREATE VIEW vwSPXSMXCX AS SELECT %1 AS XSNO, M.SPNO, M.SPNAME, M.SPSL, M.SPDJ, M.ZKL, M.ZJE, H.BNNO, B.BNNAME, "
+        "M.XSDAY AS xsdate, H.KHName, H.KHNO, H.KHDZ, H.LXDH, M.ID FROM XSMXB M LEFT JOIN XSB H ON H.XSNO = M.XSNO "
+        "LEFT JOIN BMAN B ON B.BNNO = H.BNNO WHERE H.ZFBZ = 0 OR H.ZFBZ IS NULL").arg(saleNumber)));
+    const char* const views[][2] = {
+        {"VWGYSTHCX",
+         "CREATE VIEW VWGYSTHCX AS SELECT H.THDNO, H.CSNO, C.CSNAME, H.BNNO, B.BNNAME, M.SPNO, M.SPNAME, M.SL, M.DJ, "
+         "M.JLDW, M.JE, date10(H.CZDATE) AS CZDATE, M.ID FROM GYSTHSJB H JOIN GYSTHMXB M ON M.THDNO = H.THDNO "
+         "LEFT JOIN CSB C ON C.CSNO = H.CSNO LEFT JOIN BMAN B ON B.BNNO = H.BNNO"},
+        {"VWKHTHCX",
+         "CREATE VIEW VWKHTHCX AS SELECT H.THDNO, H.KHNO, M.SPNO, M.SPNAME, M.JLDW, M.JE AS THJE, M.JE, M.DJ, M.SL, "
+         "B.BNNAME, date10(H.CZDATE) AS CZDATE, M.ID FROM KHTHSJB H JOIN KHTHMXB M ON M.THDNO = H.THDNO "
+         "LEFT JOIN BMAN B ON B.BNNO = H.BNNO"},
+        {"vwBSCX",
+         "CREATE VIEW vwBSCX AS SELECT S.BSDNO, S.BNNO, B.BNNAME, S.SPNO, S.SPNAME, S.JLDW, S.SL, S.DJ, S.JE, "
+         "date10(S.CZRQ) AS CZRQ, S.ID FROM BSB S LEFT JOIN BMAN B ON B.BNNO = S.BNNO"},
+        {"vwDBCL",
+         "CREATE VIEW vwDBCL AS SELECT Q.WLNO, Q.JHDNO, Q.CKNO, S.CKNAME, Q.SPNO, Q.SPNAME, Q.JSDW, Q.SL, Q.WLTYPE, "
+         "date10(Q.CZRQ) AS czrq, Q.ID FROM QTJHDMXB Q LEFT JOIN STORE S ON S.CKNO = Q.CKNO"},
+    };
+    for (const auto& view : views) {
+        c.execute(QStringLiteral("DROP VIEW ") + QString::fromLatin1(view[0]));
+        c.execute(d.ddl(QString::fromUtf8(view[1])));
+    }
+    c.execute(QStringLiteral("DROP INDEX XSMXB_XSDAY_SPNO"));
+    c.execute(QStringLiteral("CREATE INDEX XSMXB_LIST ON XSMXB(XSDAY, SPNO, ID, XSNO)"));
+}
+
 // Version 3: values read back as written on both backends.
 // - SPB.ZDJG (lowest price) may be empty: an empty box used to be stored as 0, a floor that
 //   let a product sell at any price. The zeros so stored become empty, so the counter's
@@ -305,6 +349,7 @@ const std::vector<Migration>& migrations() {
         {7, applyV7},
         {8, applyV8},
         {9, applyV9},
+        {11, applyV11},
     };
     return list;
 }

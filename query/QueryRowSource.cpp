@@ -7,6 +7,8 @@
 #include "query/RowCounter.h"
 
 #include <QColor>
+#include <QDataStream>
+#include <QIODevice>
 #include <QSqlRecord>
 #include <algorithm>
 #include <climits>
@@ -22,6 +24,7 @@ void QueryRowSource::setPaging(int pageRows, int keptPages) {
     m_pageRows = std::max(1, pageRows);
     m_keptPages = std::max(1, keptPages);
     m_pages.clear();
+    m_held.clear();
 }
 
 int QueryRowSource::cancelledCounts() const { return m_counter ? m_counter->cancelledCount() : 0; }
@@ -40,19 +43,18 @@ void QueryRowSource::close() {
     m_total = 0;
     m_known = 0;
     m_pages.clear();
+    m_held.clear();
     endResetModel();
 }
 
 void QueryRowSource::open(db::Connection& connection, const QString& select, const QString& order,
-                          const BoundValues& values) {
+                          const QString& rowKey, const BoundValues& values) {
     close();
-    // The first page and pages read again are statements of their own: every column joins the
-    // order so that rows the order clause leaves equal come in the same place as from the cursor.
-    QStringList columns;
-    for (const QueryItem& item : m_items) columns << item.column;
     const QString trimmedOrder = order.trimmed();
-    const QString fullOrder = (trimmedOrder.isEmpty() ? QStringLiteral("Order By ") : trimmedOrder + QStringLiteral(", "))
-                            + columns.join(QStringLiteral(", "));
+    const QString key = rowKey.trimmed();
+    QString fullOrder = trimmedOrder;
+    if (!key.isEmpty())
+        fullOrder = (trimmedOrder.isEmpty() ? QStringLiteral("Order By ") : trimmedOrder + QStringLiteral(", ")) + key;
     beginResetModel();
     m_connection = &connection;
     m_sortedSql = select + QStringLiteral(" ") + fullOrder;
@@ -96,6 +98,7 @@ void QueryRowSource::takeCount(quint64 request, qint64 rows) {
         beginResetModel();
         m_total = rows;
         m_pages.clear();
+        m_held.clear();
         endResetModel();
     }
     Q_EMIT totalRowsKnown(m_total);
@@ -130,9 +133,20 @@ const QueryRowSource::Page& QueryRowSource::load(qint64 number) const {
             }
             return m_pages.front();
         }
+    if (const auto held = m_held.find(number); held != m_held.end()) {
+        Page page{number, {}};
+        QDataStream in(qUncompress(held->second));
+        quint32 count = 0;
+        in >> count;
+        page.rows.resize(count);
+        for (Row& row : page.rows) in >> row;
+        keep(std::move(page));
+        return m_pages.front();
+    }
     const qint64 start = number * m_pageRows;
     // The first page is the query's answer: a sort that keeps only its first rows gives it
-    // soonest. Scrolling past it opens the cursor, which sorts the whole result once.
+    // soonest. Scrolling past it opens the cursor, which reads the result in order once (sorting
+    // it first where no index serves the order).
     if (start > 0 && !m_cursorOpened) {
         m_cursorOpened = true;
         ++m_sortedStatements;
@@ -151,9 +165,23 @@ const QueryRowSource::Page& QueryRowSource::load(qint64 number) const {
     } else {
         rows = readAgain(start);
     }
-    m_pages.push_front(Page{number, std::move(rows)});
-    while (int(m_pages.size()) > m_keptPages) m_pages.pop_back();
+    keep(Page{number, std::move(rows)});
     return m_pages.front();
+}
+
+void QueryRowSource::keep(Page page) const {
+    m_pages.push_front(std::move(page));
+    while (int(m_pages.size()) > m_keptPages) {
+        const Page& leaving = m_pages.back();
+        if (!m_held.count(leaving.number)) {
+            QByteArray packed;
+            QDataStream out(&packed, QIODevice::WriteOnly);
+            out << quint32(leaving.rows.size());
+            for (const Row& row : leaving.rows) out << row;
+            m_held.emplace(leaving.number, qCompress(packed, 1));
+        }
+        m_pages.pop_back();
+    }
 }
 
 std::vector<int> QueryRowSource::fieldsOf(const QStringList& resultColumns) const {

@@ -4,6 +4,10 @@
 
 using namespace query;
 
+// Each screen's row key follows its order in the grid: the line's ID where the view lists
+// document lines, nothing where the order already begins with the row's own key (a hand-in,
+// a supplier), the product where a receiving line is one product of its document.
+
 namespace {
 QString s(const char* text) { return QString::fromUtf8(text); }
 }  // namespace
@@ -16,7 +20,7 @@ TfrmQyDP::TfrmQyDP(QWidget* parent) : TfrmBaseQuery(parent) {
               textItem(s("商品编号"), s("SPNO"), 15), textItem(s("商品名称"), s("SPNAME"), 40),
               textItem(s("计量单位"), s("JSDW"), 4), floatItem(s("数量"), s("SL")),
               textItem(s("往来类型"), s("WLTYPE"), 10), dateItem(s("操作日期"), s("CZRQ"))},
-             s("Select * from vwDBCL Where "), s("Order By WLNO"), s("TfrmRepdbcl"));
+             s("Select * from vwDBCL Where "), s("Order By WLNO"), s("ID"), s("TfrmRepdbcl"));
 }
 
 TfrmQuerykhth::TfrmQuerykhth(QWidget* parent) : TfrmBaseQuery(parent) {
@@ -27,7 +31,7 @@ TfrmQuerykhth::TfrmQuerykhth(QWidget* parent) : TfrmBaseQuery(parent) {
               textItem(s("计量单位"), s("JLDW"), 4), amountItem(s("退货金额"), s("THJE")),
               amountItem(s("金额"), s("JE")), amountItem(s("单价"), s("DJ")), floatItem(s("数量"), s("SL")),
               textItem(s("操作员名称"), s("BNNAME"), 12), dateItem(s("操作时间"), s("CZDATE"))},
-             s("Select * from vwKHTHCX Where "), s("Order By THDNO"), s("TfrmRepkhth"));
+             s("Select * from vwKHTHCX Where "), s("Order By THDNO"), s("ID"), s("TfrmRepkhth"));
 }
 
 TfrmQueryBS::TfrmQueryBS(QWidget* parent) : TfrmBaseQuery(parent) {
@@ -38,7 +42,7 @@ TfrmQueryBS::TfrmQueryBS(QWidget* parent) : TfrmBaseQuery(parent) {
               textItem(s("商品名称"), s("SPNAME"), 40), textItem(s("计量单位"), s("JLDW"), 4),
               floatItem(s("数量"), s("SL")), amountItem(s("单价"), s("DJ")), amountItem(s("金额"), s("JE")),
               dateItem(s("操作日期"), s("CZRQ"))},
-             s("Select * from vwBSCX Where "), s("Order By BSDNO"), s("TfrmRepBS"));
+             s("Select * from vwBSCX Where "), s("Order By BSDNO"), s("ID"), s("TfrmRepBS"));
 }
 
 TfrmQueryOperatorBalance::TfrmQueryOperatorBalance(QWidget* parent) : TfrmBaseQuery(parent) {
@@ -49,7 +53,7 @@ TfrmQueryOperatorBalance::TfrmQueryOperatorBalance(QWidget* parent) : TfrmBaseQu
               amountItem(s("实缴款"), s("SJJE")), amountItem(s("应缴款"), s("YJJE")),
               dateItem(s("操作日期"), s("CZDATE")), textItem(s("操作员工号"), s("BNNO"), 3),
               textItem(s("操作员姓名"), s("BNNAME"), 12)},
-             s("Select * From vwMANBALANCE Where "), s("Order by JKLSNO, SYYNO "), s("TfrmRepOperBala"));
+             s("Select * From vwMANBALANCE Where "), s("Order by JKLSNO, SYYNO "), QString(), s("TfrmRepOperBala"));
 }
 
 TfrmQueryProductSell::TfrmQueryProductSell(QWidget* parent) : TfrmBaseQuery(parent) {
@@ -63,7 +67,7 @@ TfrmQueryProductSell::TfrmQueryProductSell(QWidget* parent) : TfrmBaseQuery(pare
               textItem(s("客户编号"), s("KHNO"), 3), textItem(s("客户名称"), s("KHNAME"), 12),
               textItem(s("联系地址"), s("KHDZ"), 30), textItem(s("联系电话"), s("LXDH"), 20),
               textItem(s("操作员工号"), s("BNNO"), 3), operatorName, dateItem(s("操作日期"), s("XSDATE"))},
-             s("Select *, SPSL*SPDJ AS MONEY  From vwSPXSMXCX Where "), s("Order by XSDate, SPNO "),
+             s("Select *, SPSL*SPDJ AS MONEY  From vwSPXSMXCX Where "), s("Order by XSDate, SPNO "), s("ID"),
              s("TfrmRepXSMX"));
     statLabel(1)->setText(s("销售总额"));
     statLabel(2)->setText(s("毛利润总额"));
@@ -78,7 +82,7 @@ TfrmQuerySupplyUndread::TfrmQuerySupplyUndread(QWidget* parent) : TfrmBaseQuery(
               textItem(s("商品名称"), s("SPNAME"), 40), floatItem(s("数量"), s("SL")), amountItem(s("单价"), s("DJ")),
               textItem(s("计算单位"), s("JLDW"), 4), amountItem(s("金额"), s("JE")),
               dateItem(s("操作日期"), s("CZDATE"))},
-             s("Select * From vwgysthcx Where "), s("Order by THDNO"), s("TfrmRepgysth"));
+             s("Select * From vwgysthcx Where "), s("Order by THDNO"), s("ID"), s("TfrmRepgysth"));
 }
 
 TfrmQueryReceive::TfrmQueryReceive(QWidget* parent) : TfrmBaseQuery(parent) {
@@ -91,7 +95,7 @@ TfrmQueryReceive::TfrmQueryReceive(QWidget* parent) : TfrmBaseQuery(parent) {
               textItem(s("计算单位"), s("JSDW"), 4), floatItem(s("数量"), s("SL")), floatItem(s("销售数量"), s("XSSL")),
               amountItem(s("单价"), s("DJ")), dateItem(s("单据日期"), s("DJDATE")), textItem(s("经办人"), s("JBR"), 10),
               dateItem(s("操作日期"), s("CZDATE")), textItem(s("备注"), s("BZ"), 40)},
-             s("Select * from vwrkdcx Where "), s("Order By JHDNO,CSNO,BNNO"), s("TfrmRepInStore"));
+             s("Select * from vwrkdcx Where "), s("Order By JHDNO,CSNO,BNNO"), s("SPNO"), s("TfrmRepInStore"));
 }
 
 TfrmQuerySupply::TfrmQuerySupply(QWidget* parent) : TfrmBaseQuery(parent) {
@@ -100,5 +104,5 @@ TfrmQuerySupply::TfrmQuerySupply(QWidget* parent) : TfrmBaseQuery(parent) {
     setQuery({textItem(s("厂商编号"), s("CSNO"), 3), textItem(s("厂商名称"), s("CSNAME"), 40),
               textItem(s("联系人"), s("LXR"), 12), textItem(s("联系电话"), s("LXDH"), 20),
               textItem(s("联系地址"), s("LXDZ"), 40)},
-             s("Select * from VWCSXXCX Where "), s("Order By CSNO"), s("TfrmRepSupply"));
+             s("Select * from VWCSXXCX Where "), s("Order By CSNO"), QString(), s("TfrmRepSupply"));
 }

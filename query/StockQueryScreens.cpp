@@ -385,7 +385,7 @@ TfrmQueryChecked::TfrmQueryChecked(QWidget* parent) : TfrmBaseQuery(parent) {
               floatItem(QStringLiteral("仓库库存数量"), QStringLiteral("CKKCSL")), floatItem(QStringLiteral("仓库盘点数量"), QStringLiteral("CKPDSL")),
               floatItem(QStringLiteral("仓库更新库存量"), QStringLiteral("CKGXKCL")), dateItem(QStringLiteral("仓库盘点日期"), QStringLiteral("CKPDDATE")),
               textItem(QStringLiteral("仓库更新库存标志"), QStringLiteral("CKGXKCBZ"), 3)},
-             QString(), QString(), QStringLiteral("TfrmRepkccx"));
+             QString(), QString(), QString(), QStringLiteral("TfrmRepkccx"));
 
     // Names narrower than their full width, so the quantities fit beside them on the screen.
     grid()->setColumnWidth(1, 90);
@@ -416,9 +416,10 @@ void TfrmQueryChecked::rgStoreTypeClick() {
         // flag is not shown in this mode, so it does not split the sum either.
         setStatement(QStringLiteral("Select ' ' as CKNO, '合计' as CKNAME, SPNAME, SPNO, Sum(CKKCSL) as CKKCSL, "
                                     "Sum(CKPDSL) as CKPDSL, Sum(CKGXKCL) as CKGXKCL, CKPDDATE, ' ' as CKGXKCBZ From vwKCCX Where "),
-                     QStringLiteral("Order by SPNO "), QStringLiteral("Group by  SPNAME, SPNO, CKPDDATE"));
+                     QStringLiteral("Order by SPNO "), QStringLiteral("CKPDDATE"), QStringLiteral("Group by  SPNAME, SPNO, CKPDDATE"));
     } else {
+        // A stocktake row is one product in one store.
         setStatement(QStringLiteral("Select CKNO, CKNAME, SPNAME, SPNO, CKKCSL, CKPDSL, CKGXKCL, CKPDDATE, CKGXKCBZ From vwKCCX Where "),
-                     QStringLiteral("Order by SPNO "));
+                     QStringLiteral("Order by SPNO "), QStringLiteral("CKNO"));
     }
 }

@@ -170,7 +170,7 @@ TfrmBaseQuery::TfrmBaseQuery(QWidget* parent) : TfrmBase(parent), m_builder(std:
 TfrmBaseQuery::~TfrmBaseQuery() = default;
 
 void TfrmBaseQuery::setQuery(query::QueryItems items, const QString& baseSql, const QString& orderSql,
-                             const QString& reportName) {
+                             const QString& rowKey, const QString& reportName) {
     m_builder = std::make_unique<query::ConditionBuilder>(items);
     m_cbSelectItem->clear();
     m_cbSelectItem->addItems(m_builder->itemTitles());
@@ -191,13 +191,16 @@ void TfrmBaseQuery::setQuery(query::QueryItems items, const QString& baseSql, co
     }
     m_baseSql = baseSql;
     m_orderSql = orderSql;
+    m_rowKey = rowKey;
     m_groupSql.clear();
     m_reportName = reportName;
 }
 
-void TfrmBaseQuery::setStatement(const QString& baseSql, const QString& orderSql, const QString& groupSql) {
+void TfrmBaseQuery::setStatement(const QString& baseSql, const QString& orderSql, const QString& rowKey,
+                                 const QString& groupSql) {
     m_baseSql = baseSql;
     m_orderSql = orderSql;
+    m_rowKey = rowKey;
     m_groupSql = groupSql;
 }
 
@@ -270,7 +273,7 @@ void TfrmBaseQuery::bitSelectClick() {
     // A large result shows its first page at once; the count follows (totalRowsKnown).
     m_lbCount->setText(QStringLiteral("统计中…"));
     try {
-        m_rows->open(frmBaseDataModule().Database(), select, m_orderSql, filter.values);
+        m_rows->open(frmBaseDataModule().Database(), select, m_orderSql, m_rowKey, filter.values);
     } catch (const db::Error&) {
         m_lbCount->clear();
         irregularCondition(true);

@@ -3,7 +3,9 @@
 // exact count, 打印 prints exactly those rows through the screen's report, 导出 writes them to CSV.
 //
 // A derived screen calls setQuery() in its constructor with its items (title, view column,
-// kind), its base statement ending in "Where ", its order clause and its report's name.
+// kind), its base statement ending in "Where ", its order clause, the columns that follow the
+// order in the grid so that no two rows compare equal (see QueryRowSource::open; empty when
+// the order clause already tells every row apart) and its report's name.
 #pragma once
 
 #include "app/TfrmBase.h"
@@ -43,10 +45,12 @@ public:
     void cbSelectLogicChange();
 
 protected:
-    void setQuery(query::QueryItems items, const QString& baseSql, const QString& orderSql, const QString& reportName);
+    void setQuery(query::QueryItems items, const QString& baseSql, const QString& orderSql, const QString& rowKey,
+                  const QString& reportName);
     // Changes the statement and keeps the items and the conditions already committed. A
     // summing statement passes its group clause, which follows the filter.
-    void setStatement(const QString& baseSql, const QString& orderSql, const QString& groupSql = QString());
+    void setStatement(const QString& baseSql, const QString& orderSql, const QString& rowKey,
+                      const QString& groupSql = QString());
     void keyPressEvent(QKeyEvent* event) override;
     QTableView* grid() const { return m_dgDisplayData; }
     QLabel* statLabel(int which) const { return which == 1 ? m_lbStatOne : m_lbStatTwo; }
@@ -63,6 +67,7 @@ private:
     query::QueryRowSource* m_rows = nullptr;
     QString m_baseSql;
     QString m_orderSql;
+    QString m_rowKey;
     QString m_groupSql;
     QString m_reportName;
     QString m_printSql;

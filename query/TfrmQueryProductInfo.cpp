@@ -32,7 +32,7 @@ TfrmQueryProductInfo::TfrmQueryProductInfo(QWidget* parent) : TfrmBaseQuery(pare
               textItem(QStringLiteral("厂商名称"), QStringLiteral("CSNAME"), 40),
               textItem(QStringLiteral("备注"), QStringLiteral("BZ"), 60)},
              QStringLiteral("Select * from vwSPXXCX Where "), QStringLiteral("Order By SPNO"),
-             QStringLiteral("TfrmRepSpml"));
+             QString(), QStringLiteral("TfrmRepSpml"));  // SPNO is the product's key
 }
 
 void TfrmQueryProductInfo::bitSelectClick() {

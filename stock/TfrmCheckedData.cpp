@@ -200,7 +200,8 @@ TfrmCheckedData::TfrmCheckedData(QWidget* parent) : TfrmBase(parent) {
 void TfrmCheckedData::RefreshCheckedTable() {
     const QString store = m_lcbStore->keyValue();
     try {
-        m_rows->open(frmBaseDataModule().Database(), kCheckedSql, kCheckedOrder,
+        // One store's rows: the product tells them apart.
+        m_rows->open(frmBaseDataModule().Database(), kCheckedSql, kCheckedOrder, QString(),
                      {{QStringLiteral(":ckno"), store.isEmpty() ? QVariant() : QVariant(store)}});
     } catch (const db::Error&) {
         messages().info(QStringLiteral("数据库忙，请稍后再操作！"));

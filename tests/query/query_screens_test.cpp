@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <array>
+#include <tuple>
 #include <functional>
 #include <memory>
 
@@ -327,6 +329,93 @@ TEST_P(QueryScreensTest, largeResultIsReadInPagesInOrderWithAnExactCount) {
     // Scrolling back reads an early page again.
     EXPECT_EQ(screen.rows().value(0, 0).toString(), u("B050300"));
     EXPECT_TRUE(screen.rows().value(450, 0).isNull());
+}
+
+// The sale-line query's common filters give, on either backend, exactly the lines of valid
+// sales that match, in the order of day, product and line: many lines share a day and a
+// product, one sale is void, one is a wholesale client's. The grid reads pages of five, so
+// the first page, the cursor and the count all take part.
+TEST_P(QueryScreensTest, saleLineFiltersFindTheMatchingLinesInTheirOrder) {
+    struct Line { QString sale; QString day; QString product; int quantity; qint64 id; QString client; bool valid; };
+    std::vector<Line> lines;
+    {
+        db::Transaction tx(db());
+        run(db(), "insert into KHB(KHNO, KHNAME) values(:v1, :v2)", {t("001"), t("老客户")});
+        int quantity = 0;
+        for (int d = 1; d <= 3; ++d)
+            for (int k = 1; k <= 3; ++k) {
+                const QString sale = u("X2601%1%2").arg(d, 2, 10, QLatin1Char('0')).arg(k, 8, 10, QLatin1Char('0'));
+                const QString dayText = u("2026-01-%1").arg(d, 2, 10, QLatin1Char('0'));
+                const QString client = k == 3 ? u("001") : u("000");
+                const bool valid = !(d == 2 && k == 2);
+                run(db(), "insert into XSB(XSNO, SPZE, SKZE, BNNO, XSDATE, KHNO, KHName, KHLX, ZFBZ) "
+                          "values(:v1, 10, 10, '001', :v2, :v3, '客户', 'L', :v4)",
+                    {sale, day(2026, 1, d, 8 + k), client, valid ? 0 : 1});
+                // Three lines a sale, products in turn with one twice, so lines of one day and
+                // product come from several sales and from one.
+                for (const char* product : {"1002", "1001", "1002"}) {
+                    ++quantity;
+                    db::Statement ins(db(), u("insert into XSMXB(XSNO, SPNO, SPNAME, JLDW, SPSL, SPDJ, ZKL, ZJE, XSDAY) "
+                                              "values(:s, :p, '商品', '盒', :q, 1, 100, :q, :d)"));
+                    ins.bind(u(":s"), sale).bind(u(":p"), u(product)).bind(u(":q"), double(quantity)).bind(u(":d"), dayText).exec();
+                    lines.push_back({sale, dayText, u(product), quantity, 0, client, valid});
+                }
+            }
+        tx.commit();
+    }
+    {
+        db::Statement ids(db(), u("select SPSL, ID from XSMXB"));
+        ids.exec();
+        while (ids.next())
+            for (Line& l : lines)
+                if (l.quantity == int(ids.value(0).toDouble())) l.id = ids.value(1).toLongLong();
+    }
+    std::sort(lines.begin(), lines.end(), [](const Line& a, const Line& b) {
+        return std::tie(a.day, a.product, a.id) < std::tie(b.day, b.product, b.id);
+    });
+
+    struct Case {
+        const char* name;
+        std::vector<std::array<const char*, 4>> conditions;  // item, comparison, content, connective after it
+        std::function<bool(const Line&)> matches;
+    };
+    const Case cases[] = {
+        {"sale number", {{"销售编号", "等于", "X26010300000001", ""}}, [](const Line& l) { return l.sale == u("X26010300000001"); }},
+        {"part of the sale number", {{"销售编号", "包含", "0100000002", ""}}, [](const Line& l) { return l.sale.contains(u("0100000002")); }},
+        {"part of a void sale's number", {{"销售编号", "包含", "0200000002", ""}}, [](const Line&) { return false; }},
+        {"day range",
+         {{"操作日期", "大于等于", "2026-1-2", "并且"}, {"操作日期", "小于等于", "2026-01-03", ""}},
+         [](const Line& l) { return l.day >= u("2026-01-02"); }},
+        {"part of the day", {{"操作日期", "包含", "01-01", ""}}, [](const Line& l) { return l.day == u("2026-01-01"); }},
+        {"product", {{"商品编码", "等于", "1002", ""}}, [](const Line& l) { return l.product == u("1002"); }},
+        {"client", {{"客户编号", "等于", "001", ""}}, [](const Line& l) { return l.client == u("001"); }},
+        {"product of a day",
+         {{"商品编码", "等于", "1001", "并且"}, {"操作日期", "等于", "2026-01-02", ""}},
+         [](const Line& l) { return l.product == u("1001") && l.day == u("2026-01-02"); }},
+    };
+    TfrmQueryProductSell screen;
+    Operator op{screen};
+    screen.rows().setPaging(5, 2);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const auto& [item, comparison, content, connective] : c.conditions) {
+            op.condition(u(item), u(comparison), u(content));
+            if (*connective) op.connective(u(connective));
+        }
+        op.f8();
+        ASSERT_TRUE(seams.recorder.shown.empty()) << seams.recorder.lastText().toStdString();
+        QElapsedTimer waited;
+        waited.start();
+        while (screen.rows().totalRows() < 0 && waited.elapsed() < 20000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QStringList expected, shown;
+        for (const Line& l : lines)
+            if (l.valid && c.matches(l)) expected << l.sale + u(" ") + l.product + u(" ") + QString::number(l.quantity);
+        ASSERT_EQ(op.count(), QString::number(expected.size()));
+        for (int r = 0; r < screen.rows().rowCount(); ++r)
+            shown << screen.rows().value(r, 0).toString() + u(" ") + screen.rows().value(r, 1).toString() + u(" ")
+                         + QString::number(int(screen.rows().value(r, 3).toDouble()));
+        EXPECT_EQ(shown, expected);
+    }
 }
 
 TEST(QueryScreenRegistry, everyQueryMenuItemOpensItsScreen) {
