@@ -1,5 +1,6 @@
 #include "app/TfrmLogin.h"
 
+#include <QApplication>
 #include <QDir>
 
 #include "app/DateTimeText.h"
@@ -10,6 +11,7 @@
 #include "app/TfrmMenu.h"
 #include "db/InitialData.h"
 #include "db/Passwords.h"
+#include "db/SqliteFileCheck.h"
 #include "db/TfrmBaseDataModule.h"
 
 #include <QFrame>
@@ -57,7 +59,7 @@ TfrmLogin::TfrmLogin(QWidget* parent) : TfrmBase(parent) {
     keepPlace.setRetainSizeWhenHidden(true);
     m_lbHint->setSizePolicy(keepPlace);
     m_lbHint->setVisible(false);
-    checkInitialPassword();
+    startFileCheck();
 
     m_bitYes = new QPushButton(QStringLiteral("确定"), pnBaseHint());
     m_bitYes->setObjectName(QStringLiteral("bitYes"));
@@ -84,15 +86,37 @@ TfrmLogin::TfrmLogin(QWidget* parent) : TfrmBase(parent) {
 }
 
 TfrmLogin::~TfrmLogin() {
+    m_fileCheck.reset();  // stopped, not waited for to the end: nobody needs its verdict now
     if (m_hintCheck) {
         m_hintCheck->wait();
         delete m_hintCheck;
     }
 }
 
+void TfrmLogin::startFileCheck() {
+    const db::ConnectionUrl& url = frmBaseDataModule().Database().url();
+    if (url.backend == db::Backend::Sqlite) {
+        // Queued to the window: dropped with it if it is gone first (the destructor stops
+        // and joins the thread before the window goes).
+        m_fileCheck = db::SqliteFileCheck::start(url.path, [this] {
+            QMetaObject::invokeMethod(this, [this] { checkInitialPassword(); }, Qt::QueuedConnection);
+        });
+    }
+    if (!m_fileCheck) checkInitialPassword();
+}
+
+bool TfrmLogin::fileCheckRunning() const { return m_fileCheck && !m_fileCheck->finished(); }
+
 // Needs the database: the connection is opened here already (the login opens it again).
-// A database that cannot be reached or read shows no hint.
+// A database that cannot be reached or read shows no hint; nor does a login already made
+// (the main window runs over the hidden screen).
 void TfrmLogin::checkInitialPassword() {
+    if (m_hintStarted) return;
+    m_hintStarted = true;
+    if (m_frmMenu) {
+        m_hintChecked = true;
+        return;
+    }
     QString stored;
     try {
         TfrmBaseDataModule& module = frmBaseDataModule();
@@ -118,7 +142,13 @@ void TfrmLogin::checkInitialPassword() {
 
 void TfrmLogin::bitYesClick() {
     TfrmBaseDataModule& module = frmBaseDataModule();
-    module.DataModuleConnect();
+    {
+        // Confirmed before the file's check has answered: the connection waits for it.
+        const bool waiting = fileCheckRunning();
+        if (waiting) QApplication::setOverrideCursor(Qt::WaitCursor);
+        module.DataModuleConnect();
+        if (waiting) QApplication::restoreOverrideCursor();
+    }
     if (!module.ConnectOK) {
         // A damaged file is not a server that is down: the shop must restore a backup, and
         // needs to know which file.

@@ -2,15 +2,13 @@
 
 #include "db/Dialect.h"
 #include "db/Error.h"
-#include "db/SqliteFile.h"
+#include "db/SqliteFileCheck.h"
 
 #include <QAtomicInt>
 #include <QFileInfo>
 #include <QSqlError>
 
 #include <algorithm>
-#include <mutex>
-#include <set>
 
 namespace db {
 
@@ -19,35 +17,7 @@ QString nextConnectionName() {
     static QAtomicInt serial;
     return QStringLiteral("pos-%1").arg(serial.fetchAndAddRelaxed(1) + 1);
 }
-
-// The page check reads the whole file: seconds for a shop with years of sales. A file this
-// process has already found sound is not read through again for each further connection
-// (a query's background count, a second window); its header and tables still are.
-class SoundFiles {
-public:
-    bool contains(const QString& path) {
-        std::lock_guard lock(m_mutex);
-        return m_paths.count(path) != 0;
-    }
-    void add(const QString& path) {
-        std::lock_guard lock(m_mutex);
-        m_paths.insert(path);
-    }
-    void remove(const QString& path) {
-        std::lock_guard lock(m_mutex);
-        m_paths.erase(path);
-    }
-
-private:
-    std::mutex m_mutex;
-    std::set<QString> m_paths;
-};
-
-SoundFiles& soundFiles() {
-    static SoundFiles files;
-    return files;
-}
-}
+}  // namespace
 
 Connection::Connection(ConnectionUrl url)
     : m_url(std::move(url)), m_dialect(&Dialect::of(m_url.backend)), m_name(nextConnectionName()) {
@@ -67,13 +37,9 @@ void Connection::open(OpenMode mode) {
     if (m_url.backend == Backend::Sqlite) {
         // Everything that refuses the file runs before the driver opens it: the session
         // set-up writes (WAL mode), and a refused file must be left exactly as it was.
-        const QString canonical = QFileInfo(m_url.path).canonicalFilePath();
-        const bool knownSound = !canonical.isEmpty() && soundFiles().contains(canonical);
-        const SqliteFile inspected = SqliteFile::inspect(m_url.path, !knownSound);
-        if (inspected.state != SqliteFile::State::Ours && knownSound) soundFiles().remove(canonical);
+        const SqliteFile inspected = SqliteFileCheck::inspect(m_url.path);
         switch (inspected.state) {
         case SqliteFile::State::Ours:
-            if (!knownSound && !canonical.isEmpty()) soundFiles().add(canonical);
             break;
         case SqliteFile::State::Missing:
         case SqliteFile::State::Empty:

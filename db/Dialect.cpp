@@ -128,6 +128,7 @@ public:
     QString driverName() const override { return QStringLiteral("QSQLITE"); }
     QString beginSql() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
     QString lockRowsSql() const override { return {}; }
+    bool numbersInsideDocument() const override { return true; }
     void transactionBegun(Connection& c) const override {
         if (sqlite3* db = sqliteHandle(c)) {
             const QDateTime now = serverNow();
@@ -266,6 +267,7 @@ public:
     // share lock on it through their foreign key; FOR UPDATE would wait on those and two
     // tills would deadlock, each holding the key share the other's lock waits for.
     QString lockRowsSql() const override { return QStringLiteral(" FOR NO KEY UPDATE"); }
+    bool numbersInsideDocument() const override { return false; }
     QVariant moneyValue(Money value) const override { return value.toDecimalString(); }
     QVariant dateTimeValue(const QDateTime& value) const override { return timestampText(value); }
 

@@ -34,6 +34,11 @@ public:
     // PostgreSQL (it serialises the lockers but lets documents referring to the row go on);
     // nothing on SQLite, whose writers already hold the database's write lock.
     virtual QString lockRowsSql() const = 0;
+    // Whether a document draws its numbers inside its own transaction. Yes on SQLite: every
+    // writer waits for the one write lock anyway, and a commit (a disk flush) is saved. No on
+    // PostgreSQL: the counter row would stay locked until the document commits, and every
+    // other till would wait on it.
+    virtual bool numbersInsideDocument() const = 0;
 
     virtual QVariant moneyValue(Money value) const = 0;
     virtual QVariant dateTimeValue(const QDateTime& value) const = 0;

@@ -269,6 +269,13 @@ void applyV11(Connection& c) {
     c.execute(QStringLiteral("CREATE INDEX XSMXB_LIST ON XSMXB(XSDAY, SPNO, ID, XSNO)"));
 }
 
+// Version 13: the product list's order (category, then code; no category first on both
+// backends) held by an index, so the maintenance screen reads any page of it, and the place
+// of a product in it, without sorting the catalogue.
+void applyV13(Connection& c) {
+    c.execute(QStringLiteral("CREATE INDEX SPB_LIST ON SPB(COALESCE(SPLB, ''), SPNO)"));
+}
+
 // Version 3: values read back as written on both backends.
 // - SPB.ZDJG (lowest price) may be empty: an empty box used to be stored as 0, a floor that
 //   let a product sell at any price. The zeros so stored become empty, so the counter's
@@ -350,6 +357,7 @@ const std::vector<Migration>& migrations() {
         {8, applyV8},
         {9, applyV9},
         {11, applyV11},
+        {13, applyV13},
     };
     return list;
 }

@@ -1,6 +1,7 @@
 #include "db/SerialNumbers.h"
 
 #include "db/Connection.h"
+#include "db/Dialect.h"
 #include "db/Error.h"
 #include "db/Statement.h"
 #include "db/Transaction.h"
@@ -29,14 +30,26 @@ QString SerialNumbers::next(const QString& serialType) {
     return serialType + day + QStringLiteral("%1").arg(counter, CounterDigits, 10, QLatin1Char('0'));
 }
 
-QStringList SerialNumbers::draw(const QStringList& serialTypes) {
+DocumentNumbers::DocumentNumbers(Connection& connection, QStringList serialTypes)
+    : m_connection(connection), m_types(std::move(serialTypes)) {
     if (m_connection.inTransaction())
-        throw Error(QStringLiteral("document numbers are drawn before the document's transaction, not inside it"));
+        throw Error(QStringLiteral("a document's numbers are set up before its transaction, not inside another"));
+    if (m_connection.dialect().numbersInsideDocument()) return;
     Transaction tx(m_connection);
-    QStringList numbers;
-    for (const QString& type : serialTypes) numbers << next(type);
+    SerialNumbers serials(m_connection);
+    for (const QString& type : m_types) m_drawn << serials.next(type);
     tx.commit();
-    return numbers;
+}
+
+QStringList DocumentNumbers::in(Transaction& documentTransaction) {
+    if (!m_connection.dialect().numbersInsideDocument()) return m_drawn;
+    if (&documentTransaction.connection() != &m_connection || !m_connection.inTransaction())
+        throw Error(QStringLiteral("a document's numbers are drawn inside its own transaction"));
+    if (m_drawn.isEmpty()) {
+        SerialNumbers serials(m_connection);
+        for (const QString& type : m_types) m_drawn << serials.next(type);
+    }
+    return m_drawn;
 }
 
 }  // namespace db

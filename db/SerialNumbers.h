@@ -21,15 +21,31 @@ public:
     // Runs inside the caller's transaction when there is one, else atomically on its own.
     // Throws db::Error.
     QString next(const QString& serialType);
-    // One number of each type, drawn and committed in a short transaction of its own before
-    // a document's posting begins: the counter rows are then not held while the document is
-    // written, so tills posting different goods never wait on each other's numbers. A
-    // posting that fails afterwards leaves its numbers unused. Throws db::Error, also when
-    // called inside a transaction (the numbers would then be held until its end).
-    QStringList draw(const QStringList& serialTypes);
 
 private:
     Connection& m_connection;
+};
+
+class Transaction;
+
+// The numbers of one document, one per serial type, drawn where they cost least (see
+// Dialect::numbersInsideDocument). Made before the document's transaction begins: where
+// numbers are drawn ahead (PostgreSQL) they are drawn and committed here in a short
+// transaction of their own, so a document refused later leaves them unused. Elsewhere
+// (SQLite) they are drawn by `in`, inside the document's transaction, and a refused
+// document uses none.
+class DocumentNumbers {
+public:
+    // Throws db::Error, also when called inside a transaction (numbers drawn ahead would be
+    // held until its end).
+    DocumentNumbers(Connection& connection, QStringList serialTypes);
+    // The numbers, in the order of their types, inside the document's transaction. Throws db::Error.
+    QStringList in(Transaction& documentTransaction);
+
+private:
+    Connection& m_connection;
+    QStringList m_types;
+    QStringList m_drawn;
 };
 
 }  // namespace db

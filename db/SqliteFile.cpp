@@ -17,11 +17,14 @@ struct ReadOnlyHandle {
 
 QString messageOf(sqlite3* db) { return QString::fromUtf8(sqlite3_errmsg(db)); }
 
+// SQLite asks every few thousand virtual machine steps whether to go on.
+int stopWhenCancelled(void* cancelled) { return static_cast<const std::atomic_bool*>(cancelled)->load() ? 1 : 0; }
+
 bool isDamageCode(int rc) { return (rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_NOTADB; }
 
 }  // namespace
 
-SqliteFile SqliteFile::inspect(const QString& path, bool pageCheck) {
+SqliteFile SqliteFile::inspect(const QString& path, bool pageCheck, const std::atomic_bool* cancelled) {
     SqliteFile f;
     f.path = path;
     const QFileInfo info(path);
@@ -55,6 +58,7 @@ SqliteFile SqliteFile::inspect(const QString& path, bool pageCheck) {
         return f;
     }
     sqlite3_busy_timeout(h.db, 10000);
+    if (cancelled) sqlite3_progress_handler(h.db, 4096, stopWhenCancelled, const_cast<std::atomic_bool*>(cancelled));
     // Each statement's failure: damage codes mark the file damaged, anything else unreadable.
     auto failed = [&](int code) {
         f.state = isDamageCode(code) ? State::Damaged : State::Unreadable;

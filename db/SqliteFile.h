@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <atomic>
 
 struct sqlite3;
 
@@ -27,8 +28,9 @@ struct SqliteFile {
 
     // Opens the file read-only and runs PRAGMA quick_check (every page and index entry is
     // read, so this costs a full read of the file). Without `pageCheck` only the header and
-    // the table list are read: for a file already found sound by a full inspection.
-    static SqliteFile inspect(const QString& path, bool pageCheck = true);
+    // the table list are read: for a file already found sound by a full inspection. Setting
+    // `*cancelled` stops the page check soon after; the file is then Unreadable, never sound.
+    static SqliteFile inspect(const QString& path, bool pageCheck = true, const std::atomic_bool* cancelled = nullptr);
 
     // PRAGMA quick_check(100) on an open handle, the one way the program runs it: the
     // findings (empty for a sound file). When the statement itself fails, `failedCode`

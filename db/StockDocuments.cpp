@@ -124,12 +124,12 @@ PostedStockDocument StockDocuments::receive(const Receiving& d) {
         products.insert(l.productNo);
         posted.total += l.price.times(l.quantity);
     }
-    // Drawn in a short transaction of their own: the counters ("W" is the tills' too) are not
-    // held while the document is written; a refused document leaves its numbers unused.
-    const QStringList numbers = SerialNumbers(m_connection).draw({QStringLiteral("J"), QStringLiteral("W")});
-    posted.documentNo = numbers[0];
-    posted.movementNo = numbers[1];
+    // "W" is the tills' counter too: see DocumentNumbers for where it is drawn.
+    DocumentNumbers numbers(m_connection, {QStringLiteral("J"), QStringLiteral("W")});
     Transaction tx(m_connection);
+    const QStringList drawn = numbers.in(tx);
+    posted.documentNo = drawn[0];
+    posted.movementNo = drawn[1];
 
     Statement header(m_connection, QStringLiteral(
         "INSERT INTO JHDSJB(JHDNO, JHNO, CSNO, JBR, DJDATE, BZ, BNNO, CZDATE) "
@@ -193,12 +193,12 @@ PostedStockDocument StockDocuments::returnToSupplier(const SupplierReturn& d) {
         posted.total += l.price.times(l.quantity);
     }
     const bool guardStores = storeChecking();
-    // Drawn in a short transaction of their own: the counters ("W" is the tills' too) are not
-    // held while the document is written; a refused document leaves its numbers unused.
-    const QStringList numbers = SerialNumbers(m_connection).draw({QStringLiteral("T"), QStringLiteral("W")});
-    posted.documentNo = numbers[0];
-    posted.movementNo = numbers[1];
+    // "W" is the tills' counter too: see DocumentNumbers for where it is drawn.
+    DocumentNumbers numbers(m_connection, {QStringLiteral("T"), QStringLiteral("W")});
     Transaction tx(m_connection);
+    const QStringList drawn = numbers.in(tx);
+    posted.documentNo = drawn[0];
+    posted.movementNo = drawn[1];
 
     Statement header(m_connection, QStringLiteral(
         "INSERT INTO GYSTHSJB(THDNO, CSNO, BNNO, CZDATE) VALUES(:THDNO, :CSNO, :BNNO, getdate())"));
@@ -236,12 +236,12 @@ PostedStockDocument StockDocuments::returnFromClient(const ClientReturn& d) {
         checkLine(l.productNo, l.quantity);
         posted.total += l.price.times(l.quantity);
     }
-    // Drawn in a short transaction of their own: the counters ("W" is the tills' too) are not
-    // held while the document is written; a refused document leaves its numbers unused.
-    const QStringList numbers = SerialNumbers(m_connection).draw({QStringLiteral("c"), QStringLiteral("W")});
-    posted.documentNo = numbers[0];
-    posted.movementNo = numbers[1];
+    // "W" is the tills' counter too: see DocumentNumbers for where it is drawn.
+    DocumentNumbers numbers(m_connection, {QStringLiteral("c"), QStringLiteral("W")});
     Transaction tx(m_connection);
+    const QStringList drawn = numbers.in(tx);
+    posted.documentNo = drawn[0];
+    posted.movementNo = drawn[1];
 
     Statement header(m_connection, QStringLiteral(
         "INSERT INTO KHTHSJB(THDNO, KHNO, BNNO, CZDATE) VALUES(:THDNO, :KHNO, :BNNO, getdate())"));
@@ -325,12 +325,12 @@ PostedStockDocument StockDocuments::writeOff(const Loss& d) {
         posted.total += l.price.times(l.quantity);
     }
     const bool guardStores = storeChecking();
-    // Drawn in a short transaction of their own: the counters ("W" is the tills' too) are not
-    // held while the document is written; a refused document leaves its numbers unused.
-    const QStringList numbers = SerialNumbers(m_connection).draw({QStringLiteral("B"), QStringLiteral("W")});
-    posted.documentNo = numbers[0];
-    posted.movementNo = numbers[1];
+    // "W" is the tills' counter too: see DocumentNumbers for where it is drawn.
+    DocumentNumbers numbers(m_connection, {QStringLiteral("B"), QStringLiteral("W")});
     Transaction tx(m_connection);
+    const QStringList drawn = numbers.in(tx);
+    posted.documentNo = drawn[0];
+    posted.movementNo = drawn[1];
     for (const BatchLine& l : d.lines) takeFromBatch(l.batchNo, l.productNo, l.quantity);
     insertRows(m_connection, QStringLiteral("INSERT INTO BSB(BSDNO, JHDNO, SPNO, SPNAME, JLDW, SL, DJ, JE, BNNO)"), 9,
                d.lines.size(), [&](Statement& s, size_t i, const QString& p) {
@@ -356,9 +356,10 @@ PostedStockDocument StockDocuments::transfer(const Transfer& d) {
         if (l.inStoreNo.isEmpty() || l.outStoreNo.isEmpty()) throw Error(QStringLiteral("调拨明细缺少仓库"));
     }
     PostedStockDocument posted;
-    posted.movementNo = SerialNumbers(m_connection).draw({QStringLiteral("W")}).front();
-    posted.documentNo = posted.movementNo;
+    DocumentNumbers numbers(m_connection, {QStringLiteral("W")});
     Transaction tx(m_connection);
+    posted.movementNo = numbers.in(tx).front();
+    posted.documentNo = posted.movementNo;
     std::vector<Movement> movements;
     for (const TransferLine& l : d.lines) {
         movements.push_back({l.productNo, l.productName, l.unit, l.quantity, l.outStoreNo, MovementKind::TransferOut});

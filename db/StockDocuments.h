@@ -152,8 +152,8 @@ public:
     // batch and price), most recent first.
     std::vector<ReturnableSale> returnableSales(const QString& clientNo, const QString& productNo);
 
-    // Each posts the whole document in one transaction and returns its numbers; the
-    // numbers are drawn inside it, so a refused document uses none.
+    // Each posts the whole document in one transaction and returns its numbers
+    // (DocumentNumbers: a refused document writes nothing; on PostgreSQL its numbers stay unused).
     PostedStockDocument receive(const Receiving& document);
     PostedStockDocument returnToSupplier(const SupplierReturn& document);
     PostedStockDocument returnFromClient(const ClientReturn& document);

@@ -184,7 +184,8 @@ TableDefinition products() {
     TableDefinition t;
     t.table = QStringLiteral("SPB");
     t.key = QStringLiteral("SPNO");
-    // Products without a category sort first on both backends.
+    // Products without a category sort first on both backends. The same expression as the
+    // index SPB_LIST, so any page of the list is read from it.
     t.orderBy = QStringLiteral("COALESCE(SPLB, ''), SPNO");
     t.caption = QStringLiteral("商品目录维护");
     t.strip = QStringLiteral("商品目录表");

@@ -74,28 +74,83 @@ int TableEditor::passwordIndex() const {
     return -1;
 }
 
-std::vector<RecordValues> TableEditor::load() {
+// Password columns are never read: they stay empty in the record.
+QString TableEditor::selectSql() const {
     QStringList names;
-    std::vector<int> read;  // definition index of each selected column
-    for (size_t i = 0; i < m_definition.columns.size(); ++i) {
-        if (m_definition.columns[i].kind == ColumnKind::Password) continue;
-        names << m_definition.columns[i].name;
-        read.push_back(int(i));
-    }
+    for (const Column& c : m_definition.columns)
+        if (c.kind != ColumnKind::Password) names << c.name;
     QString sql = QStringLiteral("SELECT %1 FROM %2").arg(names.join(QStringLiteral(", ")), m_definition.table);
     if (!m_definition.filter.isEmpty()) sql += QStringLiteral(" WHERE ") + m_definition.filter;
-    if (!m_definition.orderBy.isEmpty()) sql += QStringLiteral(" ORDER BY ") + m_definition.orderBy;
-    db::Statement s(m_connection, sql);
-    s.exec();
+    return sql + QStringLiteral(" ORDER BY ") + orderTerms().join(QStringLiteral(", "));
+}
+
+QStringList TableEditor::orderTerms() const {
+    // Split at the commas outside parentheses: a term may be a call such as COALESCE(a, '').
+    QStringList terms;
+    QString term;
+    int depth = 0;
+    for (const QChar ch : m_definition.orderBy) {
+        if (ch == u'(') ++depth;
+        else if (ch == u')') --depth;
+        if (ch == u',' && depth == 0) {
+            terms << term.trimmed();
+            term.clear();
+        } else {
+            term += ch;
+        }
+    }
+    if (!term.trimmed().isEmpty()) terms << term.trimmed();
+    if (!terms.contains(m_definition.key, Qt::CaseInsensitive)) terms << m_definition.key;
+    return terms;
+}
+
+std::vector<RecordValues> TableEditor::read(db::Statement& s) {
+    std::vector<int> read;  // definition index of each selected column
+    for (size_t i = 0; i < m_definition.columns.size(); ++i)
+        if (m_definition.columns[i].kind != ColumnKind::Password) read.push_back(int(i));
     std::vector<RecordValues> rows;
     while (s.next()) {
         RecordValues row;
+        row.reserve(qsizetype(m_definition.columns.size()));
         for (size_t i = 0; i < m_definition.columns.size(); ++i) row << QString();
         for (size_t j = 0; j < read.size(); ++j)
             row[read[j]] = textOf(m_definition.columns[size_t(read[j])], s.value(int(j)));
         rows.push_back(row);
     }
     return rows;
+}
+
+std::vector<RecordValues> TableEditor::load() {
+    db::Statement s(m_connection, selectSql());
+    s.exec();
+    return read(s);
+}
+
+std::vector<RecordValues> TableEditor::loadPage(int offset, int limit) {
+    db::Statement s(m_connection, selectSql() + QStringLiteral(" LIMIT :limit OFFSET :offset"));
+    s.bind(QStringLiteral(":limit"), limit).bind(QStringLiteral(":offset"), offset).exec();
+    return read(s);
+}
+
+int TableEditor::count() {
+    QString sql = QStringLiteral("SELECT COUNT(*) FROM %1").arg(m_definition.table);
+    if (!m_definition.filter.isEmpty()) sql += QStringLiteral(" WHERE ") + m_definition.filter;
+    db::Statement s(m_connection, sql);
+    return s.first() ? int(s.integer(0)) : 0;
+}
+
+// The rows before the key's in the list's order. Every term is non-null (the definitions
+// order by key columns or COALESCE), so the row comparison is a plain order.
+int TableEditor::rowOf(const QString& key) {
+    const QString where = m_definition.filter.isEmpty() ? QString() : QStringLiteral(" AND (%1)").arg(m_definition.filter);
+    db::Statement exists(m_connection, QStringLiteral("SELECT 1 FROM %1 WHERE %2 = :key%3").arg(m_definition.table, m_definition.key, where));
+    exists.bind(QStringLiteral(":key"), key);
+    if (!exists.first()) return -1;
+    const QString terms = orderTerms().join(QStringLiteral(", "));
+    db::Statement before(m_connection, QStringLiteral("SELECT COUNT(*) FROM %1 WHERE (%2) < (SELECT %2 FROM %1 WHERE %3 = :key)%4")
+                                           .arg(m_definition.table, terms, m_definition.key, where));
+    before.bind(QStringLiteral(":key"), key);
+    return before.first() ? int(before.integer(0)) : -1;
 }
 
 // Rows outside the list's filter (the retail client) cannot be changed from the list either.

@@ -27,6 +27,12 @@ public:
 
     // The table as the list shows it (filter and order of the definition).
     std::vector<RecordValues> load();
+    // The list a page at a time: its number of rows, `limit` rows from row `offset`, and the
+    // row a key is at (-1 when the list has no such row). The order always ends with the
+    // key, so rows have one place each. Throw db::Error.
+    int count();
+    std::vector<RecordValues> loadPage(int offset, int limit);
+    int rowOf(const QString& key);
 
     // Each throws db::Error when the database refuses the write (nothing is then written)
     // or a value cannot be stored (db::ErrorKind::General, with the column's title).
@@ -49,6 +55,10 @@ private:
     // `row` >= 0: the placeholders of that row of a statement of several rows.
     void bindValues(db::Statement& statement, const RecordValues& values, bool withPassword, int row = -1) const;
     QString filterClause() const;
+    QString selectSql() const;
+    // The terms of the list's order, ending with the key.
+    QStringList orderTerms() const;
+    std::vector<RecordValues> read(db::Statement& statement);
     QString insertSql(int rows = 1) const;
     QString updateSql(bool withPassword) const;
     int passwordIndex() const;

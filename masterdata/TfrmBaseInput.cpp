@@ -49,11 +49,11 @@ QString gridText(const Column& column, const QString& value) {
 
 }  // namespace
 
-// The grid reads the loaded records as it paints them: a table of 100,000 products opens
-// without making a cell object for every value.
+// The grid reads the records as it paints them, a page read from the database when it first
+// comes into view: a table of 100,000 products opens without reading them all.
 class TfrmBaseInput::GridModel : public QAbstractTableModel {
 public:
-    GridModel(const TableDefinition& definition, const std::vector<RecordValues>& rows, QObject* parent)
+    GridModel(const TableDefinition& definition, RecordPages& rows, QObject* parent)
         : QAbstractTableModel(parent), m_definition(definition), m_rows(rows) {
         for (size_t c = 0; c < definition.columns.size(); ++c)
             if (definition.columns[c].inGrid) m_columns.push_back(int(c));
@@ -62,13 +62,20 @@ public:
         beginResetModel();
         endResetModel();
     }
-    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : int(m_rows.size()); }
+    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : m_rows.size(); }
     int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : int(m_columns.size()); }
     QVariant data(const QModelIndex& index, int role) const override {
-        if (!index.isValid() || index.row() >= int(m_rows.size())) return {};
+        if (!index.isValid() || index.row() >= m_rows.size()) return {};
         const Column& column = m_definition.columns[size_t(m_columns[size_t(index.column())])];
-        if (role == Qt::DisplayRole)
-            return gridText(column, m_rows[size_t(index.row())].value(m_columns[size_t(index.column())]));
+        if (role == Qt::DisplayRole) {
+            // Painting cannot report a failed read: the cell stays blank, and the screen's
+            // own next read (moving, saving) reports it.
+            try {
+                return gridText(column, m_rows.at(index.row()).value(m_columns[size_t(index.column())]));
+            } catch (const db::Error&) {
+                return {};
+            }
+        }
         if (role == Qt::TextAlignmentRole && (column.kind == ColumnKind::Money || column.kind == ColumnKind::Integer))
             return int(Qt::AlignRight | Qt::AlignVCenter);
         return {};
@@ -81,7 +88,7 @@ public:
 
 private:
     const TableDefinition& m_definition;
-    const std::vector<RecordValues>& m_rows;
+    RecordPages& m_rows;
     std::vector<int> m_columns;  // definition column of each grid column
 };
 
@@ -124,7 +131,7 @@ void TfrmBaseInput::buildScreen() {
     left->addWidget(m_strip);
 
     m_grid = new QTableView(panel1);
-    m_gridModel = new GridModel(m_editor.definition(), m_rows, m_grid);
+    m_gridModel = new GridModel(m_editor.definition(), m_pages, m_grid);
     m_grid->setModel(m_gridModel);
     m_grid->setObjectName(QStringLiteral("GBaseTable"));
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -171,8 +178,8 @@ void TfrmBaseInput::buildScreen() {
         nav->addWidget(b);
         m_navButtons.push_back(b);
         connect(b, &QToolButton::clicked, this, [this, i] {
-            if (m_rows.empty()) return;
-            const int last = int(m_rows.size()) - 1;
+            if (m_pages.size() == 0) return;
+            const int last = m_pages.size() - 1;
             const int target = i == 0 ? 0 : i == 1 ? std::max(0, m_current - 1) : i == 2 ? std::min(last, m_current + 1) : last;
             moveTo(target);
         });
@@ -304,7 +311,7 @@ void TfrmBaseInput::loadLookup(const QString& column) {
         combo->setRows(rows);
         const bool was = m_showing;
         m_showing = true;
-        if (m_current >= 0) setValue(f, m_rows[size_t(m_current)].value(int(&f - m_fields.data())));
+        if (m_current >= 0) setValue(f, m_pages.at(m_current).value(int(&f - m_fields.data())));
         m_showing = was;
     }
 }
@@ -341,20 +348,17 @@ void TfrmBaseInput::done(int result) {
 
 void TfrmBaseInput::Reload(const QString& key) {
     m_opened = true;
-    m_rows = m_editor.load();
+    m_pages.reload();
     m_current = -1;
     fillGrid();
-    if (key.isEmpty() || !Locate(key)) moveTo(m_rows.empty() ? -1 : 0);
+    if (key.isEmpty() || !Locate(key)) moveTo(m_pages.size() == 0 ? -1 : 0);
 }
 
 bool TfrmBaseInput::Locate(const QString& key) {
-    const int k = definition().keyIndex();
-    for (size_t i = 0; i < m_rows.size(); ++i)
-        if (m_rows[i].value(k) == key) {
-            moveTo(int(i));
-            return true;
-        }
-    return false;
+    const int row = m_pages.rowOf(key);
+    if (row < 0 || row >= m_pages.size()) return false;
+    moveTo(row);
+    return true;
 }
 
 void TfrmBaseInput::fillGrid() {
@@ -365,8 +369,12 @@ void TfrmBaseInput::fillGrid() {
 void TfrmBaseInput::moveTo(int row) {
     {
         QSignalBlocker block(m_grid->selectionModel());
-        if (row >= 0) m_grid->setCurrentIndex(m_gridModel->index(row, 0));
-        else m_grid->setCurrentIndex(QModelIndex());
+        if (row >= 0) {
+            m_grid->setCurrentIndex(m_gridModel->index(row, 0));
+            m_grid->scrollTo(m_gridModel->index(row, 0));
+        } else {
+            m_grid->setCurrentIndex(QModelIndex());
+        }
     }
     showRecord(row);
 }
@@ -374,8 +382,8 @@ void TfrmBaseInput::moveTo(int row) {
 void TfrmBaseInput::showRecord(int row) {
     m_current = row;
     m_showing = true;
-    for (size_t i = 0; i < m_fields.size(); ++i)
-        setValue(m_fields[i], row >= 0 && row < int(m_rows.size()) ? m_rows[size_t(row)].value(int(i)) : QString());
+    const RecordValues record = m_pages.at(row);  // a copy: reading another page may drop this one
+    for (size_t i = 0; i < m_fields.size(); ++i) setValue(m_fields[i], record.value(int(i)));
     m_showing = false;
     setState(m_state);
 }
@@ -441,11 +449,9 @@ void TfrmBaseInput::setFieldText(const QString& column, const QString& value) {
         }
 }
 
-RecordValues TfrmBaseInput::currentValues() const {
-    return m_current >= 0 && m_current < int(m_rows.size()) ? m_rows[size_t(m_current)] : RecordValues();
-}
+RecordValues TfrmBaseInput::currentValues() { return m_pages.at(m_current); }
 
-QString TfrmBaseInput::currentKey() const { return currentValues().value(definition().keyIndex()); }
+QString TfrmBaseInput::currentKey() { return currentValues().value(definition().keyIndex()); }
 
 RecordValues TfrmBaseInput::typedValues() const {
     RecordValues values;
@@ -475,15 +481,15 @@ void TfrmBaseInput::setState(DataState state) {
     m_bitDelete->setEnabled(browsing);
     m_bitYes->setEnabled(!browsing);
     m_bitCancel->setEnabled(!browsing);
-    const bool rows = !m_rows.empty();
+    const bool rows = m_pages.size() > 0;
     if (browsing && rows) {
         m_navButtons[0]->setEnabled(m_current > 0);
         m_navButtons[1]->setEnabled(m_current > 0);
-        m_navButtons[2]->setEnabled(m_current + 1 < int(m_rows.size()));
-        m_navButtons[3]->setEnabled(m_current + 1 < int(m_rows.size()));
+        m_navButtons[2]->setEnabled(m_current + 1 < m_pages.size());
+        m_navButtons[3]->setEnabled(m_current + 1 < m_pages.size());
     }
     setPanelText(0, browsing ? QStringLiteral("浏览") : state == DataState::Insert ? QStringLiteral("增加") : QStringLiteral("修改"));
-    setPanelText(1, QStringLiteral("共 %1 条记录").arg(m_rows.size()));
+    setPanelText(1, QStringLiteral("共 %1 条记录").arg(m_pages.size()));
     stateChanged();
 }
 
@@ -547,9 +553,9 @@ void TfrmBaseInput::BitDeleteClick() {
         const int row = m_current;
         try {
             const bool removed = m_editor.remove(currentKey());
-            m_rows = m_editor.load();
+            m_pages.reload();
             fillGrid();
-            moveTo(m_rows.empty() ? -1 : std::min(row, int(m_rows.size()) - 1));
+            moveTo(m_pages.size() == 0 ? -1 : std::min(row, m_pages.size() - 1));
             // Another till may have deleted the row since this list was read.
             if (removed) messages().info(QStringLiteral("提示"), QStringLiteral("删除记录成功！"));
             else messages().info(QStringLiteral("提示"), QStringLiteral("该记录已不存在（可能已被其他用户删除），没有删除任何记录！"));

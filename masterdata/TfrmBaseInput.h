@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app/TfrmBase.h"
+#include "masterdata/RecordPages.h"
 #include "masterdata/TableEditor.h"
 
 #include <QString>
@@ -40,11 +41,11 @@ public:
     // Rereads the table and makes the record with the key current (the first when none has it).
     void Reload(const QString& key = QString());
     bool Locate(const QString& key);
-    int recordCount() const { return int(m_rows.size()); }
+    int recordCount() const { return m_pages.size(); }
     int currentRecord() const { return m_current; }
     // The current record as loaded (empty when there is none).
-    RecordValues currentValues() const;
-    QString currentKey() const;
+    RecordValues currentValues();
+    QString currentKey();
 
     // The field's value as the edit control holds it.
     QString fieldText(const QString& column) const;
@@ -100,7 +101,7 @@ private:
 
     TableEditor m_editor;
     std::vector<Field> m_fields;
-    std::vector<RecordValues> m_rows;
+    RecordPages m_pages{m_editor};
     int m_current = -1;
     DataState m_state = DataState::Browse;
     bool m_showing = false;  // filling controls from a record is not the operator's edit

@@ -67,8 +67,16 @@ QHash<QString, Money> costPrices(db::Connection& connection, const RetailSale& s
 
 }  // namespace
 
-void writeSaleDocument(db::Connection& connection, const RetailSale& sale, const SaleParty& party,
-                       const PostedSale& posted) {
+db::DocumentNumbers saleNumbers(db::Connection& connection) {
+    return db::DocumentNumbers(connection, {QStringLiteral("X"), QStringLiteral("W")});
+}
+
+void writeSaleDocument(db::Transaction& tx, db::DocumentNumbers& numbers, const RetailSale& sale, const SaleParty& party,
+                       PostedSale& posted) {
+    db::Connection& connection = tx.connection();
+    const QStringList drawn = numbers.in(tx);
+    posted.saleNo = drawn[0];
+    posted.movementNo = drawn[1];
     // An empty staff number is stored as NULL: it never breaks the reference to GZRYB.
     auto staffNo = [&party](const RetailSaleLine& line) { return party.trimStaffNo ? line.promoterNo.trimmed() : line.promoterNo; };
     db::Statement takings(connection, QStringLiteral(
@@ -173,17 +181,14 @@ PostedSale prepareSale(db::Connection& connection, const RetailSale& sale) {
     posted.change = sale.amountReceived > sale.amountDue ? sale.amountReceived - sale.amountDue : Money{};
     posted.takings = sale.amountReceived - posted.change;
     posted.stockChecked = FetchSysVariable(connection, QStringLiteral("isCheckStore")).value_or(QString()) == QLatin1String("-1");
-    const QStringList numbers = db::SerialNumbers(connection).draw({QStringLiteral("X"), QStringLiteral("W")});
-    posted.saleNo = numbers[0];
-    posted.movementNo = numbers[1];
     return posted;
 }
 
 PostedSale RetailPosting::post(const RetailSale& sale) {
-    const PostedSale posted = prepareSale(m_connection, sale);
+    PostedSale posted = prepareSale(m_connection, sale);
+    db::DocumentNumbers numbers = saleNumbers(m_connection);
     db::Transaction tx(m_connection);
-
-    writeSaleDocument(m_connection, sale, SaleParty{kRetailClient, QStringLiteral("L"), sale.amountReceived}, posted);
+    writeSaleDocument(tx, numbers, sale, SaleParty{kRetailClient, QStringLiteral("L"), sale.amountReceived}, posted);
     tx.commit();
     return posted;
 }

@@ -1,13 +1,17 @@
-// Posting a retail sale: numbers first, then takings, batch allocation, header, lines,
+// Posting a retail sale: numbers, takings, batch allocation, header, lines,
 // movement lines and cost lines in one transaction, so a sale is either complete or absent.
 #pragma once
 
 #include "db/Money.h"
+#include "db/SerialNumbers.h"
 
 #include <QString>
 #include <vector>
 
-namespace db { class Connection; }
+namespace db {
+class Connection;
+class Transaction;
+}  // namespace db
 
 struct RetailSaleLine {
     QString productNo;
@@ -52,26 +56,27 @@ struct SaleParty {
     bool trimStaffNo = false;
 };
 
-// What every sale settles before its transaction: the amounts (change, takings), the stock
-// rule read once (a failed read fails the sale rather than pass for "off") and the sale and
-// movement numbers, drawn in a short transaction of their own so the counters are not held
-// while the sale is written. Throws db::Error.
+// What every sale settles before its transaction: the amounts (change, takings) and the
+// stock rule read once (a failed read fails the sale rather than pass for "off"). Throws db::Error.
 PostedSale prepareSale(db::Connection& connection, const RetailSale& sale);
 
-// The steps every sale shares once its numbers are drawn, inside the caller's transaction:
+// The sale and movement numbers of a sale, set up before its transaction begins.
+db::DocumentNumbers saleNumbers(db::Connection& connection);
+
+// The steps every sale shares, inside the sale's transaction: its numbers (into `posted`),
 // takings, batch allocation (with stock checking), header, lines, cost rows and movement
-// lines. `posted` brings the numbers, takings and the stock rule; throws db::Error.
-void writeSaleDocument(db::Connection& connection, const RetailSale& sale, const SaleParty& party,
-                       const PostedSale& posted);
+// lines. `posted` brings the takings and the stock rule; throws db::Error.
+void writeSaleDocument(db::Transaction& tx, db::DocumentNumbers& numbers, const RetailSale& sale, const SaleParty& party,
+                       PostedSale& posted);
 
 class RetailPosting {
 public:
     explicit RetailPosting(db::Connection& connection) : m_connection(connection) {}
 
-    // Draws the sale and movement numbers, then posts the sale in one transaction; throws
-    // db::Error (kind Shortage when, with stock checking on, the batches or the store cannot
-    // cover a quantity; also when "isCheckStore" cannot be read) and leaves nothing behind
-    // but the unused numbers. "isCheckStore" is read once, so the whole sale follows one rule.
+    // Posts the sale with its sale and movement numbers in one transaction; throws db::Error
+    // (kind Shortage when, with stock checking on, the batches or the store cannot cover a
+    // quantity; also when "isCheckStore" cannot be read) and leaves nothing behind but, on
+    // PostgreSQL, the unused numbers. "isCheckStore" is read once, so the whole sale follows one rule.
     PostedSale post(const RetailSale& sale);
 
 private:

@@ -18,10 +18,11 @@ PostedWholesaleSale WholesalePosting::post(const WholesaleSale& sale) {
     if (sale.amountReceived.isNegative()) throw db::Error(QStringLiteral("实收金额不能为负数"));
     PostedWholesaleSale result;
     result.sale = prepareSale(m_connection, sale);
-    const PostedSale& posted = result.sale;
+    PostedSale& posted = result.sale;
+    db::DocumentNumbers numbers = saleNumbers(m_connection);
 
     db::Transaction tx(m_connection);
-    writeSaleDocument(m_connection, sale,
+    writeSaleDocument(tx, numbers, sale,
                       SaleParty{sale.clientNo, QStringLiteral("P"), std::min(sale.amountReceived, sale.amountDue), true},
                       posted);
     try {

@@ -5,6 +5,8 @@
 #include "app/TfrmMenu.h"
 #include "db/Connection.h"
 #include "db/ConnectionUrl.h"
+#include "db/InitialData.h"
+#include "db/Schema.h"
 
 #include <QFile>
 #include <QLabel>
@@ -94,8 +96,13 @@ TEST_P(LoginTest, aDamagedDatabaseFileIsNamedInsteadOfCalledDown) {
         file.seek((file.size() / 4096 / 2) * 4096);
         file.write(QByteArray(4096, '\0'));
     }
+    const QByteArray before = [&] {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
     TfrmBaseDataModule damaged(db::ConnectionUrl::sqlite(path));
     setFrmBaseDataModule(&damaged);
+    // The file's page check runs behind the window; confirming waits for its verdict.
     TfrmLogin login;
     showActive(login);
     login.control<QLineEdit>("edOperatorNo")->setText(QStringLiteral("001"));
@@ -107,6 +114,40 @@ TEST_P(LoginTest, aDamagedDatabaseFileIsNamedInsteadOfCalledDown) {
     EXPECT_TRUE(seams.recorder.texts().front().contains(QStringLiteral("已损坏"))) << seams.recorder.texts().front().toStdString();
     EXPECT_TRUE(seams.recorder.texts().front().contains(QStringLiteral("shop.db")));
     EXPECT_EQ(login.result(), TfrmLogin::DatabaseDown);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);  // not even switched to the write-ahead log
+}
+
+// A file this process has not checked yet: the window shows before the page check has read
+// it, the hint follows the check, and the login then works as ever.
+TEST_P(LoginTest, aFileIsCheckedBehindTheWindowAndTheLoginWorksOnceItIsFoundSound) {
+    if (GetParam() != db::Backend::Sqlite) GTEST_SKIP() << "files are SQLite's";
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("new-shop.db"));
+    {
+        db::Connection c(db::ConnectionUrl::sqlite(path));
+        c.open(db::Connection::OpenMode::Create);
+        db::Schema::migrate(c);
+        db::InitialData::install(c);
+    }
+    TfrmBaseDataModule fresh(db::ConnectionUrl::sqlite(path));
+    setFrmBaseDataModule(&fresh);
+    {
+        TfrmLogin login;
+        showActive(login);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return login.hintChecked(); }, 10000));
+        EXPECT_FALSE(login.fileCheckRunning());
+        EXPECT_FALSE(login.control<QLabel>("lbHint")->isHidden());
+        bool menuRan = false;
+        seams.runner.scripts.push_back([&](QDialog&) { menuRan = true; });
+        login.control<QLineEdit>("edOperatorNo")->setText(QStringLiteral("001"));
+        login.control<QLineEdit>("edOperatorPassword")->setText(QStringLiteral("123"));
+        QTest::mouseClick(login.control<QPushButton>("bitYes"), Qt::LeftButton);
+        EXPECT_TRUE(menuRan);
+        EXPECT_EQ(login.result(), TfrmLogin::Worked);
+    }
+    setFrmBaseDataModule(&module());
 }
 
 TEST_P(LoginTest, screenShowsTheInitialOperatorAndTheDate) {

@@ -1,6 +1,7 @@
 #include "DbTest.h"
 #include "SqliteDamage.h"
 #include "db/SqliteFile.h"
+#include "db/SqliteFileCheck.h"
 #include "db/Transaction.h"
 #include "db/Error.h"
 #include "db/Schema.h"
@@ -8,6 +9,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <atomic>
 
 // Bad input at the connection: each is refused with a sentence, nothing is written.
 TEST(Connection, urlsOfOtherSchemesAreRefused) {
@@ -96,6 +98,51 @@ TEST(Connection, damagedForeignAndForeignFormatFilesAreRefusedUnchanged) {
     const db::SqliteFile found = db::SqliteFile::inspect(damaged);
     EXPECT_FALSE(found.problems.isEmpty());
     EXPECT_TRUE(found.refusal().contains(QStringLiteral("damaged")));
+}
+
+// The login has the page check run behind its window. Its verdict stands for the connection
+// that waits for it; a stopped check is no verdict; a damaged file stays refused and unchanged.
+TEST(Connection, aPageCheckRunInTheBackgroundDecidesAsTheConnectionsOwnWould) {
+    QTemporaryDir dir;
+    auto makeShop = [&](const char* name) {
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        db::Connection c(db::ConnectionUrl::sqlite(path));
+        c.open(db::Connection::OpenMode::Create);
+        db::Schema::migrate(c);
+        c.execute(QStringLiteral("INSERT INTO SPB(SPNO, SPNAME) VALUES('A', 'a')"));
+        return path;
+    };
+    const QString sound = makeShop("sound.db");
+    const QString damaged = makeShop("damaged.db");
+    ASSERT_TRUE(zeroTablePage(damaged, "SPB"));
+    const QByteArray before = fileBytes(damaged);
+
+    std::atomic_int answered{0};
+    {
+        auto check = db::SqliteFileCheck::start(sound, [&] { ++answered; });
+        ASSERT_NE(check, nullptr);
+        EXPECT_EQ(db::SqliteFileCheck::start(sound), nullptr);  // one check of a file at a time
+        db::Connection c(db::ConnectionUrl::sqlite(sound));
+        EXPECT_NO_THROW(c.open());
+        EXPECT_TRUE(check->finished());
+    }
+    EXPECT_EQ(answered.load(), 1);
+    EXPECT_EQ(db::SqliteFileCheck::start(sound), nullptr);  // found sound: nothing left to check
+
+    for (const bool stopFirst : {false, true}) {
+        SCOPED_TRACE(stopFirst ? "stopped" : "waited for");
+        auto check = db::SqliteFileCheck::start(damaged);
+        ASSERT_NE(check, nullptr);  // its header and tables are fine: only the page check finds it
+        if (stopFirst) check.reset();
+        db::Connection c(db::ConnectionUrl::sqlite(damaged));
+        try {
+            c.open();
+            ADD_FAILURE() << "a damaged file was opened";
+        } catch (const db::Error& e) {
+            EXPECT_EQ(e.kind(), db::ErrorKind::Damaged) << e.message().toStdString();
+        }
+        EXPECT_EQ(fileBytes(damaged), before);
+    }
 }
 
 TEST(Connection, missingCorruptAndUninitialisedFilesAreNotReachable) {

@@ -8,6 +8,8 @@
 #include "db/Passwords.h"
 #include "db/Session.h"
 #include "db/Statement.h"
+#include "db/Transaction.h"
+#include "masterdata/RecordPages.h"
 #include "masterdata/ReferenceScreens.h"
 #include "masterdata/TfrmProductInput.h"
 
@@ -19,6 +21,7 @@
 #include <QRadioButton>
 #include <QTableView>
 #include <QTemporaryFile>
+#include <QToolButton>
 #include <functional>
 
 namespace {
@@ -432,6 +435,53 @@ TEST_P(ProductInputTest, theCodeGeneratorFillsTheCodeBoxWhileANewProductIsTyped)
     click(screen, "BitYes");
     EXPECT_EQ(count("SPB", "SPNO = '12345001' AND SPLB = '02' AND SPDW = '箱' AND XSFS = 0 AND QSGYS IS NULL"), 1);
     EXPECT_EQ(screen.currentKey(), QStringLiteral("12345001"));
+}
+
+// A catalogue of several pages: the grid reads the pages it shows, and moving to the end,
+// searching, changing and deleting a product far down the list work as on a short list.
+TEST_P(ProductInputTest, aCatalogueOfManyPagesIsBrowsedSearchedAndChangedAsAShortOne) {
+    const int added = RecordPages::PageSize * 2 + 50;
+    QStringList keys{QStringLiteral("P0001"), QStringLiteral("P0002")};  // category 01 first
+    {
+        db::Transaction tx(db());
+        db::Statement add(tx, QStringLiteral("INSERT INTO SPB(SPNO, SPNAME, SPLB, BZJG) VALUES(:no, :name, '02', 1)"));
+        for (int i = 0; i < added; ++i) {
+            keys << QStringLiteral("M%1").arg(i, 4, 10, QLatin1Char('0'));
+            add.bind(QStringLiteral(":no"), keys.back()).bind(QStringLiteral(":name"), QStringLiteral("商品%1").arg(i)).exec();
+        }
+        tx.commit();
+    }
+    TfrmProductInput screen;
+    screen.show();
+    EXPECT_EQ(screen.recordCount(), added + 2);
+    EXPECT_EQ(screen.panelText(1), QStringLiteral("共 %1 条记录").arg(added + 2));
+    EXPECT_EQ(gridColumn(screen, 0), keys);
+
+    QTest::mouseClick(child<QToolButton>(screen, "NgLast"), Qt::LeftButton);
+    EXPECT_EQ(screen.currentKey(), keys.back());
+    EXPECT_EQ(child<QLineEdit>(screen, "edProductName")->text(), QStringLiteral("商品%1").arg(added - 1));
+    EXPECT_FALSE(child<QToolButton>(screen, "NgNext")->isEnabled());
+
+    type(screen, "edFindProductNo", QStringLiteral("M0321"));
+    click(screen, "bitFind");
+    EXPECT_EQ(screen.currentKey(), QStringLiteral("M0321"));
+    EXPECT_EQ(child<QTableView>(screen, "GBaseTable")->currentIndex().row(), keys.indexOf(QStringLiteral("M0321")));
+
+    // Moved to the first category by a change: found again at its new place.
+    screen.setFieldText(QStringLiteral("SPLB"), QStringLiteral("01"));
+    seams.recorder.replies = {MessageReply::Yes};
+    click(screen, "BitYes");
+    EXPECT_EQ(screen.currentKey(), QStringLiteral("M0321"));
+    EXPECT_EQ(child<QTableView>(screen, "GBaseTable")->currentIndex().row(), 0);  // M before P
+    EXPECT_EQ(count("SPB", "SPNO = 'M0321' AND SPLB = '01'"), 1);
+
+    ASSERT_TRUE(screen.Locate(QStringLiteral("M0400")));
+    seams.recorder.clear();
+    click(screen, "BitDelete");
+    EXPECT_EQ(seams.recorder.texts(), (QStringList{"你确定要删除该记录吗？", "删除记录成功！"}));
+    EXPECT_EQ(screen.currentKey(), QStringLiteral("M0401"));  // the next one takes its row
+    EXPECT_EQ(screen.recordCount(), added + 1);
+    EXPECT_EQ(count("SPB", "SPNO = 'M0400'"), 0);
 }
 
 TEST_P(ProductInputTest, importFromTheScreenIsAllOrNothing) {

@@ -6,6 +6,7 @@
 #include "db/Error.h"
 #include "db/Passwords.h"
 #include "db/Statement.h"
+#include "db/Transaction.h"
 #include "masterdata/TableEditor.h"
 #include "masterdata/TextWidth.h"
 
@@ -149,6 +150,35 @@ TEST_P(TableEditorTest, aChangeOfARowThatIsGoneIsReportedNotSilentlyLost) {
     TableEditor depts = editor(ReferenceTables::departments());
     EXPECT_THROW(depts.update(QStringLiteral("99"), {QStringLiteral("99"), QStringLiteral("无")}), db::Error);
     EXPECT_EQ(count("RZ"), 0);
+}
+
+// The list read a page at a time must be the list read whole: same rows in the same order,
+// every key found at its own row, keys the list leaves out (filtered, absent) at none.
+TEST_P(TableEditorTest, pagesAndPlacesOfTheListAgreeWithTheWholeList) {
+    {
+        db::Transaction tx(db());
+        db::Statement add(tx, QStringLiteral("INSERT INTO SPB(SPNO, SPNAME, SPLB) VALUES(:no, :name, :kind)"));
+        for (int i = 0; i < 37; ++i)  // no category, then both categories, codes out of order
+            add.bind(QStringLiteral(":no"), QStringLiteral("Q%1").arg((i * 17) % 37, 3, 10, QLatin1Char('0')))
+                .bind(QStringLiteral(":name"), QStringLiteral("商品%1").arg(i))
+                .bindTextOrNull(QStringLiteral(":kind"), i % 3 == 0 ? QString() : QStringLiteral("0%1").arg(i % 3))
+                .exec();
+        tx.commit();
+    }
+    for (TableDefinition d : {ReferenceTables::products(), ReferenceTables::clients(), ReferenceTables::operators()}) {
+        TableEditor list = editor(d);
+        const std::vector<RecordValues> whole = list.load();
+        ASSERT_EQ(list.count(), int(whole.size())) << d.table.toStdString();
+        std::vector<RecordValues> paged;
+        for (int offset = 0; offset < int(whole.size()) + 7; offset += 7)
+            for (const RecordValues& row : list.loadPage(offset, 7)) paged.push_back(row);
+        EXPECT_EQ(paged, whole) << d.table.toStdString();
+        for (size_t row = 0; row < whole.size(); ++row)
+            EXPECT_EQ(list.rowOf(whole[row][d.keyIndex()]), int(row)) << d.table.toStdString() << " " << whole[row][d.keyIndex()].toStdString();
+        EXPECT_EQ(list.rowOf(QStringLiteral("none")), -1);
+    }
+    EXPECT_EQ(editor(ReferenceTables::clients()).rowOf(QStringLiteral("000")), -1);  // the retail client is not listed
+    EXPECT_EQ(editor(ReferenceTables::products()).load().size(), 39u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, TableEditorTest, ::testing::ValuesIn(backends()), backendName);

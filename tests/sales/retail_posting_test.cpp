@@ -179,8 +179,10 @@ TEST_P(RetailPostingTest, aQuantityTheBatchesCannotCoverFailsAndLeavesNothing) {
     EXPECT_EQ(documentRows(), 0);
     EXPECT_EQ(batchSold(QStringLiteral("A")), 0);
     EXPECT_EQ(batchSold(QStringLiteral("B")), 0);
-    // The numbers are drawn before the sale's transaction: a failed sale leaves one unused.
-    EXPECT_EQ(scalar(QStringLiteral("SELECT LASTNO FROM SERIALNO WHERE SERIALTYPE = 'X'")).toInt(), lastX.toInt() + 1);
+    // PostgreSQL draws the numbers before the sale's transaction: a failed sale leaves one
+    // unused. SQLite draws them inside it: a failed sale uses none.
+    EXPECT_EQ(scalar(QStringLiteral("SELECT LASTNO FROM SERIALNO WHERE SERIALTYPE = 'X'")).toInt(),
+              lastX.toInt() + (GetParam() == db::Backend::Postgres ? 1 : 0));
 }
 
 TEST_P(RetailPostingTest, aStoreThatCannotCoverTheQuantityFailsEvenWhenBatchesCould) {
