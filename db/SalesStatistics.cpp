@@ -110,17 +110,24 @@ std::vector<TCostSell> SalesStatistics::productSalesByMonth(const QString& produ
     return out;
 }
 
+// The table procedures sum the period's cost rows per group first and name the groups
+// afterwards, so a name is read once per group rather than once per cost row. Groups
+// without a key (a product without a department, a sale without a clerk) come last on
+// both backends.
+
 StatTable SalesStatistics::sellsStat(const QDate& begin, const QDate& end, const QString& statType) {
     checkPeriod(begin, end);
     QString sql;
     if (statType == QLatin1String("0"))
         sql = QStringLiteral(
-            "SELECT P.BMNO, MAX(D.BMName), SUM(X.XSSL), SUM(X.XSJE), SUM(X.ZJE) FROM XSCBB X JOIN SPB P ON P.SPNO = X.SPNO "
-            "LEFT JOIN dept D ON D.BMNO = P.BMNO WHERE X.CZDATE >= :f AND X.CZDATE < :t GROUP BY P.BMNO ORDER BY P.BMNO");
+            "SELECT G.k, D.BMName, G.q, G.j, G.z FROM (SELECT P.BMNO AS k, SUM(X.XSSL) AS q, SUM(X.XSJE) AS j, "
+            "SUM(X.ZJE) AS z FROM XSCBB X JOIN SPB P ON P.SPNO = X.SPNO WHERE X.CZDATE >= :f AND X.CZDATE < :t "
+            "GROUP BY P.BMNO) G LEFT JOIN dept D ON D.BMNO = G.k ORDER BY G.k IS NULL, G.k");
     else if (statType == QLatin1String("1"))
         sql = QStringLiteral(
-            "SELECT X.ZYNO, MAX(G.NAME), SUM(X.XSSL), SUM(X.XSJE), SUM(X.ZJE) FROM XSCBB X "
-            "LEFT JOIN GZRYB G ON G.ZYNO = X.ZYNO WHERE X.CZDATE >= :f AND X.CZDATE < :t GROUP BY X.ZYNO ORDER BY X.ZYNO");
+            "SELECT G.k, Z.NAME, G.q, G.j, G.z FROM (SELECT X.ZYNO AS k, SUM(X.XSSL) AS q, SUM(X.XSJE) AS j, "
+            "SUM(X.ZJE) AS z FROM XSCBB X WHERE X.CZDATE >= :f AND X.CZDATE < :t GROUP BY X.ZYNO) G "
+            "LEFT JOIN GZRYB Z ON Z.ZYNO = G.k ORDER BY G.k IS NULL, G.k");
     else
         throw Error(QStringLiteral("unknown statistics type: %1").arg(statType));
     Statement s(m_connection, sql);
@@ -139,20 +146,33 @@ StatTable SalesStatistics::daySell(const QDate& begin, const QDate& end, const Q
     checkPeriod(begin, end);
     const int mode = type == QLatin1String("0") ? -1 : type == QLatin1String("1") ? 0 : type == QLatin1String("2") ? 1 : -2;
     if (mode == -2) throw Error(QStringLiteral("unknown sale mode: %1").arg(type));
-    Statement s(m_connection, QStringLiteral(
-        "SELECT date10(X.CZDATE) AS d, COALESCE(MAX(F.FLName), '') AS n, SUM(X.XSJE), SUM(X.ZJE) FROM XSCBB X "
-        "JOIN SPB P ON P.SPNO = X.SPNO LEFT JOIN SPFLB F ON F.FLNo = P.SPLB "
-        "WHERE X.CZDATE >= :f AND X.CZDATE < :t AND %1 GROUP BY date10(X.CZDATE), P.SPLB ORDER BY d, P.SPLB")
-        .arg(modeCondition()));
-    s.bind(QStringLiteral(":f"), begin).bind(QStringLiteral(":t"), end.addDays(1));
-    bindMode(s, mode);
-    s.exec();
     StatTable t{{QStringLiteral("CZDATE"), QStringLiteral("FLNAME"), QStringLiteral("XSJE"), QStringLiteral("ZJE"),
                  QStringLiteral("MLJE")}, {}};
-    while (s.next()) {
-        const Money sales = s.money(2), cost = s.money(3);
-        t.rows.push_back({s.text(0), s.text(1), QVariant::fromValue(sales), QVariant::fromValue(cost),
-                          QVariant::fromValue(sales - cost)});
+    // One day at a time, each a range of the date index: grouping a year of cost rows by a
+    // day computed from each row's time costs seconds on PostgreSQL. Only the days between
+    // the period's first and last sale are asked.
+    QDate first, last;
+    {
+        Statement span(m_connection, QStringLiteral("SELECT MIN(CZDATE), MAX(CZDATE) FROM XSCBB WHERE CZDATE >= :f AND CZDATE < :t"));
+        span.bind(QStringLiteral(":f"), begin).bind(QStringLiteral(":t"), end.addDays(1));
+        if (!span.first() || span.isNull(0)) return t;
+        first = span.dateTime(0).date();
+        last = span.dateTime(1).date();
+    }
+    Statement s(m_connection, QStringLiteral(
+        "SELECT G.k, F.FLName, G.j, G.z FROM (SELECT P.SPLB AS k, SUM(X.XSJE) AS j, SUM(X.ZJE) AS z FROM XSCBB X "
+        "JOIN SPB P ON P.SPNO = X.SPNO WHERE X.CZDATE >= :f AND X.CZDATE < :t AND %1 GROUP BY P.SPLB) G "
+        "LEFT JOIN SPFLB F ON F.FLNo = G.k ORDER BY G.k IS NULL, G.k").arg(modeCondition()));
+    for (QDate day = first; day <= last; day = day.addDays(1)) {
+        s.bind(QStringLiteral(":f"), day).bind(QStringLiteral(":t"), day.addDays(1));
+        bindMode(s, mode);
+        s.exec();
+        const QString dayText = day.toString(QStringLiteral("yyyy-MM-dd"));
+        while (s.next()) {
+            const Money sales = s.money(2), cost = s.money(3);
+            t.rows.push_back({dayText, s.text(1), QVariant::fromValue(sales), QVariant::fromValue(cost),
+                              QVariant::fromValue(sales - cost)});
+        }
     }
     return t;
 }
@@ -170,8 +190,9 @@ StatTable SalesStatistics::sellsMoney(const QDate& begin, const QDate& end, cons
     checkPeriod(begin, end);
     const int mode = supplierMode(type);
     Statement s(m_connection, QStringLiteral(
-        "SELECT C.CSNO, MAX(C.CSNAME), SUM(X.XSJE) FROM XSCBB X JOIN SPB P ON P.SPNO = X.SPNO JOIN CSB C ON C.CSNO = P.QSGYS "
-        "WHERE X.CZDATE >= :f AND X.CZDATE < :t AND %1 GROUP BY C.CSNO ORDER BY C.CSNO").arg(modeCondition()));
+        "SELECT G.k, C.CSNAME, G.j FROM (SELECT P.QSGYS AS k, SUM(X.XSJE) AS j FROM XSCBB X JOIN SPB P ON P.SPNO = X.SPNO "
+        "WHERE X.CZDATE >= :f AND X.CZDATE < :t AND %1 GROUP BY P.QSGYS) G JOIN CSB C ON C.CSNO = G.k ORDER BY G.k")
+        .arg(modeCondition()));
     s.bind(QStringLiteral(":f"), begin).bind(QStringLiteral(":t"), end.addDays(1));
     bindMode(s, mode);
     s.exec();

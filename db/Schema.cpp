@@ -260,6 +260,15 @@ void applyV7(Connection& c) {
     c.execute(QStringLiteral("CREATE INDEX XSCBB_CHART ON XSCBB(CZDATE, SPNAME, SPNO, XSSL, XSJE, ZJE)"));
 }
 
+// Version 10: the supplier sales printout picks its period by the sale's time (czdate),
+// which the date index serves; comparing each row's day text read every cost row ever made.
+void applyV10(Connection& c) {
+    c.execute(QStringLiteral("DROP VIEW vwTJSellMoney"));
+    c.execute(c.dialect().ddl(QStringLiteral(
+        "CREATE VIEW vwTJSellMoney AS SELECT C.CSNAME AS csname, X.XSJE AS xsje, date10(X.CZDATE) AS xsdate, "
+        "X.CZDATE AS czdate FROM XSCBB X JOIN SPB P ON P.SPNO = X.SPNO JOIN CSB C ON C.CSNO = P.QSGYS")));
+}
+
 // Steps in the order they apply; a version number is never reused.
 const std::vector<Migration>& migrations() {
     static const std::vector<Migration> list = {
@@ -268,6 +277,7 @@ const std::vector<Migration>& migrations() {
         {3, applyV3, true},
         {7, applyV7},
         {8, applyV8},
+        {10, applyV10},
     };
     return list;
 }

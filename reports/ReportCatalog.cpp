@@ -407,9 +407,9 @@ Definition daySales() {
 
 Definition supplierSales() {
     Definition d = base("TfrmRepcsxscx", "厂商销售表");
-    // The view gives the day as "yyyy-mm-dd" text, so the period compares days as text.
-    d.designSql = u("select csname, sum(xsje) as xsje from vwTJSellMoney where xsdate >= date10(:begdate1) "
-                    "and xsdate <= date10(:enddate1) group by csname order by csname");
+    // Whole days, both ends included, on the sale's time, which the date index serves.
+    d.designSql = u("select csname, sum(xsje) as xsje from vwTJSellMoney where czdate >= :begdate1 "
+                    "and czdate < adddays(:enddate1, 1) group by csname order by csname");
     const double w = d.printableWidthPx();
     const Table t(w, {{"厂商名称", "CSNAME", 300}, {"销售金额", "XSJE", 150, Format::Money, R}}, true);
     Band& header = d.addBand(BandKind::GroupHeader, kInfoPx + kGapPx + kRowPx);
