@@ -128,6 +128,8 @@ public:
     QString driverName() const override { return QStringLiteral("QSQLITE"); }
     QString beginSql() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
     QString lockRowsSql() const override { return {}; }
+    // Times are stored as "yyyy-MM-dd HH:mm:ss" text; date10 takes its first ten characters.
+    QString dayOf(const QString& column) const override { return QStringLiteral("date10(%1)").arg(column); }
     void transactionBegun(Connection& c) const override {
         if (sqlite3* db = sqliteHandle(c)) {
             const QDateTime now = serverNow();
@@ -266,6 +268,7 @@ public:
     // share lock on it through their foreign key; FOR UPDATE would wait on those and two
     // tills would deadlock, each holding the key share the other's lock waits for.
     QString lockRowsSql() const override { return QStringLiteral(" FOR NO KEY UPDATE"); }
+    QString dayOf(const QString& column) const override { return QStringLiteral("CAST(%1 AS DATE)").arg(column); }
     QVariant moneyValue(Money value) const override { return value.toDecimalString(); }
     QVariant dateTimeValue(const QDateTime& value) const override { return timestampText(value); }
 
