@@ -53,7 +53,8 @@ bool grabArea(const QRect& area, const QString& path) {
 
 // Before the grab, the screen may be given values (--set NAME=VALUE for an edit box, a
 // spin box or a date picker yyyy-MM-dd) and buttons clicked (--click NAME), so it shows
-// data. A preview a click opens is saved through its own 保存PDF to --pdf PATH.
+// data. A preview a click opens is saved through its own 保存PDF into --pdf-dir DIR,
+// under the report's name.
 struct Steps {
     QList<QPair<QString, QString>> sets;
     QStringList clicks;
@@ -89,7 +90,7 @@ public:
             m_applying = false;
         } else if (m_applying) {
             if (auto* files = qobject_cast<QFileDialog*>(&dialog); files && !m_steps.pdf.isEmpty()) {
-                files->selectFile(m_steps.pdf);
+                files->setDirectory(m_steps.pdf);
                 files->hide();
                 return QDialog::Accepted;
             }
@@ -113,7 +114,7 @@ private:
 
 int usage() {
     err << "Usage: pos_screenshot --database URL [--operator NO] [--password PW] [--delay MS]\n"
-           "                      [--set NAME=VALUE]... [--click NAME]... [--pdf OUT.pdf] TARGET OUT.png\n"
+           "                      [--set NAME=VALUE]... [--click NAME]... [--pdf-dir DIR] TARGET OUT.png\n"
            "  TARGET: login | menu | menu:<top menu name> | <menu item name>\n";
     return 2;
 }
@@ -139,7 +140,7 @@ int main(int argc, char** argv) {
         else if (a == QLatin1String("--password") && hasValue) password = args[++i];
         else if (a == QLatin1String("--delay") && hasValue) delay = args[++i].toInt();
         else if (a == QLatin1String("--click") && hasValue) steps.clicks << args[++i];
-        else if (a == QLatin1String("--pdf") && hasValue) steps.pdf = QFileInfo(args[++i]).absoluteFilePath();
+        else if (a == QLatin1String("--pdf-dir") && hasValue) steps.pdf = QFileInfo(args[++i]).absoluteFilePath();
         else if (a == QLatin1String("--set") && hasValue) {
             const QString kv = args[++i];
             steps.sets << qMakePair(kv.section(u'=', 0, 0), kv.section(u'=', 1));
