@@ -38,6 +38,11 @@ public:
     // backends, where date10() costs PostgreSQL a function call per row. Reads back as a
     // date or as "yyyy-MM-dd" text (Statement::dateTime reads both).
     virtual QString dayOf(const QString& column) const = 0;
+    // Whether a grouping by something of the product reads best summed per product first:
+    // SQLite looks a product up by index once per row (two b-tree descents each), so a year
+    // of cost rows summed per product first looks each product up once; PostgreSQL hashes
+    // the join, and a month summed per product first spills to disk at the default work_mem.
+    virtual bool sumsPerProductFirst() const = 0;
 
     virtual QVariant moneyValue(Money value) const = 0;
     virtual QVariant dateTimeValue(const QDateTime& value) const = 0;

@@ -119,13 +119,16 @@ std::vector<TCostSell> SalesStatistics::productSalesByMonth(const QString& produ
 // The table procedures sum the period's cost rows per group first and name the groups
 // afterwards, so a name is read once per group rather than once per cost row. Groups
 // without a key (a product without a department, a sale without a clerk) come last on
-// both backends. Grouped by something of the product (department, supplier), the period
-// is first summed per product from the covering date index, so each product is looked up
-// once rather than once per cost row: a year of a large shop is ten cost rows a product.
+// both backends. Grouped by something of the product (department, supplier), the period's
+// cost rows come from periodCosts(): on SQLite summed per product from the covering date
+// index, so each product is looked up once (a year of a large shop is ten cost rows a
+// product); on PostgreSQL row by row, which it joins by hashing.
 namespace {
-QString perProductSql() {
-    return QStringLiteral("SELECT SPNO, SUM(XSSL) AS q, SUM(XSJE) AS j, SUM(ZJE) AS z FROM XSCBB "
-                          "WHERE CZDATE >= :f AND CZDATE < :t GROUP BY SPNO");
+QString periodCosts(const Connection& c) {
+    return c.dialect().sumsPerProductFirst()
+               ? QStringLiteral("(SELECT SPNO, SUM(XSSL) AS XSSL, SUM(XSJE) AS XSJE, SUM(ZJE) AS ZJE FROM XSCBB "
+                                "WHERE CZDATE >= :f AND CZDATE < :t GROUP BY SPNO)")
+               : QStringLiteral("(SELECT SPNO, XSSL, XSJE, ZJE FROM XSCBB WHERE CZDATE >= :f AND CZDATE < :t)");
 }
 }  // namespace
 
@@ -134,9 +137,9 @@ StatTable SalesStatistics::sellsStat(const QDate& begin, const QDate& end, const
     QString sql;
     if (statType == QLatin1String("0"))
         sql = QStringLiteral(
-            "SELECT G.k, D.BMName, G.q, G.j, G.z FROM (SELECT P.BMNO AS k, SUM(S.q) AS q, SUM(S.j) AS j, SUM(S.z) AS z "
-            "FROM (%1) S JOIN SPB P ON P.SPNO = S.SPNO GROUP BY P.BMNO) G LEFT JOIN dept D ON D.BMNO = G.k "
-            "ORDER BY G.k IS NULL, G.k").arg(perProductSql());
+            "SELECT G.k, D.BMName, G.q, G.j, G.z FROM (SELECT P.BMNO AS k, SUM(X.XSSL) AS q, SUM(X.XSJE) AS j, "
+            "SUM(X.ZJE) AS z FROM %1 X JOIN SPB P ON P.SPNO = X.SPNO GROUP BY P.BMNO) G LEFT JOIN dept D ON D.BMNO = G.k "
+            "ORDER BY G.k IS NULL, G.k").arg(periodCosts(m_connection));
     else if (statType == QLatin1String("1"))
         sql = QStringLiteral(
             "SELECT G.k, Z.NAME, G.q, G.j, G.z FROM (SELECT X.ZYNO AS k, SUM(X.XSSL) AS q, SUM(X.XSJE) AS j, "
@@ -192,9 +195,9 @@ StatTable SalesStatistics::sellsMoney(const QDate& begin, const QDate& end, cons
     checkPeriod(begin, end);
     const int mode = supplierMode(type);
     Statement s(m_connection, QStringLiteral(
-        "SELECT G.k, C.CSNAME, G.j FROM (SELECT P.QSGYS AS k, SUM(S.j) AS j FROM (%1) S JOIN SPB P ON P.SPNO = S.SPNO "
+        "SELECT G.k, C.CSNAME, G.j FROM (SELECT P.QSGYS AS k, SUM(X.XSJE) AS j FROM %1 X JOIN SPB P ON P.SPNO = X.SPNO "
         "WHERE %2 GROUP BY P.QSGYS) G JOIN CSB C ON C.CSNO = G.k ORDER BY G.k")
-        .arg(perProductSql(), modeCondition()));
+        .arg(periodCosts(m_connection), modeCondition()));
     s.bind(QStringLiteral(":f"), begin).bind(QStringLiteral(":t"), end.addDays(1));
     bindMode(s, mode);
     s.exec();
