@@ -72,9 +72,11 @@ std::vector<TCostSell> SalesStatistics::topSalesOfMonth(int month, const QString
     }
     std::vector<TCostSell> out;
     std::vector<QDate> starts;
-    for (int y = first.isValid() ? first.year() : 1; first.isValid() && y <= last.year(); ++y) {
-        const QDate from(y, month, 1);
-        if (from <= last && from.addMonths(1) > first) starts.push_back(from);
+    if (first.isValid()) {
+        for (int y = first.year(); y <= last.year(); ++y) {
+            const QDate from(y, month, 1);
+            if (from <= last && from.addMonths(1) > first) starts.push_back(from);
+        }
     }
     if (starts.empty()) return out;
     QStringList ranges;
