@@ -54,16 +54,25 @@ void BenchData::ensure(db::Connection& c, const BenchScale& scale, bool regenera
     step(c, QStringLiteral("stores"), series(S) +
          QStringLiteral("INSERT INTO STORE(CKNO, CKNAME, CKTYPE) SELECT substr(CAST(1000 + i AS VARCHAR(4)), 2, 3), "
                         "'仓库' || CAST(i AS VARCHAR(8)), '2' FROM n WHERE i > 1"));
-    c.execute(QStringLiteral("INSERT INTO CSB(CSNO, CSNAME) VALUES('001', '基准供应商')"));
+    // Fifty suppliers, ten departments and twenty sales clerks, so the statistics group
+    // sales into realistic numbers of rows.
+    step(c, QStringLiteral("suppliers"), series(QStringLiteral("50")) +
+         QStringLiteral("INSERT INTO CSB(CSNO, CSNAME) SELECT substr(CAST(1000 + i AS VARCHAR(4)), 2, 3), "
+                        "'基准供应商' || CAST(i AS VARCHAR(3)) FROM n"));
+    c.execute(series(QStringLiteral("10")) +
+              QStringLiteral("INSERT INTO dept(BMNO, BMName) SELECT substr(CAST(1000 + i AS VARCHAR(4)), 2, 3), "
+                             "'部门' || CAST(i AS VARCHAR(3)) FROM n"));
     // Twenty categories; products take them in turn and alternate between the two sale modes.
     step(c, QStringLiteral("categories"), series(QStringLiteral("20")) +
          QStringLiteral("INSERT INTO SPFLB(FLNo, FLName) SELECT CAST(9 + i AS VARCHAR(3)), '类别' || CAST(i AS VARCHAR(3)) FROM n"));
-    c.execute(QStringLiteral("INSERT INTO GZRYB(ZYNO, NAME, ZW) VALUES('101', '营业员', '1')"));
+    c.execute(series(QStringLiteral("20")) +
+              QStringLiteral("INSERT INTO GZRYB(ZYNO, NAME, ZW) SELECT CAST(100 + i AS VARCHAR(3)), '营业员' || CAST(i AS VARCHAR(3)), '1' FROM n"));
     step(c, QStringLiteral("products"), series(P) +
-         QStringLiteral("INSERT INTO SPB(SPNO, SPNAME, SPDW, BZJG, ZDJG, PFJG, CBJG, QSGYS, SPLB, XSFS) "
+         QStringLiteral("INSERT INTO SPB(SPNO, SPNAME, SPDW, BZJG, ZDJG, PFJG, CBJG, QSGYS, SPLB, XSFS, BMNO) "
                         "SELECT CAST(1000000 + i AS VARCHAR(15)), '基准商品' || CAST(i AS VARCHAR(8)), '个', "
-                        "5 + (i % 50), 4 + (i % 50), 4.5 + (i % 50), 3 + (i % 50), '001', CAST(10 + (i % 20) AS VARCHAR(3)), "
-                        "i % 2 FROM n"));
+                        "5 + (i % 50), 4 + (i % 50), 4.5 + (i % 50), 3 + (i % 50), "
+                        "substr(CAST(1001 + (i % 50) AS VARCHAR(4)), 2, 3), CAST(10 + (i % 20) AS VARCHAR(3)), "
+                        "i % 2, substr(CAST(1001 + (i % 10) AS VARCHAR(4)), 2, 3) FROM n"));
     // 200 receiving documents, three batches per product: remaining 1, 1 and 1000 units,
     // so a sale of three units draws on three batches.
     step(c, QStringLiteral("receiving headers"), series(QStringLiteral("600")) +
@@ -93,14 +102,19 @@ void BenchData::ensure(db::Connection& c, const BenchScale& scale, bool regenera
     step(c, QStringLiteral("sale lines"), series(L) +
          QStringLiteral("INSERT INTO XSMXB(XSNO, SPNO, SPNAME, JLDW, SPSL, SPDJ, ZKL, ZJE, ZYNO, XSDAY) "
                         "SELECT CAST(100000000000000 + (i - 1) / 10 + 1 AS VARCHAR(15)), CAST(1000000 + (i * 7919) % %1 + 1 AS VARCHAR(15)), "
-                        "'基准商品', '个', 1, 5, 100, 5, '101', "
+                        "'基准商品', '个', 1, 5, 100, 5, CAST(101 + ((i - 1) / 10) % 20 AS VARCHAR(3)), "
                         "date10(adddays(getdate(), CAST(-(((i - 1) / 10 + 1) % 365) AS INTEGER))) FROM n").arg(P));
     step(c, QStringLiteral("cost lines"), series(L) +
          QStringLiteral("INSERT INTO XSCBB(XSNO, JHDNO, SPNO, SPNAME, JSDW, ZYNO, XSSL, THSL, SJ, XSJE, DJ, ZJE, CZDATE) "
                         "SELECT CAST(100000000000000 + (i - 1) / 10 + 1 AS VARCHAR(15)), "
                         "CAST(100000000000000 + 3 + (((i * 7919) % %1 + 1) % 200) * 3 AS VARCHAR(15)), "
-                        "CAST(1000000 + (i * 7919) % %1 + 1 AS VARCHAR(15)), '基准商品', '个', '101', 0, 0, 5, 5, 3, 3, "
+                        "CAST(1000000 + (i * 7919) % %1 + 1 AS VARCHAR(15)), '基准商品' || CAST((i * 7919) % %1 + 1 AS VARCHAR(8)), '个', "
+                        "CAST(101 + ((i - 1) / 10) % 20 AS VARCHAR(3)), 1, 0, 5, 5, 3, 3, "
                         "adddays(getdate(), CAST(-(((i - 1) / 10 + 1) % 365) AS INTEGER)) FROM n").arg(P));
+    // The batches give what their cost rows took.
+    step(c, QStringLiteral("batch counters"),
+         QStringLiteral("UPDATE JHDMXB SET XSSL = XSSL + D.n FROM (SELECT JHDNO, SPNO, COUNT(*) AS n FROM XSCBB GROUP BY JHDNO, SPNO) D "
+                        "WHERE JHDMXB.JHDNO = D.JHDNO AND JHDMXB.SPNO = D.SPNO"));
     step(c, QStringLiteral("sale movements"), series(L) +
          QStringLiteral("INSERT INTO QTJHDMXB(WLNO, JHDNO, SPNO, SPNAME, JSDW, SL, CKNO, WLTYPE, CZRQ, CBJE) "
                         "SELECT CAST(200000000000000 + (i - 1) / 10 + 1 AS VARCHAR(15)), CAST(100000000000000 + (i - 1) / 10 + 1 AS VARCHAR(15)), "

@@ -11,8 +11,9 @@ struct BenchScale {
     int stores = 20;
     int saleLines = 1000000;   // 10 lines a sale
     // "dated": sales spread over the last year, receipts before it, products in categories;
-    // "-days": each sale line's stored day is its sale's.
-    QString key() const { return QStringLiteral("%1/%2/%3/dated-days").arg(products).arg(stores).arg(saleLines); }
+    // "-days": each sale line's stored day is its sale's; "-named": cost rows carry their
+    // product's name and quantity, sales their clerk, products a department and supplier.
+    QString key() const { return QStringLiteral("%1/%2/%3/dated-days-named").arg(products).arg(stores).arg(saleLines); }
 };
 
 class BenchData {

@@ -21,6 +21,7 @@
 #include "db/Transaction.h"
 #include "query/ConditionBuilder.h"
 #include "query/QueryRowSource.h"
+#include "reports/TfrmBaseReport.h"
 #include "sales/RetailPosting.h"
 
 #include "app/MessageService.h"
@@ -567,6 +568,43 @@ int main(int argc, char** argv) {
             table.add(QStringLiteral("Chart product by month"),
                       measure(reps, [&] { stats.productSalesByMonth(randomProduct(), int(rng.bounded(12)) + 1); }), productFloor,
                       QStringLiteral("the product's cost rows, raw"));
+            // The table screens and the supplier printout over a month and over the year; the
+            // floor reads the period's cost rows raw.
+            struct Period { const char* name; QDate from; QDate to; };
+            const QDate monthStart(today.addMonths(-1).year(), today.addMonths(-1).month(), 1);
+            const Period periods[] = {{"month", monthStart, monthStart.addMonths(1).addDays(-1)},
+                                      {"year", today.addDays(-364), today}};
+            const int tableReps = std::max(1, o.queryReps);
+            for (const Period& p : periods) {
+                const QString n = QString::fromLatin1(p.name);
+                const BenchResult floor = measureCold(tableReps, [&] {
+                    db::Statement s(c, QStringLiteral("SELECT SPNO, XSSL, XSJE, ZJE FROM XSCBB WHERE CZDATE >= :f AND CZDATE < :t"));
+                    s.bind(QStringLiteral(":f"), p.from).bind(QStringLiteral(":t"), p.to.addDays(1)).exec();
+                    while (s.next()) s.value(0);
+                });
+                const QString floorIs = QStringLiteral("the %1's cost rows, raw").arg(n);
+                size_t rows = 0;
+                auto add = [&](const QString& name, const std::function<size_t()>& run) {
+                    const BenchResult r = measureCold(tableReps, [&] { rows = run(); });
+                    table.add(QStringLiteral("%1 %2").arg(name, n), r, floor, floorIs + QStringLiteral("; %1 rows").arg(rows));
+                };
+                add(QStringLiteral("Sells by dept"), [&] { return stats.sellsStat(p.from, p.to, QStringLiteral("0")).rows.size(); });
+                add(QStringLiteral("Sells by clerk"), [&] { return stats.sellsStat(p.from, p.to, QStringLiteral("1")).rows.size(); });
+                add(QStringLiteral("Day sells"), [&] { return stats.daySell(p.from, p.to, QStringLiteral("0")).rows.size(); });
+                add(QStringLiteral("Day sells 包销"), [&] { return stats.daySell(p.from, p.to, QStringLiteral("1")).rows.size(); });
+                add(QStringLiteral("Supplier sells"), [&] { return stats.sellsMoney(p.from, p.to, QStringLiteral("2")).rows.size(); });
+                add(QStringLiteral("Supplier products"), [&] {
+                    return stats.productSellsMoney(p.from, p.to, QStringLiteral("007"), QStringLiteral("2")).rows.size();
+                });
+                add(QStringLiteral("Supplier printout"), [&] {
+                    TfrmBaseReport report(QStringLiteral("TfrmRepcsxscx"));
+                    report.setConnection(c);
+                    report.setParam(QStringLiteral(":begdate1"), p.from);
+                    report.setParam(QStringLiteral(":enddate1"), p.to);
+                    if (!report.open()) throw db::Error(QStringLiteral("the supplier printout does not open"));
+                    return size_t(report.dataset().rowCount());
+                });
+            }
         }
         if (wanted(QStringLiteral("Query"))) {
             // The sale-line query as its screen runs it, in the screen's order. The items are

@@ -129,6 +129,9 @@ public:
     QString beginSql() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
     QString lockRowsSql() const override { return {}; }
     bool numbersInsideDocument() const override { return true; }
+    // Times are stored as "yyyy-MM-dd HH:mm:ss" text; date10 takes its first ten characters.
+    QString dayOf(const QString& column) const override { return QStringLiteral("date10(%1)").arg(column); }
+    bool sumsPerProductFirst() const override { return true; }
     void transactionBegun(Connection& c) const override {
         if (sqlite3* db = sqliteHandle(c)) {
             const QDateTime now = serverNow();
@@ -268,6 +271,8 @@ public:
     // tills would deadlock, each holding the key share the other's lock waits for.
     QString lockRowsSql() const override { return QStringLiteral(" FOR NO KEY UPDATE"); }
     bool numbersInsideDocument() const override { return false; }
+    QString dayOf(const QString& column) const override { return QStringLiteral("CAST(%1 AS DATE)").arg(column); }
+    bool sumsPerProductFirst() const override { return false; }
     QVariant moneyValue(Money value) const override { return value.toDecimalString(); }
     QVariant dateTimeValue(const QDateTime& value) const override { return timestampText(value); }
 

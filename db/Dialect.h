@@ -39,6 +39,15 @@ public:
     // PostgreSQL: the counter row would stay locked until the document commits, and every
     // other till would wait on it.
     virtual bool numbersInsideDocument() const = 0;
+    // The day of a stored time, as an expression to group rows by: cheap per row on both
+    // backends, where date10() costs PostgreSQL a function call per row. Reads back as a
+    // date or as "yyyy-MM-dd" text (Statement::dateTime reads both).
+    virtual QString dayOf(const QString& column) const = 0;
+    // Whether a grouping by something of the product reads best summed per product first:
+    // SQLite looks a product up by index once per row (two b-tree descents each), so a year
+    // of cost rows summed per product first looks each product up once; PostgreSQL hashes
+    // the join, and a month summed per product first spills to disk at the default work_mem.
+    virtual bool sumsPerProductFirst() const = 0;
 
     virtual QVariant moneyValue(Money value) const = 0;
     virtual QVariant dateTimeValue(const QDateTime& value) const = 0;

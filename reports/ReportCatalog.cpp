@@ -407,9 +407,13 @@ Definition daySales() {
 
 Definition supplierSales() {
     Definition d = base("TfrmRepcsxscx", "厂商销售表");
-    // The view gives the day as "yyyy-mm-dd" text, so the period compares days as text.
-    d.designSql = u("select csname, sum(xsje) as xsje from vwTJSellMoney where xsdate >= date10(:begdate1) "
-                    "and xsdate <= date10(:enddate1) group by csname order by csname");
+    // The rows of vwTJSellMoney (every cost row with its product's supplier) over whole days,
+    // both ends included, read as the statistics read them: the period is a range of the
+    // date index summed per product, and each product then looks up its supplier once. The
+    // view's day text compared per row read every cost row ever made.
+    d.designSql = u("select C.CSNAME as csname, sum(S.j) as xsje from (select SPNO, sum(XSJE) as j from XSCBB "
+                    "where CZDATE >= :begdate1 and CZDATE < adddays(:enddate1, 1) group by SPNO) S "
+                    "join SPB P on P.SPNO = S.SPNO join CSB C on C.CSNO = P.QSGYS group by C.CSNAME order by C.CSNAME");
     const double w = d.printableWidthPx();
     const Table t(w, {{"厂商名称", "CSNAME", 300}, {"销售金额", "XSJE", 150, Format::Money, R}}, true);
     Band& header = d.addBand(BandKind::GroupHeader, kInfoPx + kGapPx + kRowPx);

@@ -39,6 +39,8 @@ QSpinBox* monthBox(QWidget* parent) {
     s->setObjectName(QStringLiteral("seMonth"));
     s->setRange(1, 12);
     s->setValue(1);
+    // Wide enough for "12" beside the arrows whatever the style squeezes.
+    s->setMinimumWidth(s->fontMetrics().horizontalAdvance(QStringLiteral("12")) + 44);
     return s;
 }
 

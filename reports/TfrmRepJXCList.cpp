@@ -1,12 +1,15 @@
 #include "reports/TfrmRepJXCList.h"
 
 #include <algorithm>
+#include <cmath>
 
 using namespace report;
 
 namespace {
 
 const FontSpec kCellFont{QStringLiteral("宋体"), 10};
+// How close to the sheet's edge printers still print.
+constexpr double kPrinterReachMm = 4;
 
 Item text(const QRectF& box, const QString& t, int alignment, const FontSpec& font, bool frame = false) {
     Item i;
@@ -60,10 +63,17 @@ Definition TfrmRepJXCList::definition(const QVector<int>& colWidths) {
     title.add(text(QRectF(202, 22, 16, 20), QStringLiteral("页"), Qt::AlignLeft | Qt::AlignVCenter, kCellFont));
 
     // Cells share their border line with their neighbours; a removed column takes no room.
+    // The table may run into the right margin as far as a printer reaches; columns widened
+    // on screen beyond that are narrowed in proportion, so the columns on the right are
+    // not printed off the paper.
+    int tableWidth = 1 - kColumns;
+    for (int i = 0; i < kColumns; ++i) tableWidth += i < colWidths.size() ? std::max(0, colWidths[i]) : 0;
+    const double reach = width + mmToPx(d.marginsMm.right() - kPrinterReachMm);
+    const double scale = tableWidth > reach ? reach / tableWidth : 1.0;
     std::vector<Item> cells;
     double left = 0;
     for (int i = 0; i < kColumns; ++i) {
-        const int w = i < colWidths.size() ? std::max(0, colWidths[i]) : 0;
+        const int w = i < colWidths.size() ? int(std::floor(std::max(0, colWidths[i]) * scale)) : 0;
         const double x = left - i;
         left += w;
         if (w == 0) continue;

@@ -2,7 +2,8 @@
 // rows, a title band with the page number and page count and a ruled header row, and a
 // ruled detail row per result row. The printed cells take the widths of the screen's
 // columns, so a column widened on screen prints wider and a removed one prints with no
-// width at all, the columns to its right moving left.
+// width at all, the columns to its right moving left. Columns wider in all than the sheet
+// are narrowed in proportion to fit it.
 #pragma once
 
 #include "reports/ReportLayout.h"

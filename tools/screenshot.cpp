@@ -13,11 +13,14 @@
 #include "db/TfrmDM.h"
 
 #include <QAbstractButton>
+#include <QDateEdit>
+#include <QFileDialog>
 #include <QAction>
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QDialog>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
@@ -48,17 +51,21 @@ bool grabArea(const QRect& area, const QString& path) {
     return true;
 }
 
-// Before the grab, the screen may be given values (--set NAME=VALUE for an edit box or a
-// spin box) and buttons clicked (--click NAME), so it shows data.
+// Before the grab, the screen may be given values (--set NAME=VALUE for an edit box, a
+// spin box or a date picker yyyy-MM-dd) and buttons clicked (--click NAME), so it shows
+// data. A preview a click opens is saved through its own 保存PDF into --pdf-dir DIR,
+// under the report's name.
 struct Steps {
     QList<QPair<QString, QString>> sets;
     QStringList clicks;
+    QString pdf;
 };
 
 void apply(QDialog& dialog, const Steps& steps, int delay) {
     for (const auto& [name, value] : steps.sets) {
         if (auto* e = dialog.findChild<QLineEdit*>(name)) e->setText(value);
         else if (auto* b = dialog.findChild<QSpinBox*>(name)) b->setValue(value.toInt());
+        else if (auto* d = dialog.findChild<QDateEdit*>(name)) d->setDate(QDate::fromString(value, Qt::ISODate));
         else err << "pos_screenshot: no box " << name << Qt::endl;
     }
     for (const QString& name : steps.clicks) {
@@ -82,6 +89,13 @@ public:
             apply(dialog, m_steps, m_delay);
             m_applying = false;
         } else if (m_applying) {
+            if (auto* files = qobject_cast<QFileDialog*>(&dialog); files && !m_steps.pdf.isEmpty()) {
+                files->setDirectory(m_steps.pdf);
+                files->hide();
+                return QDialog::Accepted;
+            }
+            if (QAction* save = dialog.findChild<QAction*>(QStringLiteral("actSavePdf")); save && !m_steps.pdf.isEmpty())
+                save->trigger();
             dialog.hide();
             return QDialog::Rejected;
         }
@@ -100,7 +114,7 @@ private:
 
 int usage() {
     err << "Usage: pos_screenshot --database URL [--operator NO] [--password PW] [--delay MS]\n"
-           "                      [--set NAME=VALUE]... [--click NAME]... TARGET OUT.png\n"
+           "                      [--set NAME=VALUE]... [--click NAME]... [--pdf-dir DIR] TARGET OUT.png\n"
            "  TARGET: login | menu | menu:<top menu name> | <menu item name>\n";
     return 2;
 }
@@ -126,6 +140,7 @@ int main(int argc, char** argv) {
         else if (a == QLatin1String("--password") && hasValue) password = args[++i];
         else if (a == QLatin1String("--delay") && hasValue) delay = args[++i].toInt();
         else if (a == QLatin1String("--click") && hasValue) steps.clicks << args[++i];
+        else if (a == QLatin1String("--pdf-dir") && hasValue) steps.pdf = QFileInfo(args[++i]).absoluteFilePath();
         else if (a == QLatin1String("--set") && hasValue) {
             const QString kv = args[++i];
             steps.sets << qMakePair(kv.section(u'=', 0, 0), kv.section(u'=', 1));

@@ -3,6 +3,7 @@
 
 #include "db/Error.h"
 #include "db/SalesStatistics.h"
+#include "db/Statement.h"
 #include "db/TfrmDM.h"
 
 using summary_shop::s;
@@ -105,6 +106,46 @@ TEST_P(SalesStatisticsTest, tableProceduresGroupAndFilterBySaleMode) {
         EXPECT_EQ(total, Money::fromYuan(2 * mode.units + (QString(s(mode.supplierType)) == s("1") ? 0 : 100)));
     }
     EXPECT_THROW(stats.daySell(d, d, s("3")), db::Error);
+}
+
+// P05 sold on 4, 5, 10 and 15 March 2024 and on 20 February; the other products and Q on
+// the 15th. Days come in date order with their categories, the first and last day of the
+// period included and the days around it left out.
+TEST_P(SalesStatisticsTest, daySalesListEachDayOfThePeriodInOrderWithItsCategories) {
+    summary_shop::statsShop(db());
+    db::SalesStatistics stats(db());
+    const auto march = stats.daySell(QDate(2024, 3, 4), QDate(2024, 3, 15), s("0"));
+    QStringList days;
+    for (const auto& r : march.rows) days << r[0].toString() + s(" ") + r[1].toString() + s(" ") + r[2].value<Money>().toString();
+    EXPECT_EQ(days, (QStringList{s("2024-03-04 食品 2.00"), s("2024-03-05 食品 2.00"), s("2024-03-10 食品 2.00"),
+                                 s("2024-03-15 食品 154.00"), s("2024-03-15 日用 100.00")}));
+    EXPECT_EQ(march.rows[3][4].value<Money>(), Money::fromYuan(77));   // sold at 2, cost 1
+    EXPECT_EQ(stats.daySell(QDate(2024, 3, 5), QDate(2024, 3, 9), s("0")).rows.size(), 1u);
+    EXPECT_TRUE(stats.daySell(QDate(2024, 3, 16), QDate(2024, 12, 31), s("0")).rows.empty());
+    EXPECT_TRUE(stats.daySell(QDate(2024, 3, 15), QDate(2024, 3, 1), s("0")).rows.empty());
+}
+
+// Sales without a clerk and products without a department form a group of their own, listed
+// after the named ones whichever backend sorts.
+TEST_P(SalesStatisticsTest, groupsWithoutAKeyComeLast) {
+    summary_shop::statsShop(db());
+    summary_shop::on(db(), 3, 15);
+    const QString sale = summary_shop::sell(db(), s("P01"), 4, summary_shop::receive(db(), s("P01"), 10, "1"), "2");
+    db::Statement noClerk(db(), s("UPDATE XSCBB SET ZYNO = NULL WHERE XSNO = :no"));
+    noClerk.bind(s(":no"), sale).exec();
+    db::SalesStatistics stats(db());
+    const QDate d(2024, 3, 15);
+    const auto people = stats.sellsStat(d, d, s("1"));
+    ASSERT_EQ(people.rows.size(), 3u);
+    EXPECT_EQ(people.rows[0][0].toString(), s("101"));
+    EXPECT_EQ(people.rows[1][0].toString(), s("102"));
+    EXPECT_TRUE(people.rows[2][0].toString().isEmpty());
+    EXPECT_EQ(people.rows[2][2].toLongLong(), 4);
+    const auto depts = stats.sellsStat(d, d, s("0"));
+    ASSERT_EQ(depts.rows.size(), 2u);
+    EXPECT_EQ(depts.rows[0][1].toString(), s("一部"));
+    EXPECT_TRUE(depts.rows[1][0].toString().isEmpty());
+    EXPECT_EQ(depts.rows[1][3].value<Money>(), Money::fromYuan(100));
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, SalesStatisticsTest, ::testing::ValuesIn(backends()), backendName);

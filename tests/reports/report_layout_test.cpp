@@ -4,6 +4,7 @@
 #include "app/PrintCanvas.h"
 #include "db/Money.h"
 #include "reports/ReportCatalog.h"
+#include "reports/TfrmRepJXCList.h"
 #include "reports/TfrmBaseReport.h"
 #include "DbTest.h"
 #include "GuiTest.h"
@@ -164,30 +165,107 @@ TEST(ListLayout, columnTitlesOfTheSaleListHeadEveryPageAndPagesAreNumbered) {
     EXPECT_TRUE(last.contains(QStringLiteral("700.00")));
 }
 
+// Texts on one printed line need a visible gap between them, and every text stays on the sheet.
+void expectNoTextsTouch(const RecordingCanvas& canvas, double pageWidthMm) {
+    std::vector<const Op*> texts;
+    for (const Op& op : canvas.ops)
+        if ((op.kind == Op::Text || op.kind == Op::BoxText) && !op.text.trimmed().isEmpty()) texts.push_back(&op);
+    ASSERT_FALSE(texts.empty());
+    for (size_t i = 0; i < texts.size(); ++i) {
+        const Op& a = *texts[i];
+        EXPECT_GE(a.drawn.left(), 0.0) << a.text.toStdString();
+        EXPECT_LE(a.drawn.right(), pageWidthMm) << a.text.toStdString();
+        for (size_t j = i + 1; j < texts.size(); ++j) {
+            const Op& b = *texts[j];
+            if (a.page != b.page || std::abs(a.drawn.center().y() - b.drawn.center().y()) > 1.0) continue;
+            const double gap = std::max(b.drawn.left() - a.drawn.right(), a.drawn.left() - b.drawn.right());
+            EXPECT_GT(gap, 0.3) << "\"" << a.text.toStdString() << "\" and \"" << b.text.toStdString() << "\"";
+        }
+    }
+}
+
+double printableWidthMm(const report::LaidOutReport& laid) {
+    return laid.pageLayout.paintRect(QPageLayout::Millimeter).width();
+}
+
+// The amounts a shop may print, from a few yuan to a large shop's year.
+const double kAmounts[] = {3.5, 1234.56, 98765.43, 12345678.91, 987654321.98};
+
 TEST(ListLayout, noTwoPrintedTextsOfTheSaleListOverlapOrTouchWhateverTheAmounts) {
     for (const double price : {3.5, 1234.56, 98765.43}) {
+        SCOPED_TRACE(price);
         TfrmBaseReport list(QStringLiteral("TfrmRepXSMX"));
         ReportDataset data({"XSNO", "SPNO", "SPNAME", "SPDJ", "SPSL", "ZJE", "XSDATE"});
         for (int i = 0; i < 40; ++i)
             data.addRow({"202612100000001", "6901234567890", "王老吉凉茶 310ml", price, 3.0, price * 3, "2026-12-10"});
         list.setDataset(data);
         const RecordingCanvas canvas = paintReport(list);
-        std::vector<const Op*> texts;
-        for (const Op& op : canvas.ops)
-            if ((op.kind == Op::Text || op.kind == Op::BoxText) && !op.text.trimmed().isEmpty()) texts.push_back(&op);
-        for (size_t i = 0; i < texts.size(); ++i) {
-            for (size_t j = i + 1; j < texts.size(); ++j) {
-                const Op& a = *texts[i];
-                const Op& b = *texts[j];
-                // Texts on one printed line need a visible gap between them.
-                if (a.page != b.page || std::abs(a.drawn.center().y() - b.drawn.center().y()) > 1.0) continue;
-                const double gap = std::max(b.drawn.left() - a.drawn.right(), a.drawn.left() - b.drawn.right());
-                EXPECT_GT(gap, 0.3) << price << ": \"" << a.text.toStdString() << "\" and \"" << b.text.toStdString() << "\"";
-            }
-        }
+        expectNoTextsTouch(canvas, printableWidthMm(list.pages()));
         const QStringList last = canvas.pageTexts(canvas.pages);
-        EXPECT_TRUE(last.contains(QStringLiteral("合计："))) << price;
-        EXPECT_TRUE(last.contains(Money::fromDouble(price * 3 * 40).toString())) << price;
+        EXPECT_TRUE(last.contains(QStringLiteral("合计：")));
+        EXPECT_TRUE(last.contains(Money::fromDouble(price * 3 * 40).toString()));
+    }
+}
+
+// The statistics printouts with the widest names their columns hold and amounts up to a
+// large shop's year, each row and the total printed in full.
+TEST(ListLayout, noTwoPrintedTextsOfTheStatisticsPrintoutsOverlapOrTouchWhateverTheAmounts) {
+    const QString name12 = QStringLiteral("进口休闲食品与饮料冲调类");
+    const QString name40 = QStringLiteral("杭州市西湖区华联食品饮料日化百货批发有限公司第一分公司（原华联超市配送中心）二店");
+    ASSERT_EQ(name40.size(), 40);
+    for (const double amount : kAmounts) {
+        SCOPED_TRACE(amount);
+        const QVariant sales = QVariant::fromValue(Money::fromDouble(amount));
+        const QVariant cost = QVariant::fromValue(Money::fromDouble(amount * 0.7));
+        const QVariant profit = QVariant::fromValue(Money::fromDouble(amount) - Money::fromDouble(amount * 0.7));
+        struct Case { const char* report; ReportDataset data; };
+        Case cases[] = {
+            {"TfrmRepyjbb", ReportDataset({"offno", "NAME", "XSSL", "XSJE", "ZJE", "lr"})},
+            {"TfrmReprxsfx", ReportDataset({"CZDATE", "FLNAME", "XSJE", "ZJE", "MLJE"})},
+            {"TfrmRepcsxscx", ReportDataset({"csname", "xsje"})},
+        };
+        for (int i = 0; i < 30; ++i) {
+            cases[0].data.addRow({"120", name12, qint64(amount / 3.5), sales, cost, profit});
+            cases[1].data.addRow({"2026-12-10", name12, sales, cost, profit});
+            cases[2].data.addRow({name40, sales});
+        }
+        for (Case& c : cases) {
+            SCOPED_TRACE(c.report);
+            TfrmBaseReport report(QString::fromUtf8(c.report));
+            report.setDataset(c.data);
+            report.setLabel(QStringLiteral("lbBegDate"), QStringLiteral("2026-01-01"));
+            report.setLabel(QStringLiteral("lbEndDate"), QStringLiteral("2026-12-31"));
+            const RecordingCanvas canvas = paintReport(report);
+            expectNoTextsTouch(canvas, printableWidthMm(report.pages()));
+            EXPECT_EQ(countText(canvas, Money::fromDouble(amount).toString()), 30);
+        }
+        // The supplier printout's total.
+        TfrmBaseReport suppliers(QStringLiteral("TfrmRepcsxscx"));
+        suppliers.setDataset(cases[2].data);
+        EXPECT_TRUE(findText(paintReport(suppliers), Money::fromDouble(amount).times(30).toString()));
+    }
+}
+
+// The summary's pages at the screen's own column widths and with 商品名称 widened beyond
+// what the sheet holds, each figure as wide as it gets.
+TEST(ListLayout, noTwoPrintedTextsOfTheStockSummaryOverlapOrTouchWhateverTheAmounts) {
+    const QVector<int> screen = {68, 94, 67, 55, 84, 53, 97, 50, 75, 55, 82, 50, 74, 50, 96};
+    QVector<int> widened = screen;
+    widened[1] = 400;
+    for (const auto& [widths, amount] : {std::pair{screen, kAmounts[0]}, std::pair{screen, kAmounts[4]},
+                                         std::pair{widened, kAmounts[1]}, std::pair{widened, kAmounts[4]}}) {
+        SCOPED_TRACE(amount);
+        SCOPED_TRACE(widths[1]);
+        const QString money = Money::fromDouble(amount).toString();
+        const QString count = report::quantityText(std::round(amount / 3.5) + 0.5);
+        const QStringList row = {"690123456789012", "康师傅红烧牛肉面 105g", money, count, money, count, money, count,
+                                 money, count, money, count, money, count, money};
+        const report::LaidOutReport laid = TfrmRepJXCList::pages(std::vector<QStringList>(20, row), widths, 20, 1);
+        RecordingCanvas canvas;
+        report::paint(laid, canvas);
+        // The table may use the right margin down to 4 mm from the sheet's edge.
+        expectNoTextsTouch(canvas, printableWidthMm(laid) + 6);
+        EXPECT_EQ(countText(canvas, money), 20 * 7);
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "app/LookupComboBox.h"
 #include "reports/StatScreens.h"
+#include "reports/TfrmBaseReport.h"
 #include "reports/TfrmJXC.h"
 #include "reports/TfrmMonthBala.h"
 
@@ -229,6 +230,29 @@ TEST_P(SummaryScreensTest, tableScreensShowTheirRowsAndPrintOnlyAnOpenResult) {
         left->setCurrentIndex(left->model()->index(1, 0));
         screen.DBcsxsDblClick();
         EXPECT_EQ(screen.control<QTableView>(s("DBspxs"))->model()->rowCount(), 6);   // the even products of 002
+    }
+}
+
+// The supplier printout counts every sale mode over whole days, both ends included.
+TEST_P(SummaryScreensTest, supplierPrintoutSumsEveryModeOverWholeDays) {
+    summary_shop::statsShop(db());
+    const struct { QDate from, to; QStringList rows; } cases[] = {
+        {QDate(2024, 3, 15), QDate(2024, 3, 15), {s("乙厂 82.00"), s("甲厂 172.00")}},
+        {QDate(2024, 3, 4), QDate(2024, 3, 10), {s("甲厂 6.00")}},
+        {QDate(2024, 2, 20), QDate(2024, 2, 20), {s("甲厂 2.00")}},
+        {QDate(2024, 3, 16), QDate(2024, 3, 31), {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.from.toString(Qt::ISODate).toStdString());
+        TfrmBaseReport report(s("TfrmRepcsxscx"));
+        report.setParam(s(":begdate1"), c.from);
+        report.setParam(s(":enddate1"), c.to);
+        ASSERT_TRUE(report.open());
+        QStringList rows;
+        for (int r = 0; r < report.dataset().rowCount(); ++r)
+            rows << report.dataset().value(r, s("csname")).toString() + s(" ") +
+                        Money::fromVariant(report.dataset().value(r, s("xsje"))).toString();
+        EXPECT_EQ(rows, c.rows);
     }
 }
 

@@ -78,6 +78,16 @@ case "$backend" in
   *) fail "unknown backend $backend" ;;
 esac
 "$work/pos" --database "$url" --init-database --demo-data >"$work/init.log" 2>&1 || { cat "$work/init.log" >&2; fail "no database"; }
+# The shop's history: the last carry-forward closed the month before last, and the demo
+# shop's goods were received on the 10th of last month, so last month is the period to close.
+this_month=$(date +%Y-%m-01)
+last_month=$(date -d "$this_month -1 month" +%Y-%m-01)
+last_month_end=$(date -d "$this_month -1 day" +%F)
+before_last_end=$(date -d "$last_month -1 day" +%F)
+received="$(date -d "$last_month +9 days" +%F) 09:00:00"
+sql "UPDATE sysvariable SET vrvalue = '$before_last_end' WHERE vrname = 'BalaEndDate'" >/dev/null
+sql "UPDATE JHDSJB SET CZDATE = '$received', DJDATE = '$received'" >/dev/null
+sql "UPDATE QTJHDMXB SET CZRQ = '$received'" >/dev/null
 
 # ---- an X server of our own on a free display, and a window manager ----
 exec 3>"$work/display"
@@ -379,6 +389,66 @@ if [ "$scope" = full ] || [ "$scope" = documents ]; then
   expect frmClientBala '*'
   rows "SELECT CAST(JF AS INTEGER) FROM KHJSWLB WHERE PZHM = 'R-001'" 5
   close_screen Escape
+
+  step "a month-end by keys, and the next period's summary opens with the recorded close"
+  menu_item alt+o miOperation j
+  expect frmMonthBala bitSave
+  key space
+  expect QMessageBox '*' "数据已成功保存！"
+  key Return
+  expect frmMonthBala bitSave
+  # The period shown and carried forward is last month, recorded once, every product's close.
+  rows "SELECT COUNT(*) FROM YZJZSJB WHERE BEGDATE >= '$last_month' AND BEGDATE < '$last_month 00:00:01' AND ENDDATE >= '$last_month_end' AND ENDDATE < '$last_month_end 00:00:01'" 1
+  rows "SELECT COUNT(*) FROM YZJZSJB" 1
+  rows "SELECT (SELECT COUNT(*) FROM YZJZMXB) - (SELECT COUNT(*) FROM SPB)" 0
+  rows "SELECT vrvalue FROM sysvariable WHERE vrname = 'BalaEndDate'" "$last_month_end"
+  rows "SELECT COUNT(*) FROM YZJZMXB WHERE JZSL > 0" "$(sql "SELECT COUNT(DISTINCT SPNO) FROM JHDMXB")"
+  step "a second month-end of the same period is refused"
+  key space
+  expect QMessageBox '*' "不能重复结转"
+  key Return
+  expect frmMonthBala bitSave
+  rows "SELECT COUNT(*) FROM YZJZSJB" 1
+  close_screen Escape
+
+  # The summary of the new period: 确定, then 预览 saved as PDF; each product's opening
+  # (结转单价, 结转数量, 结转金额) is what the carry-forward recorded.
+  menu_item alt+t miStat j
+  expect frmJXC '*'
+  for _ in 1 2 3 4 5 6 7 8; do [ "$(value focus)" = bitYes ] && break; key Tab; sleep 0.1; done
+  expect frmJXC bitYes
+  key space
+  expect frmJXC bitYes
+  key Tab Tab
+  expect frmJXC bitPreview
+  key space
+  expect dlgPreview '*'
+  key ctrl+s
+  expect dlgSavePdf '*'
+  key ctrl+a
+  type_text "$work/summary.pdf"
+  key Return
+  expect QMessageBox '*' "已保存为"
+  key Return
+  expect dlgPreview '*'
+  key Escape
+  expect frmJXC '*'
+  close_screen Escape
+  [ -s "$work/summary.pdf" ] || fail "no summary PDF"
+  pdftotext -layout "$work/summary.pdf" "$work/summary.txt"
+  checked=0
+  for i in 0 1 2 3 4; do
+    product=$(sql "SELECT SPNO FROM YZJZMXB WHERE JZSL > 0 ORDER BY SPNO LIMIT 1 OFFSET $i")
+    [ -n "$product" ] || break
+    price=$(printf '%.2f' "$(sql "SELECT JZDJ FROM YZJZMXB WHERE SPNO = '$product'")")
+    count=$(sql "SELECT CAST(JZSL AS INTEGER) FROM YZJZMXB WHERE SPNO = '$product'")
+    money=$(printf '%.2f' "$(sql "SELECT JZJE FROM YZJZMXB WHERE SPNO = '$product'")")
+    line=$(grep -E "^ *$product " "$work/summary.txt") || fail "the summary lacks $product"
+    echo "$line" | grep -qE " $price +$count +$money( |\$)" \
+      || fail "the opening of $product is not the recorded close $price $count $money: $line"
+    checked=$((checked + 1))
+  done
+  [ "$checked" -eq 5 ] || fail "checked $checked openings, expected 5"
 
   # open_close MENU_KEY MENU ITEM_KEY WINDOW FOCUS [SUB_KEY]: opens a screen, checks where the
   # keyboard starts and that it lies on screen, and leaves by Esc.
