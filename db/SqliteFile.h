@@ -27,7 +27,8 @@ struct SqliteFile {
 
     // Opens the file read-only and runs PRAGMA quick_check (every page and index entry is
     // read, so this costs a full read of the file). Without `pageCheck` only the header and
-    // the table list are read: for a file already found sound by a full inspection.
+    // the table list are read, and only through SQLite: for a file already found sound by a
+    // full inspection, which a connection of this process may hold open.
     static SqliteFile inspect(const QString& path, bool pageCheck = true);
 
     // PRAGMA quick_check(100) on an open handle, the one way the program runs it: the

@@ -239,6 +239,23 @@ TEST_P(StocktakeScreenTest, updatingAppliesTheCountsToTheStock) {
     EXPECT_EQ(counting->checkedRows().value(0, 4).toDouble(), -2);  // 损益数量
 }
 
+TEST_P(StocktakeScreenTest, countsSavedAfterTheScreensInitialisationAreStored) {
+    seams->recorder.replies = {MessageReply::Ok, MessageReply::Ok};
+    {
+        TfrmInitChecked screen;
+        screen.control<QPushButton>(u("bitYes"))->click();
+    }
+    ASSERT_EQ(seams->recorder.lastText(), u("初始化已完成！"));
+    openCounting();
+    chooseStore(QStringLiteral("001"));
+    countLine(QStringLiteral("A"), QStringLiteral("5"));
+    seams->recorder.clear();
+    ctl<QPushButton>("bitSave")->click();
+    EXPECT_EQ(messages(), QStringList{u("数据已保存！")});
+    EXPECT_EQ(counted("A", "001"), 5);
+    EXPECT_EQ(counting->checkedRows().value(0, 3).toDouble(), 5);
+}
+
 TEST_P(StocktakeScreenTest, closingWithUnsavedLinesIsRefused) {
     initialise();
     openCounting();
