@@ -21,9 +21,10 @@ namespace {
 
 // A difference below this is rounding of the doubles, not stock.
 constexpr double kQuantityEpsilon = 1e-9;
-// An initialisation slice aims at this long a statement, so the progress window between
-// slices is repainted several times a second on either backend, slow machine or fast.
-constexpr qint64 kSliceTargetNs = 25'000'000;
+// An initialisation slice aims at this long a statement, so the progress it reports moves
+// several times a second on either backend, slow machine or fast, and a caller on the
+// user-interface thread can repaint between slices.
+constexpr qint64 kSliceTargetNs = 50'000'000;
 // Products of the first slice (times the stores: its rows), before any slice was timed.
 constexpr int kFirstSliceProducts = 100;
 constexpr int kMaxSliceProducts = 20'000;
