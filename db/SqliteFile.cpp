@@ -37,7 +37,13 @@ SqliteFile SqliteFile::inspect(const QString& path, bool pageCheck, const std::a
         f.state = State::Empty;
         return f;
     }
-    {
+    // The header is read past SQLite only on a first inspection. A file found sound before may
+    // be open on a connection of this process: closing any other descriptor of it drops that
+    // connection's POSIX locks, and another program closing the file could then delete the
+    // write-ahead log under it. SQLite's own handle below keeps such locks (it closes its
+    // descriptor only when no connection of the process holds a lock) and still refuses a
+    // file that is no database any more.
+    if (pageCheck) {
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly)) {
             f.state = State::Unreadable;

@@ -28,7 +28,8 @@ struct SqliteFile {
 
     // Opens the file read-only and runs PRAGMA quick_check (every page and index entry is
     // read, so this costs a full read of the file). Without `pageCheck` only the header and
-    // the table list are read: for a file already found sound by a full inspection. Setting
+    // the table list are read, and only through SQLite: for a file already found sound by a
+    // full inspection, which a connection of this process may hold open. Setting
     // `*cancelled` stops the page check soon after; the file is then Unreadable, never sound.
     static SqliteFile inspect(const QString& path, bool pageCheck = true, const std::atomic_bool* cancelled = nullptr);
 

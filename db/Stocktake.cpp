@@ -9,6 +9,7 @@
 #include "db/Transaction.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
@@ -20,9 +21,13 @@ namespace {
 
 // A difference below this is rounding of the doubles, not stock.
 constexpr double kQuantityEpsilon = 1e-9;
-// Products per initialisation slice (times the stores: the rows of one statement). Small
-// enough that the progress window is repainted several times a second.
-constexpr int kProductsPerSlice = 1000;
+// An initialisation slice aims at this long a statement, so the progress it reports moves
+// several times a second on either backend, slow machine or fast, and a caller on the
+// user-interface thread can repaint between slices.
+constexpr qint64 kSliceTargetNs = 50'000'000;
+// Products of the first slice (times the stores: its rows), before any slice was timed.
+constexpr int kFirstSliceProducts = 100;
+constexpr int kMaxSliceProducts = 20'000;
 // Keys per marking statement, below every backend's limit of bound values.
 constexpr int kKeysPerStatement = 400;
 
@@ -65,24 +70,36 @@ void Stocktake::initialise(const QDate& begin, const QDate& end, const Progress&
     // them), so writing every product in every store overwrites the whole earlier stocktake:
     // a row rewritten in place costs far less than one deleted and inserted again.
     if (codes.isEmpty()) m_connection.execute(QStringLiteral("DELETE FROM YPDSJB"));
-    const int slices = int((codes.size() + kProductsPerSlice - 1) / kProductsPerSlice);
-    // All stores of a slice in key order, so new rows append to the key's index. The stamp
-    // goes through adddays() because a bare parameter in a select list has no type on
-    // PostgreSQL; SQLite evaluates the deterministic call once per statement.
+    // All stores of a slice in key order, so new rows append to the key's index. The balances
+    // are read for the slice's products alone (the range on K as well): left to the join,
+    // PostgreSQL hashes every balance of the shop for each slice. The stamp goes through
+    // adddays() because a bare parameter in a select list has no type on PostgreSQL; SQLite
+    // evaluates the deterministic call once per statement. A row of the earlier stocktake is
+    // rewritten in place and keeps its references, so only rows of products or stores new
+    // since then pay for the foreign-key checks.
     Statement fill(m_connection, QStringLiteral(
         "INSERT INTO YPDSJB(SPNO, CKNO, CKKCSL, CKPDSL, CKGXKCL, CKPDDATE, CKGXKCBZ) "
         "SELECT P.SPNO, S.CKNO, COALESCE(K.KCSL, 0), 0, 0, adddays(:at, 0), 0 FROM SPB P CROSS JOIN STORE S "
-        "LEFT JOIN KCYEB K ON K.SPNO = P.SPNO AND K.CKNO = S.CKNO "
+        "LEFT JOIN KCYEB K ON K.SPNO = P.SPNO AND K.CKNO = S.CKNO AND K.SPNO >= :lo AND K.SPNO <= :hi "
         "WHERE P.SPNO >= :lo AND P.SPNO <= :hi AND length(P.SPNO) <= 15 ORDER BY P.SPNO, S.CKNO "
         "ON CONFLICT (SPNO, CKNO) DO UPDATE SET CKKCSL = excluded.CKKCSL, CKPDSL = 0, CKGXKCL = 0, "
         "CKPDDATE = excluded.CKPDDATE, CKGXKCBZ = 0"));
-    if (progress) progress(0, slices);
-    for (int slice = 0; slice < slices; ++slice) {
-        const int first = slice * kProductsPerSlice;
-        const int last = std::min<int>(first + kProductsPerSlice, int(codes.size())) - 1;
+    const int total = int(codes.size());
+    if (progress) progress(0, total);
+    QElapsedTimer timer;
+    int perSlice = kFirstSliceProducts;
+    for (int first = 0; first < total;) {
+        const int last = std::min(first + perSlice, total) - 1;
+        timer.start();
         fill.bind(QStringLiteral(":at"), at).bind(QStringLiteral(":lo"), codes[first])
             .bind(QStringLiteral(":hi"), codes[last]).exec();
-        if (progress) progress(slice + 1, slices);
+        const qint64 took = std::max<qint64>(timer.nsecsElapsed(), 1);
+        // The next slice sized from this one's pace, growing at most twofold so one fast
+        // slice (pages in the cache, a moment without other work) cannot make a long one.
+        const double scaled = double(last - first + 1) * double(kSliceTargetNs) / double(took);
+        perSlice = int(std::clamp(scaled, 1.0, std::min(2.0 * perSlice, double(kMaxSliceProducts))));
+        first = last + 1;
+        if (progress) progress(first, total);
     }
     scope.commit();
 }

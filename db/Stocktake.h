@@ -58,8 +58,8 @@ public:
 
     // spInitCheckedData: replaces the stocktake table with one row per product and store,
     // its book quantity the store balance now, flag 0, dated by the server clock. Works in
-    // slices, calling `progress(done, total)` between them so a window can stay alive.
-    // Runs in the caller's transaction (or its own). Throws db::Error.
+    // slices of products sized by time, calling `progress(products done, products)` between
+    // them. Runs in the caller's transaction (or its own). Throws db::Error.
     using Progress = std::function<void(int done, int total)>;
     void initialise(const QDate& begin, const QDate& end, const Progress& progress = {});
 

@@ -360,8 +360,8 @@ Definition suppliers() {
 
 Definition stocktake() {
     return list("TfrmRepkccx", "库存单", "select * from vwKCCX",
-                {{"商品编码", "SPNO", 105}, {"商品名称", "SPNAME", 190}, {"库存数量", "CKKCSL", 70, Format::Quantity},
-                 {"盘点数量", "CKPDSL", 70, Format::Quantity}, {"更新库存数量", "CKGXKCL", 90, Format::Quantity},
+                {{"商品编码", "SPNO", 105}, {"商品名称", "SPNAME", 190}, {"库存数量", "CKKCSL", 70, Format::Quantity, R},
+                 {"盘点数量", "CKPDSL", 70, Format::Quantity, R}, {"更新库存数量", "CKGXKCL", 90, Format::Quantity, R},
                  {"盘点日期", "CKPDDATE", 85, Format::Date}, {"仓库更新库存标志", "CKGXKCBZ", 120}},
                 true);
 }

@@ -96,7 +96,7 @@ TfrmCheckedData::TfrmCheckedData(QWidget* parent) : TfrmBase(parent) {
     auto* sg = new QGridLayout(search);
     m_edSerchProductNo = new QLineEdit(search);
     m_edSerchProductNo->setObjectName(QStringLiteral("edSerchProductNo"));
-    m_bitSerch = button(QStringLiteral("bitSerch"), QStringLiteral("查询"), search);
+    m_bitSerch = button(QStringLiteral("bitSerch"), QStringLiteral("&F查询"), search);
     m_edSerchProductName = new QLineEdit(search);
     m_edSerchProductName->setObjectName(QStringLiteral("edSerchProductName"));
     m_edSerchProductName->setReadOnly(true);
@@ -126,17 +126,19 @@ TfrmCheckedData::TfrmCheckedData(QWidget* parent) : TfrmBase(parent) {
     m_sgCheckedData->setColumnWidth(Name, 120);
     m_sgCheckedData->setColumnWidth(Count, 60);
     m_sgCheckedData->setColumnHidden(Store, true);
+    // Names take the width the grid has beyond the fixed columns.
+    m_sgCheckedData->horizontalHeader()->setSectionResizeMode(Name, QHeaderView::Stretch);
     auto* left = new QVBoxLayout;
     left->setSpacing(0);
     left->addWidget(captionStrip(QStringLiteral("临时盘点表"), panel));
     left->addWidget(m_sgCheckedData, 1);
 
     // The buttons between the grids.
-    m_bitDelete = button(QStringLiteral("bitDelete"), QStringLiteral("删除"), panel);
-    m_bitClose = button(QStringLiteral("bitClose"), QStringLiteral("退出"), panel);
-    m_bitClear = button(QStringLiteral("bitClear"), QStringLiteral("清除"), panel);
-    m_bitSave = button(QStringLiteral("bitSave"), QStringLiteral("保存"), panel);
-    m_bitUpdate = button(QStringLiteral("bitUpdate"), QStringLiteral("更新库存"), panel);
+    m_bitDelete = button(QStringLiteral("bitDelete"), QStringLiteral("&D删除"), panel);
+    m_bitClose = button(QStringLiteral("bitClose"), QStringLiteral("&E退出"), panel);
+    m_bitClear = button(QStringLiteral("bitClear"), QStringLiteral("&C清除"), panel);
+    m_bitSave = button(QStringLiteral("bitSave"), QStringLiteral("&S保存"), panel);
+    m_bitUpdate = button(QStringLiteral("bitUpdate"), QStringLiteral("&U更新库存"), panel);
     m_bitSave->setEnabled(false);
     auto* middle = new QVBoxLayout;
     middle->addStretch(1);
@@ -162,6 +164,7 @@ TfrmCheckedData::TfrmCheckedData(QWidget* parent) : TfrmBase(parent) {
     m_dbgCheckedData->verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).height() + 6);
     const int widths[] = {105, 120, 62, 62, 62, 82};
     for (int c = 0; c < 6; ++c) m_dbgCheckedData->setColumnWidth(c, widths[c]);
+    m_dbgCheckedData->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     auto* right = new QVBoxLayout;
     right->setSpacing(0);
     right->addWidget(captionStrip(QStringLiteral("盘点库存表"), panel));

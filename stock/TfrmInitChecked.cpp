@@ -107,13 +107,17 @@ void TfrmInitChecked::bitYesClick() {
         messages().info(QStringLiteral("初始化失败，请稍后再操作！"));
         return;
     }
+    // Millions of rows and their commit take seconds: they are written on a connection and
+    // thread of their own while this one keeps the progress window painted.
     TfrmProgress progress(this);
-    progress.start();
+    const QDate begin = m_dtBeginDate->date();
+    const QDate end = m_dtEndDate->date();
     try {
-        db::Transaction tx(connection);
-        db::Stocktake(connection).initialise(m_dtBeginDate->date(), m_dtEndDate->date(),
-                                             [&progress](int done, int total) { progress.advance(done, total); });
-        tx.commit();
+        progress.runOnOwnConnection(connection.url(), [&](db::Connection& own, const TfrmProgress::Report& report) {
+            db::Transaction tx(own);
+            db::Stocktake(own).initialise(begin, end, report);
+            tx.commit();
+        });
     } catch (const db::Error&) {
         progress.close();
         messages().info(QStringLiteral("初始化失败，请稍后再操作！"));

@@ -8,6 +8,7 @@
 #include "db/Statement.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <atomic>
 
@@ -297,3 +298,29 @@ TEST_P(StatementCacheTest, aStatementStillHeldIsNotReleasedUnderItsCaller) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, StatementCacheTest, ::testing::ValuesIn(backends()), backendName);
+
+// A further connection of this process to the file (a count's thread, a long step's own
+// connection) must leave the first one's locks on it: without them another program closing
+// the file deletes the write-ahead log under the first connection, and what that connection
+// commits afterwards is lost to everyone else.
+class SecondConnectionTest : public DbTest {};
+
+TEST_P(SecondConnectionTest, leavesTheFirstConnectionsLocksSoItsCommitsStayVisible) {
+    if (url().backend != db::Backend::Sqlite) GTEST_SKIP() << "locks on a database file";
+    db().execute(QStringLiteral("INSERT INTO STORE(CKNO, CKNAME, CKTYPE) VALUES('101', 'A', '0')"));
+    {
+        db::Connection second(url());
+        second.open();
+    }
+    QProcess other;
+    other.start(QString::fromUtf8(POS_BINARY), {QStringLiteral("--check-integrity"), QStringLiteral("--database"), url().display()});
+    ASSERT_TRUE(other.waitForFinished(120000));
+    db().execute(QStringLiteral("INSERT INTO STORE(CKNO, CKNAME, CKTYPE) VALUES('102', 'B', '0')"));
+    db::Connection third(url());
+    third.open();
+    db::Statement s(third, QStringLiteral("SELECT COUNT(*) FROM STORE WHERE CKNO IN ('101', '102')"));
+    ASSERT_TRUE(s.first());
+    EXPECT_EQ(s.integer(0), 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, SecondConnectionTest, ::testing::ValuesIn(backends()), backendName);

@@ -71,6 +71,36 @@ TEST_P(StocktakeTest, initialisationTakesEveryProductInEveryStoreAtItsBalance) {
     EXPECT_EQ(db::Stocktake(db()).state().countedUnapplied, 0);
 }
 
+TEST_P(StocktakeTest, initialisationInSlicesReadsEachProductsOwnBalances) {
+    // Enough products for several slices; balances on the first, a middle and the last one.
+    db().execute(QStringLiteral(
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 450) "
+        "INSERT INTO SPB(SPNO, SPNAME, QSGYS) SELECT 'P' || CAST(1000 + i AS VARCHAR(4)), '批量商品', '001' FROM n"));
+    stocktake_shop::receive(db(), QStringLiteral("P1001"), 3, QStringLiteral("002"));
+    stocktake_shop::receive(db(), QStringLiteral("P1230"), 7, QStringLiteral("001"));
+    stocktake_shop::receive(db(), QStringLiteral("P1450"), 9, QStringLiteral("002"));
+    std::vector<std::pair<int, int>> calls;
+    db::Stocktake(db()).initialise(kBegin, kEnd, [&](int done, int total) { calls.push_back({done, total}); });
+
+    ASSERT_GE(calls.size(), 3u);  // the start and at least two slices
+    EXPECT_EQ(calls.front(), std::make_pair(0, 453));
+    for (size_t i = 1; i < calls.size(); ++i) {
+        EXPECT_GT(calls[i].first, calls[i - 1].first);
+        EXPECT_EQ(calls[i].second, 453);
+    }
+    EXPECT_EQ(calls.back().first, 453);
+    const std::map<QString, double> rows = stocktakeColumn(db(), QStringLiteral("CKKCSL"));
+    EXPECT_EQ(rows.size(), 453u * 2);
+    EXPECT_EQ(rows.at(QStringLiteral("P1001/002")), 3);
+    EXPECT_EQ(rows.at(QStringLiteral("P1230/001")), 7);
+    EXPECT_EQ(rows.at(QStringLiteral("P1450/002")), 9);
+    EXPECT_EQ(rows.at(QStringLiteral("P1450/001")), 0);
+    EXPECT_EQ(rows.at(QStringLiteral("A/001")), 8);
+    double sum = 0;
+    for (const auto& [key, quantity] : rows) sum += quantity;
+    EXPECT_EQ(sum, 8 + 4 + 20 + 3 + 7 + 9);
+}
+
 TEST_P(StocktakeTest, initialisationRefusesAPeriodThatEndsBeforeItBegins) {
     EXPECT_THROW(db::Stocktake(db()).initialise(kEnd, kBegin), db::Error);
     EXPECT_EQ(count(QStringLiteral("YPDSJB")), 0);

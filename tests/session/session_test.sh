@@ -3,9 +3,8 @@
 # a cashier would: login, retail sales keyed in the Enter order (one line with the keypad's
 # Enter) and by fast scans, the next sale at once, a query exported to CSV, a preview saved
 # as PDF, a sale in sales-note mode without a printer, a receiving document, a wholesale sale,
-# a client receipt, every stock, account and statistics screen opened and closed, and leaving
-# by 退出系统. After each
-# step it checks that the program is still running, which window is active, which control
+# a client receipt, a stocktake counted by keys and applied, every stock, account and statistics
+# screen opened and closed, and leaving by 退出系统. After each step it checks that the program is still running, which window is active, which control
 # has the keyboard, and the rows in the database.
 #
 #   session_test.sh BUILD_DIR sqlite|postgres [full|documents|sale] [openbox|nowm]
@@ -141,6 +140,8 @@ rows() {
   [ "$got" = "$2" ] || fail "\"$1\" gave \"$got\", expected \"$2\""
 }
 key() { xdotool key --delay 40 "$@"; }
+# shot NAME: with POS_SESSION_SHOTS set to a folder, the whole screen as NAME.png there.
+shot() { [ -z "${POS_SESSION_SHOTS:-}" ] || import -window root "$POS_SESSION_SHOTS/$1.png" 2>/dev/null || true; }
 type_text() { xdotool type --delay 25 -- "$1"; }
 # A barcode scanner: the code and Enter as fast as the keys come.
 scan() { xdotool type --delay 3 -- "$1"; xdotool key --delay 3 Return; }
@@ -449,6 +450,66 @@ if [ "$scope" = full ] || [ "$scope" = documents ]; then
     checked=$((checked + 1))
   done
   [ "$checked" -eq 5 ] || fail "checked $checked openings, expected 5"
+
+  step "a stocktake: initialised, two counts keyed in store 001, saved and applied"
+  # One product found short of its balance, one found beyond it.
+  short_before=$(sql "SELECT CAST(KCSL AS INTEGER) FROM KCYEB WHERE SPNO = '10001002' AND CKNO = '001'")
+  over_before=$(sql "SELECT CAST(KCSL AS INTEGER) FROM KCYEB WHERE SPNO = '10001003' AND CKNO = '001'")
+  [ "${short_before:-0}" -ge 3 ] || fail "product 10001002 has too little stock in 001 to count short: ${short_before:-none}"
+  short_count=$((short_before - 3))
+  over_count=$((${over_before:-0} + 4))
+  menu_item alt+o miOperation p
+  expect frmInitChecked bitYes
+  shot init-checked
+  key space
+  expect QMessageBox '*' "是否确定要初始化盘点数据？"
+  key Return
+  expect QMessageBox '*' "单击[确定]将初始化盘点数据!!!"
+  key Return
+  expect QMessageBox '*' "初始化已完成！"
+  key Return
+  expect frmInitChecked '*'
+  rows "SELECT COUNT(*) FROM YPDSJB" "$(sql "SELECT COUNT(*) FROM SPB CROSS JOIN STORE")"
+  rows "SELECT CAST(CKKCSL AS INTEGER) FROM YPDSJB WHERE SPNO = '10001002' AND CKNO = '001'" "$short_before"
+  close_screen Escape
+
+  menu_item alt+o miOperation c
+  expect frmCheckedData lcbStore
+  key Down Return
+  expect frmCheckedData edProductNo
+  type_text 10001002
+  key Return
+  expect frmCheckedData edCount
+  type_text "$short_count"
+  key Return
+  expect frmCheckedData edProductNo
+  type_text 10001003
+  key Return
+  expect frmCheckedData edCount
+  type_text "$over_count"
+  key Return
+  expect frmCheckedData edProductNo
+  shot checked-data-keyed
+  key alt+s
+  expect QMessageBox '*' "数据已保存！"
+  key Return
+  expect frmCheckedData edProductNo
+  rows "SELECT CAST(CKPDSL AS INTEGER) || '/' || CKGXKCBZ FROM YPDSJB WHERE SPNO = '10001002' AND CKNO = '001'" "$short_count/0"
+  rows "SELECT CAST(CKPDSL AS INTEGER) || '/' || CKGXKCBZ FROM YPDSJB WHERE SPNO = '10001003' AND CKNO = '001'" "$over_count/0"
+  key alt+u
+  expect QMessageBox '*' "更新完毕！"
+  key Return
+  expect frmCheckedData '*'
+  shot checked-data-applied
+  rows "SELECT CAST(CKGXKCL AS INTEGER) || '/' || CKGXKCBZ FROM YPDSJB WHERE SPNO = '10001002' AND CKNO = '001'" "-3/1"
+  rows "SELECT CAST(CKGXKCL AS INTEGER) || '/' || CKGXKCBZ FROM YPDSJB WHERE SPNO = '10001003' AND CKNO = '001'" "4/1"
+  rows "SELECT COUNT(*) FROM YPDSJB WHERE CKGXKCBZ = 1" 2
+  # The store balances are the counts, moved there by one 盘亏 and one 盘盈 line.
+  rows "SELECT CAST(KCSL AS INTEGER) FROM KCYEB WHERE SPNO = '10001002' AND CKNO = '001'" "$short_count"
+  rows "SELECT CAST(KCSL AS INTEGER) FROM KCYEB WHERE SPNO = '10001003' AND CKNO = '001'" "$over_count"
+  rows "SELECT WLTYPE || '/' || CAST(SL AS INTEGER) FROM QTJHDMXB WHERE SPNO = '10001002' AND WLTYPE IN ('盘盈', '盘亏')" "盘亏/3"
+  rows "SELECT WLTYPE || '/' || CAST(SL AS INTEGER) FROM QTJHDMXB WHERE SPNO = '10001003' AND WLTYPE IN ('盘盈', '盘亏')" "盘盈/4"
+  close_screen Escape
 
   # open_close MENU_KEY MENU ITEM_KEY WINDOW FOCUS [SUB_KEY]: opens a screen, checks where the
   # keyboard starts and that it lies on screen, and leaves by Esc.

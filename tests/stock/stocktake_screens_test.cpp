@@ -8,11 +8,15 @@
 #include "db/Session.h"
 #include "db/Statement.h"
 #include "db/Stocktake.h"
+#include "db/Transaction.h"
 #include "query/QueryRowSource.h"
 #include "stock/TfrmCheckedData.h"
 #include "stock/TfrmInitChecked.h"
+#include "stock/TfrmProgress.h"
 
 #include <QDateEdit>
+#include <QProgressBar>
+#include <QThread>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -105,6 +109,33 @@ TEST_P(StocktakeScreenTest, initialisationAsksTwiceAndFillsTheTableOnce) {
         EXPECT_EQ(screen.control<QPushButton>(u("bitYes"))->isEnabled(), c.rows == 0);
     }
     EXPECT_EQ(seams->recorder.lastText(), u("初始化已完成！"));
+}
+
+TEST_P(StocktakeScreenTest, progressWindowRunsAStepOnAConnectionAndThreadOfItsOwn) {
+    TfrmProgress progress;
+    const QThread* screenThread = QThread::currentThread();
+    const QThread* stepThread = nullptr;
+    progress.runOnOwnConnection(db().url(), [&](db::Connection& own, const TfrmProgress::Report& report) {
+        stepThread = QThread::currentThread();
+        EXPECT_NE(&own, &db());
+        db::Transaction tx(own);
+        own.execute(QStringLiteral("INSERT INTO STORE(CKNO, CKNAME, CKTYPE) VALUES('003', '三号库', '0')"));
+        report(1, 2);
+        tx.commit();
+        report(2, 2);
+    });
+    EXPECT_NE(stepThread, nullptr);
+    EXPECT_NE(stepThread, screenThread);
+    EXPECT_EQ(count(QStringLiteral("STORE"), QStringLiteral("CKNO = '003'")), 1);
+    EXPECT_EQ(progress.gauge()->value(), 100);
+
+    // A step that fails rolls back what it wrote and its error reaches the caller.
+    EXPECT_THROW(progress.runOnOwnConnection(db().url(), [](db::Connection& own, const TfrmProgress::Report&) {
+        db::Transaction tx(own);
+        own.execute(QStringLiteral("INSERT INTO STORE(CKNO, CKNAME, CKTYPE) VALUES('004', '四号库', '0')"));
+        throw db::Error(QStringLiteral("the step failed"));
+    }), db::Error);
+    EXPECT_EQ(count(QStringLiteral("STORE"), QStringLiteral("CKNO = '004'")), 0);
 }
 
 TEST_P(StocktakeScreenTest, reinitialisingNamesTheCountsItWouldReplace) {
@@ -206,6 +237,23 @@ TEST_P(StocktakeScreenTest, updatingAppliesTheCountsToTheStock) {
     EXPECT_EQ(messages(), QStringList{u("更新完毕！")});
     EXPECT_EQ(scalar(QStringLiteral("SELECT KCSL FROM KCYEB WHERE SPNO = 'A' AND CKNO = '001'")).toDouble(), 6);
     EXPECT_EQ(counting->checkedRows().value(0, 4).toDouble(), -2);  // 损益数量
+}
+
+TEST_P(StocktakeScreenTest, countsSavedAfterTheScreensInitialisationAreStored) {
+    seams->recorder.replies = {MessageReply::Ok, MessageReply::Ok};
+    {
+        TfrmInitChecked screen;
+        screen.control<QPushButton>(u("bitYes"))->click();
+    }
+    ASSERT_EQ(seams->recorder.lastText(), u("初始化已完成！"));
+    openCounting();
+    chooseStore(QStringLiteral("001"));
+    countLine(QStringLiteral("A"), QStringLiteral("5"));
+    seams->recorder.clear();
+    ctl<QPushButton>("bitSave")->click();
+    EXPECT_EQ(messages(), QStringList{u("数据已保存！")});
+    EXPECT_EQ(counted("A", "001"), 5);
+    EXPECT_EQ(counting->checkedRows().value(0, 3).toDouble(), 5);
 }
 
 TEST_P(StocktakeScreenTest, closingWithUnsavedLinesIsRefused) {
