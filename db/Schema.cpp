@@ -7,6 +7,8 @@
 #include "db/StockLedger.h"
 #include "db/Transaction.h"
 
+#include <QSet>
+
 #include <functional>
 #include <vector>
 
@@ -411,8 +413,17 @@ void Schema::migrate(Connection& c) { migrate(c, currentVersion()); }
 void Schema::migrate(Connection& c, int version) {
     const int stored = storedVersion(c);
     if (stored > currentVersion()) checkUsable(c);
+    // Every step not recorded yet, in order: a database that took a later step before an
+    // earlier one existed (steps are numbered as they are planned, not as they land) still
+    // gets the earlier one.
+    QSet<int> applied;
+    if (stored > 0) {
+        Statement s(c, QStringLiteral("SELECT VERSION FROM SCHEMA_VERSION"));
+        s.exec();
+        while (s.next()) applied.insert(int(s.integer(0)));
+    }
     for (const Migration& m : migrations()) {
-        if (m.version <= stored || m.version > version) continue;
+        if (applied.contains(m.version) || m.version > version) continue;
         // The switch only takes effect outside a transaction; it is back on whatever happens.
         struct ForeignKeysOff {
             Connection& c;
