@@ -301,7 +301,9 @@ public:
         // would switch to one plan for any parameters: for a period from a day to years it
         // picked a bitmap scan and a sort spilled to disk, 4x slower than the plan for the
         // actual dates. Planning per run costs well under a millisecond.
-        c.execute(QStringLiteral("SET plan_cache_mode TO force_custom_plan"));
+        // (The setting exists from PostgreSQL 12 on; an older server keeps its own choice.)
+        c.execute(QStringLiteral("SELECT set_config('plan_cache_mode', 'force_custom_plan', false) "
+                                 "WHERE current_setting('server_version_num')::int >= 120000"));
     }
 
     void createFunctions(Connection& c) const override {
