@@ -517,6 +517,7 @@ if [ "$scope" = full ] || [ "$scope" = documents ]; then
     menu_item "$1" "$2" "$3"
     [ -z "${6:-}" ] || key "$6"
     expect "$4" "$5"
+    shot "$4"
     close_screen Escape
   }
   step "every other screen opens on screen with the keyboard at its start, and closes by Esc"
