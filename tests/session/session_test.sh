@@ -89,8 +89,10 @@ sql "UPDATE JHDSJB SET CZDATE = '$received', DJDATE = '$received'" >/dev/null
 sql "UPDATE QTJHDMXB SET CZRQ = '$received'" >/dev/null
 
 # ---- an X server of our own on a free display, and a window manager ----
+# No key repeat: on a loaded machine xdotool's release can come late enough for the server to
+# repeat the key, and a repeated Return answers the next window too.
 exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset -r -ardelay 30000 -arinterval 30000 >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 exec 3>&-
 for _ in $(seq 1 100); do [ -s "$work/display" ] && break; sleep 0.1; done
