@@ -129,6 +129,7 @@ public:
     QString beginSql() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
     QString lockRowsSql() const override { return {}; }
     bool numbersInsideDocument() const override { return true; }
+    QString unflushedCommitSql() const override { return {}; }
     // Times are stored as "yyyy-MM-dd HH:mm:ss" text; date10 takes its first ten characters.
     QString dayOf(const QString& column) const override { return QStringLiteral("date10(%1)").arg(column); }
     bool sumsPerProductFirst() const override { return true; }
@@ -271,6 +272,8 @@ public:
     // tills would deadlock, each holding the key share the other's lock waits for.
     QString lockRowsSql() const override { return QStringLiteral(" FOR NO KEY UPDATE"); }
     bool numbersInsideDocument() const override { return false; }
+    // Local to the transaction: the session's next commits flush as ever.
+    QString unflushedCommitSql() const override { return QStringLiteral("SET LOCAL synchronous_commit TO OFF"); }
     QString dayOf(const QString& column) const override { return QStringLiteral("CAST(%1 AS DATE)").arg(column); }
     bool sumsPerProductFirst() const override { return false; }
     QVariant moneyValue(Money value) const override { return value.toDecimalString(); }

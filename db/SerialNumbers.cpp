@@ -8,26 +8,43 @@
 
 namespace db {
 
-QString SerialNumbers::next(const QString& serialType) {
-    const bool asciiLetter = serialType.size() == 1 && ((serialType[0] >= u'A' && serialType[0] <= u'Z') ||
-                                                        (serialType[0] >= u'a' && serialType[0] <= u'z'));
-    if (!asciiLetter)
-        throw Error(QStringLiteral("invalid serial type: %1").arg(serialType));
-    // One statement, atomic on its own: row lock on PostgreSQL, the write lock on SQLite; concurrent
-    // callers queue here and each sees the other's counter.
+QString SerialNumbers::next(const QString& serialType) { return next(QStringList{serialType}).constFirst(); }
+
+QStringList SerialNumbers::next(const QStringList& serialTypes) {
+    for (const QString& type : serialTypes) {
+        const bool asciiLetter = type.size() == 1 && ((type[0] >= u'A' && type[0] <= u'Z') ||
+                                                      (type[0] >= u'a' && type[0] <= u'z'));
+        if (!asciiLetter) throw Error(QStringLiteral("invalid serial type: %1").arg(type));
+        // One statement may not update a counter row twice.
+        if (serialTypes.count(type) > 1) throw Error(QStringLiteral("serial type %1 asked twice at once").arg(type));
+    }
+    if (serialTypes.isEmpty()) return {};
+    // One statement, atomic on its own: row locks on PostgreSQL, the write lock on SQLite;
+    // concurrent callers queue here and each sees the other's counter. Several types in one
+    // statement cost one round trip.
+    QStringList rows;
+    for (int i = 0; i < serialTypes.size(); ++i) rows << QStringLiteral("(:t%1, today8(), 1)").arg(i);
     Statement s(m_connection, QStringLiteral(
-        "INSERT INTO SERIALNO(SERIALTYPE, LASTDATE, LASTNO) VALUES(:t, today8(), 1) "
+        "INSERT INTO SERIALNO(SERIALTYPE, LASTDATE, LASTNO) VALUES %1 "
         "ON CONFLICT(SERIALTYPE) DO UPDATE SET "
         "LASTNO = CASE WHEN SERIALNO.LASTDATE >= excluded.LASTDATE THEN SERIALNO.LASTNO + 1 ELSE 1 END, "
         "LASTDATE = CASE WHEN SERIALNO.LASTDATE >= excluded.LASTDATE THEN SERIALNO.LASTDATE ELSE excluded.LASTDATE END "
-        "RETURNING LASTDATE, LASTNO"));
-    s.bind(QStringLiteral(":t"), serialType);
-    if (!s.first()) throw Error(QStringLiteral("no serial number issued for %1").arg(serialType));
-    const QString day = s.text(0);
-    const qint64 counter = s.integer(1);
-    if (counter > 999999)
-        throw Error(QStringLiteral("serial numbers of type %1 are exhausted for %2").arg(serialType, day));
-    return serialType + day + QStringLiteral("%1").arg(counter, CounterDigits, 10, QLatin1Char('0'));
+        "RETURNING SERIALTYPE, LASTDATE, LASTNO").arg(rows.join(QStringLiteral(", "))));
+    for (int i = 0; i < serialTypes.size(); ++i) s.bind(QStringLiteral(":t%1").arg(i), serialTypes[i]);
+    s.exec();
+    // RETURNING gives no promise of the order of VALUES.
+    QStringList numbers(serialTypes.size());
+    while (s.next()) {
+        const QString type = s.text(0), day = s.text(1);
+        const qint64 counter = s.integer(2);
+        if (counter > 999999)
+            throw Error(QStringLiteral("serial numbers of type %1 are exhausted for %2").arg(type, day));
+        const int at = serialTypes.indexOf(type);
+        if (at >= 0) numbers[at] = type + day + QStringLiteral("%1").arg(counter, CounterDigits, 10, QLatin1Char('0'));
+    }
+    for (int i = 0; i < numbers.size(); ++i)
+        if (numbers[i].isEmpty()) throw Error(QStringLiteral("no serial number issued for %1").arg(serialTypes[i]));
+    return numbers;
 }
 
 DocumentNumbers::DocumentNumbers(Connection& connection, QStringList serialTypes)
@@ -36,8 +53,12 @@ DocumentNumbers::DocumentNumbers(Connection& connection, QStringList serialTypes
         throw Error(QStringLiteral("a document's numbers are set up before its transaction, not inside another"));
     if (m_connection.dialect().numbersInsideDocument()) return;
     Transaction tx(m_connection);
-    SerialNumbers serials(m_connection);
-    for (const QString& type : m_types) m_drawn << serials.next(type);
+    // This commit need not wait for the disk: the document that uses the numbers commits with
+    // a flush, and that flush writes this earlier commit too. Numbers lost to a crash before
+    // it were used by no document, and are drawn again.
+    const QString unflushed = m_connection.dialect().unflushedCommitSql();
+    if (!unflushed.isEmpty()) m_connection.execute(unflushed);
+    m_drawn = SerialNumbers(m_connection).next(m_types);
     tx.commit();
 }
 
@@ -45,10 +66,7 @@ QStringList DocumentNumbers::in(Transaction& documentTransaction) {
     if (!m_connection.dialect().numbersInsideDocument()) return m_drawn;
     if (&documentTransaction.connection() != &m_connection || !m_connection.inTransaction())
         throw Error(QStringLiteral("a document's numbers are drawn inside its own transaction"));
-    if (m_drawn.isEmpty()) {
-        SerialNumbers serials(m_connection);
-        for (const QString& type : m_types) m_drawn << serials.next(type);
-    }
+    if (m_drawn.isEmpty()) m_drawn = SerialNumbers(m_connection).next(m_types);
     return m_drawn;
 }
 

@@ -21,6 +21,8 @@ public:
     // Runs inside the caller's transaction when there is one, else atomically on its own.
     // Throws db::Error.
     QString next(const QString& serialType);
+    // One number of each type, in their order, drawn by one statement. Throws db::Error.
+    QStringList next(const QStringList& serialTypes);
 
 private:
     Connection& m_connection;

@@ -1,6 +1,7 @@
 #include "DbTest.h"
 #include "db/SerialNumbers.h"
 #include "db/Error.h"
+#include "db/Statement.h"
 #include "db/Transaction.h"
 
 #include <QSet>
@@ -45,6 +46,14 @@ TEST_P(SerialNumbersTest, theFirstNumbersOfEveryKindOnOneDayAreAllDifferent) {
     EXPECT_EQ(first.size(), kinds.size());
     for (const QString bad : {QStringLiteral("XY"), QStringLiteral(""), QStringLiteral("1"), QStringLiteral("甲")})
         EXPECT_THROW(serials.next(bad), db::Error) << bad.toStdString();
+
+    // Several types drawn by one statement come back in the order asked, whatever order the
+    // database returns them in; a type asked twice at once is refused, drawing nothing.
+    const QStringList both = serials.next(QStringList{QStringLiteral("t"), QStringLiteral("X"), QStringLiteral("j")});
+    EXPECT_EQ(both, (QStringList{QStringLiteral("t20260309000002"), QStringLiteral("X20260309000002"),
+                                 QStringLiteral("j20260309000002")}));
+    EXPECT_THROW(serials.next(QStringList{QStringLiteral("X"), QStringLiteral("X")}), db::Error);
+    EXPECT_EQ(serials.next(QStringLiteral("X")), QStringLiteral("X20260309000003"));
 }
 
 // PostgreSQL tills must not wait on each other's counter rows, so there a document's numbers
@@ -58,6 +67,12 @@ TEST_P(SerialNumbersTest, aDocumentsNumbersAreDrawnAheadOnlyWhereCountersWouldBe
     {
         db::DocumentNumbers numbers(db(), {QStringLiteral("X"), QStringLiteral("W")});
         EXPECT_FALSE(db().inTransaction());
+        if (ahead) {
+            // The draw's commit skipped the flush; the session's documents must not.
+            db::Statement setting(db(), QStringLiteral("SELECT current_setting('synchronous_commit')"));
+            ASSERT_TRUE(setting.first());
+            EXPECT_EQ(setting.text(0), QStringLiteral("on"));
+        }
         db::Transaction tx(db());
         refused = numbers.in(tx);
         ASSERT_EQ(refused.size(), 2);
