@@ -9,14 +9,43 @@
 #include <QColor>
 #include <QDataStream>
 #include <QIODevice>
+#include <QRegularExpression>
 #include <QSqlRecord>
 #include <algorithm>
 #include <climits>
+#include <optional>
 
 namespace query {
 
+namespace {
+
+// `order` ("Order By A, B desc, ID") with every term's direction turned, so that the last rows
+// come first: the exact reverse on both backends, since each puts NULLs at opposite ends for
+// ascending and descending. Empty when a term is more than a column and a direction.
+QString reversedOrder(const QString& order) {
+    static const QRegularExpression head(QStringLiteral("^\\s*order\\s+by\\s+"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression term(QStringLiteral("^([A-Za-z_][A-Za-z0-9_.]*)(?:\\s+(asc|desc))?$"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch begins = head.match(order);
+    if (!begins.hasMatch()) return {};
+    QStringList reversed;
+    for (const QString& part : order.mid(begins.capturedLength()).split(u',')) {
+        const QRegularExpressionMatch m = term.match(part.trimmed());
+        if (!m.hasMatch()) return {};
+        const bool descending = m.captured(2).compare(QStringLiteral("desc"), Qt::CaseInsensitive) == 0;
+        reversed << m.captured(1) + (descending ? QStringLiteral(" ASC") : QStringLiteral(" DESC"));
+    }
+    return QStringLiteral("Order By ") + reversed.join(QStringLiteral(", "));
+}
+
+}  // namespace
+
 QueryRowSource::QueryRowSource(QueryItems items, QObject* parent)
-    : QAbstractTableModel(parent), m_items(std::move(items)) {}
+    : QAbstractTableModel(parent), m_items(std::move(items)) {
+    m_cursorIdle.setSingleShot(true);
+    m_cursorIdle.setInterval(DefaultCursorIdleMs);
+    connect(&m_cursorIdle, &QTimer::timeout, this, [this] { releaseCursor(); });
+}
 
 QueryRowSource::~QueryRowSource() = default;
 
@@ -27,18 +56,21 @@ void QueryRowSource::setPaging(int pageRows, int keptPages) {
     m_held.clear();
 }
 
+void QueryRowSource::setCursorIdleRelease(int ms) { m_cursorIdle.setInterval(std::max(0, ms)); }
+
 int QueryRowSource::cancelledCounts() const { return m_counter ? m_counter->cancelledCount() : 0; }
 
 void QueryRowSource::close() {
     if (m_counter) m_counter->cancel();
     beginResetModel();
     m_connection = nullptr;
-    m_cursor.reset();
+    releaseCursor();
     m_cursorFields.clear();
-    m_cursorOpened = false;
+    m_cursorFailed = false;
     m_sortedStatements = 0;
     m_sortedSql.clear();
     m_pageSql.clear();
+    m_reversedPageSql.clear();
     m_values.clear();
     m_total = 0;
     m_known = 0;
@@ -59,6 +91,12 @@ void QueryRowSource::open(db::Connection& connection, const QString& select, con
     m_connection = &connection;
     m_sortedSql = select + QStringLiteral(" ") + fullOrder;
     m_pageSql = m_sortedSql + QStringLiteral(" Limit :pageRows Offset :pageStart");
+    if (const QString reversed = reversedOrder(fullOrder); !reversed.isEmpty())
+        m_reversedPageSql = select + QStringLiteral(" ") + reversed + QStringLiteral(" Limit :pageRows Offset :pageStart");
+    if (m_browsing && m_browsing->url() != connection.url()) {
+        m_browsing.reset();
+        m_browsingProcess = 0;
+    }
     m_values = values;
     m_total = -1;
     m_known = 0;
@@ -145,28 +183,61 @@ const QueryRowSource::Page& QueryRowSource::load(qint64 number) const {
     }
     const qint64 start = number * m_pageRows;
     // The first page is the query's answer: a sort that keeps only its first rows gives it
-    // soonest. Scrolling past it opens the cursor, which reads the result in order once (sorting
-    // it first where no index serves the order).
-    if (start > 0 && !m_cursorOpened) {
-        m_cursorOpened = true;
-        ++m_sortedStatements;
-        m_cursor = db::RowCursor::open(*m_connection, m_sortedSql, m_values);
-        m_cursorFields = fieldsOf(m_cursor->columns());
-    }
+    // soonest. Further pages come from a cursor that reads the result in order once (sorting
+    // it first where no index serves the order), moved on to the page wanted, or from a
+    // statement of the page's own, whichever passes over fewer rows: a jump to the end reads
+    // the last rows in reversed order rather than every row before them.
+    const qint64 fromTop = start;
+    const qint64 fromEnd = !m_reversedPageSql.isEmpty() && m_total >= 0
+                               ? std::max<qint64>(0, m_total - start - m_pageRows)
+                               : LLONG_MAX;
+    qint64 byCursor = LLONG_MAX;
+    if (m_cursor && start >= m_cursor->position()) byCursor = start - m_cursor->position();
+    else if (!m_cursor && start > 0 && !m_cursorFailed) byCursor = start;
     std::vector<Row> rows;
-    if (m_cursor && (start >= m_cursor->position() || m_cursor->rewind(start))) {
+    if (byCursor <= std::min(fromTop, fromEnd)) {
         try {
+            if (!m_cursor) openCursor();
             rows = readFromCursor(start);
         } catch (const db::Error&) {
             // A cursor that failed half-way is in no known place: later pages use their own statements.
-            m_cursor.reset();
+            m_cursorFailed = true;
+            releaseCursor();
+            m_browsing.reset();  // it may have been the connection that failed
+            m_browsingProcess = 0;
             throw;
         }
+        m_cursorIdle.start();
     } else {
         rows = readAgain(start);
     }
     keep(Page{number, std::move(rows)});
     return m_pages.front();
+}
+
+void QueryRowSource::openCursor() const {
+    db::Connection* on = m_connection;
+    if (m_connection->backend() == db::Backend::Postgres) {
+        if (!m_browsing) {
+            auto browsing = std::make_unique<db::Connection>(m_connection->url());
+            browsing->open();
+            // Should this program stop turning its events (and with them the idle release), the
+            // server still ends a snapshot left idle this long.
+            browsing->execute(QStringLiteral("SET idle_in_transaction_session_timeout = '10min'"));
+            db::Statement process(*browsing, QStringLiteral("SELECT pg_backend_pid()"));
+            m_browsingProcess = process.first() ? process.value(0).toLongLong() : 0;
+            m_browsing = std::move(browsing);
+        }
+        on = m_browsing.get();
+    }
+    ++m_sortedStatements;
+    m_cursor = db::RowCursor::openBrowsing(*on, m_sortedSql, m_values);
+    m_cursorFields = fieldsOf(m_cursor->columns());
+}
+
+void QueryRowSource::releaseCursor() const {
+    m_cursorIdle.stop();
+    m_cursor.reset();
 }
 
 void QueryRowSource::keep(Page page) const {
@@ -210,11 +281,30 @@ std::vector<QueryRowSource::Row> QueryRowSource::readFromCursor(qint64 start) co
 
 std::vector<QueryRowSource::Row> QueryRowSource::readAgain(qint64 start) const {
     ++m_sortedStatements;
-    db::Statement s(*m_connection, m_pageSql);
-    for (const auto& [name, value] : m_values) s.bindValue(name, value);
-    s.bind(QStringLiteral(":pageRows"), qint64(m_pageRows));
-    s.bind(QStringLiteral(":pageStart"), start);
-    s.exec();
+    // While a PostgreSQL cursor is open, its connection reads the page in the cursor's
+    // snapshot, so the page agrees with the rows around it.
+    const bool beside = m_cursor && m_browsing;
+    db::Connection& on = beside ? *m_browsing : *m_connection;
+    qint64 rowsWanted = m_pageRows;
+    qint64 skipped = start;
+    bool reversed = false;
+    if (!m_reversedPageSql.isEmpty() && m_total >= 0 && m_total - start < start + m_pageRows) {
+        reversed = true;
+        rowsWanted = std::max<qint64>(0, std::min<qint64>(m_pageRows, m_total - start));
+        skipped = std::max<qint64>(0, m_total - start - rowsWanted);
+    }
+    std::optional<db::Statement> statement;
+    try {
+        statement.emplace(on, reversed ? m_reversedPageSql : m_pageSql);
+        for (const auto& [name, value] : m_values) statement->bindValue(name, value);
+        statement->bind(QStringLiteral(":pageRows"), rowsWanted);
+        statement->bind(QStringLiteral(":pageStart"), skipped);
+        statement->exec();
+    } catch (const db::Error&) {
+        if (beside) releaseCursor();  // the error has aborted the cursor's transaction
+        throw;
+    }
+    db::Statement& s = *statement;
     const QSqlRecord record = s.query().record();
     QStringList names;
     for (int f = 0; f < record.count(); ++f) names << record.fieldName(f);
@@ -227,6 +317,7 @@ std::vector<QueryRowSource::Row> QueryRowSource::readAgain(qint64 start) const {
             if (fields[c] >= 0) row[int(c)] = s.value(fields[c]);
         rows.push_back(std::move(row));
     }
+    if (reversed) std::reverse(rows.begin(), rows.end());
     return rows;
 }
 
