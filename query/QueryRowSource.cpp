@@ -224,6 +224,9 @@ void QueryRowSource::openCursor() const {
             // Should this program stop turning its events (and with them the idle release), the
             // server still ends a snapshot left idle this long.
             browsing->execute(QStringLiteral("SET idle_in_transaction_session_timeout = '10min'"));
+            // A cursor is planned for its whole result, whose cost sets off JIT compilation:
+            // about half a second before the first row, for rows wanted a page at a time.
+            browsing->execute(QStringLiteral("SET jit = off"));
             db::Statement process(*browsing, QStringLiteral("SELECT pg_backend_pid()"));
             m_browsingProcess = process.first() ? process.value(0).toLongLong() : 0;
             m_browsing = std::move(browsing);
