@@ -746,9 +746,11 @@ int main(int argc, char** argv) {
             });
             table.add(QStringLiteral("Query page back"), back, next, QStringLiteral("a next page"));
             // The scroll bar dragged down once the count is known: to the last row, and to the
-            // middle, each on a query just opened (nothing read past its first page).
-            auto jumpTo = [&](const std::function<qint64(qint64)>& rowOf) {
-                std::vector<double> ms, cpu;
+            // middle, each on a query just opened (nothing read past its first page); then one
+            // page on from there (up from the last, down from the middle).
+            struct Jump { BenchResult jump, then; };
+            auto jumpTo = [&](const std::function<qint64(qint64)>& rowOf, qint64 step) {
+                std::vector<double> ms, cpu, thenMs, thenCpu;
                 for (int i = 0; i < reps; ++i) {
                     rows.open(c, select, order, rowKey, values);
                     QEventLoop wait;
@@ -760,18 +762,26 @@ int main(int argc, char** argv) {
                         QObject::disconnect(failed);
                     }
                     if (rows.totalRows() <= 0) throw db::Error(QStringLiteral("the benchmark's query was not counted"));
-                    const BenchResult one = measureCold(1, [&] { show(rowOf(rows.totalRows())); });
+                    const qint64 row = rowOf(rows.totalRows());
+                    const BenchResult one = measureCold(1, [&] { show(row); });
                     ms.push_back(one.p50);
                     cpu.push_back(one.cpuP50);
+                    const BenchResult then = measureCold(1, [&] { show(row + step); });
+                    thenMs.push_back(then.p50);
+                    thenCpu.push_back(then.cpuP50);
                 }
-                std::sort(ms.begin(), ms.end());
-                std::sort(cpu.begin(), cpu.end());
-                BenchResult r{ms[ms.size() / 2], ms.back(), reps};
-                r.cpuP50 = cpu[cpu.size() / 2];
-                return r;
+                auto result = [&](std::vector<double>& wall, std::vector<double>& thread) {
+                    std::sort(wall.begin(), wall.end());
+                    std::sort(thread.begin(), thread.end());
+                    BenchResult r{wall[wall.size() / 2], wall.back(), reps};
+                    r.cpuP50 = thread[thread.size() / 2];
+                    return r;
+                };
+                return Jump{result(ms, cpu), result(thenMs, thenCpu)};
             };
-            table.add(QStringLiteral("Query far page"), jumpTo([](qint64 n) { return n - 1; }), first,
-                      QStringLiteral("the first page"));
+            const Jump far = jumpTo([](qint64 n) { return n - 1; }, -rows.pageRows());
+            table.add(QStringLiteral("Query far page"), far.jump, first, QStringLiteral("the first page"));
+            table.add(QStringLiteral("Query far page, one up"), far.then, next, QStringLiteral("a next page"));
             const qint64 total = rows.totalRows();  // counted for the jump
             const BenchResult middleFloor = measureCold(reps, [&] {
                 db::Statement page(c, select + QStringLiteral(" ") + order + QStringLiteral(", ") + rowKey
@@ -781,8 +791,10 @@ int main(int argc, char** argv) {
                 page.exec();
                 while (page.next()) page.value(0);
             });
-            table.add(QStringLiteral("Query middle page"), jumpTo([](qint64 n) { return n / 2; }), middleFloor,
+            const Jump middle = jumpTo([](qint64 n) { return n / 2; }, rows.pageRows());
+            table.add(QStringLiteral("Query middle page"), middle.jump, middleFloor,
                       QStringLiteral("sorted Limit 1000 Offset half, raw"));
+            table.add(QStringLiteral("Query middle, one down"), middle.then, next, QStringLiteral("a next page"));
             rows.close();
         }
         if (wanted(QStringLiteral("Stocktake"))) {

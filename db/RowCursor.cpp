@@ -25,13 +25,14 @@ RowCursor::Row currentRow(const QSqlQuery& query, int columns) {
     return row;
 }
 
-// One statement kept open and stepped as rows are wanted.
+// One statement kept open and stepped as rows are wanted. Each row stepped through the
+// driver costs microseconds, so a long way forward is left to SQLite: the statement runs
+// again from there with an OFFSET (which SQLite passes over inside its own loop).
 class SqliteRowCursor final : public RowCursor {
 public:
-    SqliteRowCursor(Connection& connection, const QString& sql, const Values& values)
-        : m_statement(std::make_unique<Statement>(connection, sql)) {
-        for (const auto& [name, value] : values) m_statement->bindValue(name, value);
-        m_statement->exec();
+    SqliteRowCursor(Connection& connection, const QString& sql, const Values& values, qint64 passed)
+        : m_connection(connection), m_sql(sql), m_values(values) {
+        run(passed);
         const QSqlRecord record = m_statement->query().record();
         for (int f = 0; f < record.count(); ++f) m_columns << record.fieldName(f);
     }
@@ -44,10 +45,27 @@ public:
     }
 
     void skip(qint64 count) override {
+        if (count > kLongestStep && !m_atEnd) {
+            run(m_position + count);
+            return;
+        }
         for (qint64 i = 0; i < count && step(); ++i) {}
     }
 
 private:
+    static constexpr qint64 kLongestStep = 5000;
+
+    void run(qint64 passed) {
+        m_statement.reset();
+        const QString sql = passed > 0 ? m_sql + QStringLiteral(" Limit -1 Offset :rowCursorPassed") : m_sql;
+        auto statement = std::make_unique<Statement>(m_connection, sql);
+        for (const auto& [name, value] : m_values) statement->bindValue(name, value);
+        if (passed > 0) statement->bind(QStringLiteral(":rowCursorPassed"), passed);
+        statement->exec();
+        m_statement = std::move(statement);
+        m_position = passed;
+    }
+
     bool step() {
         if (!m_statement) return false;
         if (m_statement->next()) {
@@ -60,6 +78,9 @@ private:
         return false;
     }
 
+    Connection& m_connection;
+    QString m_sql;
+    Values m_values;
     std::unique_ptr<Statement> m_statement;
 };
 
@@ -241,13 +262,17 @@ private:
 std::unique_ptr<RowCursor> RowCursor::open(Connection& connection, const QString& sql, const Values& values) {
     if (connection.backend() == Backend::Postgres)
         return std::make_unique<PostgresRowCursor>(connection, sql, values, PostgresRowCursor::Kind::Held);
-    return std::make_unique<SqliteRowCursor>(connection, sql, values);
+    return std::make_unique<SqliteRowCursor>(connection, sql, values, 0);
 }
 
-std::unique_ptr<RowCursor> RowCursor::openBrowsing(Connection& own, const QString& sql, const Values& values) {
-    if (own.backend() == Backend::Postgres)
-        return std::make_unique<PostgresRowCursor>(own, sql, values, PostgresRowCursor::Kind::Browsing);
-    return std::make_unique<SqliteRowCursor>(own, sql, values);
+std::unique_ptr<RowCursor> RowCursor::openBrowsing(Connection& own, const QString& sql, const Values& values,
+                                                   qint64 passed) {
+    if (own.backend() == Backend::Sqlite) return std::make_unique<SqliteRowCursor>(own, sql, values, passed);
+    // MOVE rather than an OFFSET in the statement: a large OFFSET could talk the planner out of
+    // the plan that gives rows soonest.
+    auto cursor = std::make_unique<PostgresRowCursor>(own, sql, values, PostgresRowCursor::Kind::Browsing);
+    cursor->skip(passed);
+    return cursor;
 }
 
 }  // namespace db

@@ -32,8 +32,10 @@ public:
     // are fetched (an order an index serves gives its next page as soon as the first), and
     // every statement run on `own` while the cursor lives reads the same snapshot. The
     // transaction ends with the cursor; its snapshot holds back VACUUM meanwhile, so the
-    // caller bounds the cursor's life. On SQLite the same as open().
-    static std::unique_ptr<RowCursor> openBrowsing(Connection& own, const QString& sql, const Values& values);
+    // caller bounds the cursor's life. On SQLite a statement stepped on `own` as open() runs
+    // it. The cursor starts after `passed` rows.
+    static std::unique_ptr<RowCursor> openBrowsing(Connection& own, const QString& sql, const Values& values,
+                                                   qint64 passed = 0);
     virtual ~RowCursor() = default;  // releases the statement or the server's cursor
     RowCursor(const RowCursor&) = delete;
     RowCursor& operator=(const RowCursor&) = delete;
@@ -42,7 +44,8 @@ public:
     const QStringList& columns() const { return m_columns; }
     // The next `count` rows (fewer only at the end), all columns in result order.
     virtual std::vector<Row> fetch(int count) = 0;
-    // Passes over `count` rows without reading them. A cursor only goes forward.
+    // Passes over `count` rows without reading them. A cursor only goes forward. (On SQLite a
+    // long way runs the statement again with an OFFSET, so `sql` must have no Limit of its own.)
     virtual void skip(qint64 count) = 0;
 
     // The row the next fetch starts at.

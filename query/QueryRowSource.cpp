@@ -70,6 +70,7 @@ void QueryRowSource::close() {
     m_sortedStatements = 0;
     m_sortedSql.clear();
     m_pageSql.clear();
+    m_reversedSql.clear();
     m_reversedPageSql.clear();
     m_values.clear();
     m_total = 0;
@@ -91,8 +92,10 @@ void QueryRowSource::open(db::Connection& connection, const QString& select, con
     m_connection = &connection;
     m_sortedSql = select + QStringLiteral(" ") + fullOrder;
     m_pageSql = m_sortedSql + QStringLiteral(" Limit :pageRows Offset :pageStart");
-    if (const QString reversed = reversedOrder(fullOrder); !reversed.isEmpty())
-        m_reversedPageSql = select + QStringLiteral(" ") + reversed + QStringLiteral(" Limit :pageRows Offset :pageStart");
+    if (const QString reversed = reversedOrder(fullOrder); !reversed.isEmpty()) {
+        m_reversedSql = select + QStringLiteral(" ") + reversed;
+        m_reversedPageSql = m_reversedSql + QStringLiteral(" Limit :pageRows Offset :pageStart");
+    }
     if (m_browsing && m_browsing->url() != connection.url()) {
         m_browsing.reset();
         m_browsingProcess = 0;
@@ -184,21 +187,29 @@ const QueryRowSource::Page& QueryRowSource::load(qint64 number) const {
     const qint64 start = number * m_pageRows;
     // The first page is the query's answer: a sort that keeps only its first rows gives it
     // soonest. Further pages come from a cursor that reads the result in order once (sorting
-    // it first where no index serves the order), moved on to the page wanted, or from a
-    // statement of the page's own, whichever passes over fewer rows: a jump to the end reads
-    // the last rows in reversed order rather than every row before them.
-    const qint64 fromTop = start;
-    const qint64 fromEnd = !m_reversedPageSql.isEmpty() && m_total >= 0
-                               ? std::max<qint64>(0, m_total - start - m_pageRows)
-                               : LLONG_MAX;
-    qint64 byCursor = LLONG_MAX;
-    if (m_cursor && start >= m_cursor->position()) byCursor = start - m_cursor->position();
-    else if (!m_cursor && start > 0 && !m_cursorFailed) byCursor = start;
+    // it first where no index serves the order). A page not reached yet is reached by whichever
+    // passes over fewer rows: moving the open cursor on, or a new cursor begun at the page,
+    // from the top or, once the count is known, from the end in reversed order; so the last
+    // page costs what the first does, and scrolling up from it reads on the reversed cursor.
+    const qint64 rowsHere = m_total >= 0 ? std::clamp<qint64>(m_total - start, 0, m_pageRows) : m_pageRows;
+    const qint64 fromEnd = !m_reversedSql.isEmpty() && m_total >= 0 ? m_total - start - rowsHere : LLONG_MAX;
+    qint64 moving = LLONG_MAX;
+    if (m_cursor) {
+        const qint64 target = m_cursorReversed ? fromEnd : start;
+        if (target != LLONG_MAX && target >= m_cursor->position()) moving = target - m_cursor->position();
+    }
+    const qint64 openingFromTop = start > 0 ? start : LLONG_MAX;
+    const qint64 openingFromEnd = start > 0 ? fromEnd : LLONG_MAX;
     std::vector<Row> rows;
-    if (byCursor <= std::min(fromTop, fromEnd)) {
+    if (m_cursorFailed || std::min({moving, openingFromTop, openingFromEnd}) == LLONG_MAX) {
+        rows = readAgain(start);
+    } else {
         try {
-            if (!m_cursor) openCursor();
-            rows = readFromCursor(start);
+            if (moving > std::min(openingFromTop, openingFromEnd)) {
+                const bool reversed = openingFromEnd < openingFromTop;
+                openCursor(reversed, reversed ? fromEnd : start);
+            }
+            rows = readFromCursor(m_cursorReversed ? fromEnd : start, m_cursorReversed ? rowsHere : m_pageRows);
         } catch (const db::Error&) {
             // A cursor that failed half-way is in no known place: later pages use their own statements.
             m_cursorFailed = true;
@@ -208,14 +219,13 @@ const QueryRowSource::Page& QueryRowSource::load(qint64 number) const {
             throw;
         }
         m_cursorIdle.start();
-    } else {
-        rows = readAgain(start);
     }
     keep(Page{number, std::move(rows)});
     return m_pages.front();
 }
 
-void QueryRowSource::openCursor() const {
+void QueryRowSource::openCursor(bool fromEnd, qint64 passed) const {
+    releaseCursor();  // one cursor, and on PostgreSQL one transaction, at a time
     db::Connection* on = m_connection;
     if (m_connection->backend() == db::Backend::Postgres) {
         if (!m_browsing) {
@@ -234,7 +244,8 @@ void QueryRowSource::openCursor() const {
         on = m_browsing.get();
     }
     ++m_sortedStatements;
-    m_cursor = db::RowCursor::openBrowsing(*on, m_sortedSql, m_values);
+    m_cursor = db::RowCursor::openBrowsing(*on, fromEnd ? m_reversedSql : m_sortedSql, m_values, passed);
+    m_cursorReversed = fromEnd;
     m_cursorFields = fieldsOf(m_cursor->columns());
 }
 
@@ -269,16 +280,17 @@ std::vector<int> QueryRowSource::fieldsOf(const QStringList& resultColumns) cons
     return fields;
 }
 
-std::vector<QueryRowSource::Row> QueryRowSource::readFromCursor(qint64 start) const {
-    m_cursor->skip(start - m_cursor->position());
+std::vector<QueryRowSource::Row> QueryRowSource::readFromCursor(qint64 passed, qint64 count) const {
+    m_cursor->skip(passed - m_cursor->position());
     std::vector<Row> rows;
-    rows.reserve(size_t(m_pageRows));
-    for (const db::RowCursor::Row& all : m_cursor->fetch(m_pageRows)) {
+    rows.reserve(size_t(count));
+    for (const db::RowCursor::Row& all : m_cursor->fetch(int(count))) {
         Row row(int(m_cursorFields.size()));
         for (size_t c = 0; c < m_cursorFields.size(); ++c)
             if (m_cursorFields[c] >= 0) row[int(c)] = all[m_cursorFields[c]];
         rows.push_back(std::move(row));
     }
+    if (m_cursorReversed) std::reverse(rows.begin(), rows.end());
     return rows;
 }
 

@@ -98,9 +98,10 @@ private:
     const Page& load(qint64 page) const;
     // The result column of each item (-1 where the result has none).
     std::vector<int> fieldsOf(const QStringList& resultColumns) const;
-    std::vector<Row> readFromCursor(qint64 start) const;
+    // `count` rows from row `passed` of the cursor's own order (reversed for a cursor from the end).
+    std::vector<Row> readFromCursor(qint64 passed, qint64 count) const;
     std::vector<Row> readAgain(qint64 start) const;
-    void openCursor() const;
+    void openCursor(bool fromEnd, qint64 passed) const;
     void releaseCursor() const;
     void keep(Page page) const;
 
@@ -113,12 +114,15 @@ private:
     mutable qint64 m_browsingProcess = 0;
     mutable std::unique_ptr<db::RowCursor> m_cursor;
     mutable std::vector<int> m_cursorFields;
+    mutable bool m_cursorReversed = false;  // reads from the end upwards
     mutable bool m_cursorFailed = false;  // a cursor that failed is not run again for the query
     mutable int m_sortedStatements = 0;
     mutable QTimer m_cursorIdle;
     QString m_pageSql;                // a page read by its own statement
-    QString m_reversedPageSql;        // the same from the end, in reversed order (empty where the
-                                      // order cannot be reversed term by term)
+    // The same in reversed order, read from the end (empty where the order cannot be reversed
+    // term by term).
+    QString m_reversedSql;
+    QString m_reversedPageSql;
     BoundValues m_values;
     qint64 m_total = 0;
     qint64 m_known = 0;               // rows read so far while the count is under way
@@ -126,9 +130,10 @@ private:
     quint64 m_countRequest = 0;
     // Scrolling down reads on from the open cursor; six pages stay in memory as rows, and a
     // page that leaves is held packed (a few tens of kilobytes for 1,000 sale lines), so a page
-    // scrolled back to is never read again. Only a page not read yet (a jump down the scroll
-    // bar) is read when first wanted: by moving the cursor on, or by a statement of its own
-    // from the top or, in reversed order, from the end, whichever passes over fewer rows.
+    // scrolled back to is never read again. Only a page not read yet (a jump of the scroll
+    // bar) is read when first wanted, by whichever passes over fewer rows: moving the cursor
+    // on, or a new cursor from the top or, in reversed order, from the end (which then serves
+    // scrolling up from there).
     int m_pageRows = 1000;
     int m_keptPages = 6;
     mutable std::deque<Page> m_pages;  // most recently used first
