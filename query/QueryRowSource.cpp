@@ -67,6 +67,7 @@ void QueryRowSource::close() {
     releaseCursor();
     m_cursorFields.clear();
     m_cursorFailed = false;
+    m_lastPage = -1;
     m_sortedStatements = 0;
     m_sortedSql.clear();
     m_pageSql.clear();
@@ -165,6 +166,8 @@ void QueryRowSource::fetchMore(const QModelIndex& parent) {
 }
 
 const QueryRowSource::Page& QueryRowSource::load(qint64 number) const {
+    const qint64 previous = m_lastPage;
+    m_lastPage = number;
     for (auto it = m_pages.begin(); it != m_pages.end(); ++it)
         if (it->number == number) {
             if (it != m_pages.begin()) {
@@ -198,8 +201,14 @@ const QueryRowSource::Page& QueryRowSource::load(qint64 number) const {
         const qint64 target = m_cursorReversed ? fromEnd : start;
         if (target != LLONG_MAX && target >= m_cursor->position()) moving = target - m_cursor->position();
     }
-    const qint64 openingFromTop = start > 0 ? start : LLONG_MAX;
-    const qint64 openingFromEnd = start > 0 ? fromEnd : LLONG_MAX;
+    qint64 openingFromTop = start > 0 ? start : LLONG_MAX;
+    qint64 openingFromEnd = start > 0 ? fromEnd : LLONG_MAX;
+    // Scrolling on, a cursor that reads in the scrolling's direction serves the pages to come;
+    // one that reads against it would be begun anew for each of them.
+    constexpr qint64 kPagesAhead = 10;
+    auto againEachPage = [](qint64 rows) { return rows == LLONG_MAX ? rows : rows * kPagesAhead; };
+    if (number == previous + 1) openingFromEnd = againEachPage(openingFromEnd);
+    else if (number == previous - 1) openingFromTop = againEachPage(openingFromTop);
     std::vector<Row> rows;
     if (m_cursorFailed || std::min({moving, openingFromTop, openingFromEnd}) == LLONG_MAX) {
         rows = readAgain(start);

@@ -116,6 +116,7 @@ private:
     mutable std::vector<int> m_cursorFields;
     mutable bool m_cursorReversed = false;  // reads from the end upwards
     mutable bool m_cursorFailed = false;  // a cursor that failed is not run again for the query
+    mutable qint64 m_lastPage = -1;       // the page last asked for: tells scrolling from a jump
     mutable int m_sortedStatements = 0;
     mutable QTimer m_cursorIdle;
     QString m_pageSql;                // a page read by its own statement

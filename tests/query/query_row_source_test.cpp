@@ -161,6 +161,13 @@ TEST_P(QueryRowSourceTest, rowsTheOrderLeavesEqualKeepTheirPlaceDownBackAndAfter
     for (int r : {0, 57, 30, 2, 31, 58, 1}) visited.emplace_back(r, rows.value(r, 1).toLongLong());
     for (const auto& [r, id] : visited) EXPECT_EQ(id, down[size_t(r)]) << "row " << r;
     EXPECT_EQ(rows.sortedStatements(), 2);
+
+    // Scrolling on from a jump reads on one cursor in the scrolling's direction, instead of
+    // beginning one for every page: down from the middle (jumped to from the end), then up.
+    open();
+    for (int r = 40; r < 56; ++r) EXPECT_EQ(rows.value(r, 1).toLongLong(), down[size_t(r)]) << "row " << r;
+    for (int r = 39; r >= 28; --r) EXPECT_EQ(rows.value(r, 1).toLongLong(), down[size_t(r)]) << "row " << r;
+    EXPECT_EQ(rows.sortedStatements(), 4);  // the first page, the jump, one cursor down, one up
 }
 
 // Lines whose order column repeats across page boundaries (and is empty for some, which
