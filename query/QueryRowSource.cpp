@@ -209,6 +209,8 @@ const QueryRowSource::Page& QueryRowSource::load(qint64 number) const {
     auto againEachPage = [](qint64 rows) { return rows == LLONG_MAX ? rows : rows * kPagesAhead; };
     if (number == previous + 1) openingFromEnd = againEachPage(openingFromEnd);
     else if (number == previous - 1) openingFromTop = againEachPage(openingFromTop);
+    // After a jump one reads on down more often than up: from the end only for the last third.
+    else if (openingFromEnd != LLONG_MAX) openingFromEnd *= 2;
     std::vector<Row> rows;
     if (m_cursorFailed || std::min({moving, openingFromTop, openingFromEnd}) == LLONG_MAX) {
         rows = readAgain(start);
