@@ -745,6 +745,56 @@ int main(int argc, char** argv) {
                 backRow -= rows.pageRows();
             });
             table.add(QStringLiteral("Query page back"), back, next, QStringLiteral("a next page"));
+            // The scroll bar dragged down once the count is known: to the last row, and to the
+            // middle, each on a query just opened (nothing read past its first page); then one
+            // page on from there (up from the last, down from the middle).
+            struct Jump { BenchResult jump, then; };
+            auto jumpTo = [&](const std::function<qint64(qint64)>& rowOf, qint64 step) {
+                std::vector<double> ms, cpu, thenMs, thenCpu;
+                for (int i = 0; i < reps; ++i) {
+                    rows.open(c, select, order, rowKey, values);
+                    QEventLoop wait;
+                    if (rows.totalRows() < 0) {
+                        const auto known = QObject::connect(&rows, &QueryRowSource::totalRowsKnown, &wait, [&] { wait.quit(); });
+                        const auto failed = QObject::connect(&rows, &QueryRowSource::countFailed, &wait, [&] { wait.quit(); });
+                        wait.exec();
+                        QObject::disconnect(known);
+                        QObject::disconnect(failed);
+                    }
+                    if (rows.totalRows() <= 0) throw db::Error(QStringLiteral("the benchmark's query was not counted"));
+                    const qint64 row = rowOf(rows.totalRows());
+                    const BenchResult one = measureCold(1, [&] { show(row); });
+                    ms.push_back(one.p50);
+                    cpu.push_back(one.cpuP50);
+                    const BenchResult then = measureCold(1, [&] { show(row + step); });
+                    thenMs.push_back(then.p50);
+                    thenCpu.push_back(then.cpuP50);
+                }
+                auto result = [&](std::vector<double>& wall, std::vector<double>& thread) {
+                    std::sort(wall.begin(), wall.end());
+                    std::sort(thread.begin(), thread.end());
+                    BenchResult r{wall[wall.size() / 2], wall.back(), reps};
+                    r.cpuP50 = thread[thread.size() / 2];
+                    return r;
+                };
+                return Jump{result(ms, cpu), result(thenMs, thenCpu)};
+            };
+            const Jump far = jumpTo([](qint64 n) { return n - 1; }, -rows.pageRows());
+            table.add(QStringLiteral("Query far page"), far.jump, first, QStringLiteral("the first page"));
+            table.add(QStringLiteral("Query far page, one up"), far.then, next, QStringLiteral("a next page"));
+            const qint64 total = rows.totalRows();  // counted for the jump
+            const BenchResult middleFloor = measureCold(reps, [&] {
+                db::Statement page(c, select + QStringLiteral(" ") + order + QStringLiteral(", ") + rowKey
+                                          + QStringLiteral(" Limit 1000 Offset :skipped"));
+                for (const auto& [name, value] : values) page.bindValue(name, value);
+                page.bind(QStringLiteral(":skipped"), std::max<qint64>(0, total / 2));
+                page.exec();
+                while (page.next()) page.value(0);
+            });
+            const Jump middle = jumpTo([](qint64 n) { return n / 2; }, rows.pageRows());
+            table.add(QStringLiteral("Query middle page"), middle.jump, middleFloor,
+                      QStringLiteral("sorted Limit 1000 Offset half, raw"));
+            table.add(QStringLiteral("Query middle, one down"), middle.then, next, QStringLiteral("a next page"));
             rows.close();
         }
         if (wanted(QStringLiteral("Stocktake"))) {

@@ -25,13 +25,14 @@ RowCursor::Row currentRow(const QSqlQuery& query, int columns) {
     return row;
 }
 
-// One statement kept open and stepped as rows are wanted.
+// One statement kept open and stepped as rows are wanted. Each row stepped through the
+// driver costs microseconds, so a long way forward is left to SQLite: the statement runs
+// again from there with an OFFSET (which SQLite passes over inside its own loop).
 class SqliteRowCursor final : public RowCursor {
 public:
-    SqliteRowCursor(Connection& connection, const QString& sql, const Values& values)
-        : m_statement(std::make_unique<Statement>(connection, sql)) {
-        for (const auto& [name, value] : values) m_statement->bindValue(name, value);
-        m_statement->exec();
+    SqliteRowCursor(Connection& connection, const QString& sql, const Values& values, qint64 passed)
+        : m_connection(connection), m_sql(sql), m_values(values) {
+        run(passed);
         const QSqlRecord record = m_statement->query().record();
         for (int f = 0; f < record.count(); ++f) m_columns << record.fieldName(f);
     }
@@ -44,13 +45,27 @@ public:
     }
 
     void skip(qint64 count) override {
+        if (count > kLongestStep && !m_atEnd) {
+            run(m_position + count);
+            return;
+        }
         for (qint64 i = 0; i < count && step(); ++i) {}
     }
 
-    // A stepped statement cannot go back; a new one would sort again.
-    bool rewind(qint64) override { return false; }
-
 private:
+    static constexpr qint64 kLongestStep = 5000;
+
+    void run(qint64 passed) {
+        m_statement.reset();
+        const QString sql = passed > 0 ? m_sql + QStringLiteral(" Limit -1 Offset :rowCursorPassed") : m_sql;
+        auto statement = std::make_unique<Statement>(m_connection, sql);
+        for (const auto& [name, value] : m_values) statement->bindValue(name, value);
+        if (passed > 0) statement->bind(QStringLiteral(":rowCursorPassed"), passed);
+        statement->exec();
+        m_statement = std::move(statement);
+        m_position = passed;
+    }
+
     bool step() {
         if (!m_statement) return false;
         if (m_statement->next()) {
@@ -63,6 +78,9 @@ private:
         return false;
     }
 
+    Connection& m_connection;
+    QString m_sql;
+    Values m_values;
     std::unique_ptr<Statement> m_statement;
 };
 
@@ -121,12 +139,15 @@ std::pair<QString, QStringList> numberedPlaceholders(const QString& sql) {
     return {text, names};
 }
 
-// A cursor of this session that keeps the sorted result on the server (WITH HOLD, so it
-// outlives the statement's own transaction) and is read with FETCH a page at a time.
+// A server-side cursor read with FETCH a page at a time. Held: WITH HOLD, so it outlives
+// the statement's own transaction (the server stores the whole result when that ends).
+// Browsing: without HOLD inside a read-only transaction of its own connection, so rows are
+// produced only as they are fetched; the transaction ends with the cursor.
 class PostgresRowCursor final : public RowCursor {
 public:
-    PostgresRowCursor(Connection& connection, const QString& sql, const Values& values)
-        : m_connection(connection) {
+    enum class Kind { Held, Browsing };
+    PostgresRowCursor(Connection& connection, const QString& sql, const Values& values, Kind kind)
+        : m_connection(connection), m_kind(kind) {
         static QAtomicInt serial;
         m_name = QStringLiteral("pos_rows_%1").arg(serial.fetchAndAddRelaxed(1) + 1);
         PGconn* pg = handle();
@@ -147,14 +168,27 @@ public:
         }
         std::vector<const char*> pointers;
         for (const auto& t : texts) pointers.push_back(t ? t->constData() : nullptr);
-        const QByteArray declare =
-            (QStringLiteral("DECLARE ") + m_name + QStringLiteral(" SCROLL CURSOR WITH HOLD FOR ") + text).toUtf8();
+        if (m_kind == Kind::Browsing) {
+            PGresult* begun = PQexec(pg, "BEGIN ISOLATION LEVEL REPEATABLE READ, READ ONLY");
+            const bool begunOk = PQresultStatus(begun) == PGRES_COMMAND_OK;
+            const QString message = QString::fromUtf8(PQresultErrorMessage(begun)).trimmed();
+            PQclear(begun);
+            if (!begunOk) throw Error(message + QStringLiteral("\n") + sql);
+            m_inTransaction = true;
+        }
+        // NO SCROLL: the server never keeps rows a browsing cursor has passed.
+        const QString kindText = m_kind == Kind::Held ? QStringLiteral(" NO SCROLL CURSOR WITH HOLD FOR ")
+                                                      : QStringLiteral(" NO SCROLL CURSOR FOR ");
+        const QByteArray declare = (QStringLiteral("DECLARE ") + m_name + kindText + text).toUtf8();
         PGresult* declared = PQexecParams(pg, declare.constData(), int(pointers.size()), nullptr, pointers.data(),
                                           nullptr, nullptr, 0);
         const bool ok = PQresultStatus(declared) == PGRES_COMMAND_OK;
         const QString message = QString::fromUtf8(PQresultErrorMessage(declared)).trimmed();
         PQclear(declared);
-        if (!ok) throw Error(message + QStringLiteral("\n") + sql);
+        if (!ok) {
+            endTransaction();
+            throw Error(message + QStringLiteral("\n") + sql);
+        }
         m_open = true;
 
         PGresult* described = PQdescribePortal(pg, m_name.toUtf8().constData());
@@ -164,6 +198,10 @@ public:
     }
 
     ~PostgresRowCursor() override {
+        if (m_kind == Kind::Browsing) {
+            endTransaction();  // the cursor and the snapshot go with it
+            return;
+        }
         if (!m_open || !m_connection.isOpen()) return;
         QSqlQuery close(m_connection.handle());
         close.exec(QStringLiteral("CLOSE ") + m_name);  // an aborted transaction has dropped it already
@@ -189,20 +227,20 @@ public:
         if (moved < count) m_atEnd = true;
     }
 
-    // The held result is stored on the server, so going back only moves the cursor.
-    bool rewind(qint64 row) override {
-        run(QStringLiteral("MOVE ABSOLUTE %1 IN ").arg(row) + m_name);
-        m_position = row;
-        m_atEnd = false;
-        return true;
-    }
-
 private:
     PGconn* handle() const {
         const QVariant h = m_connection.handle().driver()->handle();
         // The driver names the type by libpq's struct tag.
         const bool pg = h.isValid() && (qstrcmp(h.typeName(), "PGconn*") == 0 || qstrcmp(h.typeName(), "pg_conn*") == 0);
         return pg ? *static_cast<PGconn* const*>(h.constData()) : nullptr;
+    }
+
+    // Nothing was written, so ending by ROLLBACK loses nothing, and it also ends a
+    // transaction that an error aborted.
+    void endTransaction() {
+        if (!m_inTransaction || !m_connection.isOpen()) return;
+        m_inTransaction = false;
+        QSqlQuery(m_connection.handle()).exec(QStringLiteral("ROLLBACK"));
     }
 
     QSqlQuery run(const QString& sql) {
@@ -213,15 +251,28 @@ private:
     }
 
     Connection& m_connection;
+    Kind m_kind;
     QString m_name;
     bool m_open = false;
+    bool m_inTransaction = false;
 };
 
 }  // namespace
 
 std::unique_ptr<RowCursor> RowCursor::open(Connection& connection, const QString& sql, const Values& values) {
-    if (connection.backend() == Backend::Postgres) return std::make_unique<PostgresRowCursor>(connection, sql, values);
-    return std::make_unique<SqliteRowCursor>(connection, sql, values);
+    if (connection.backend() == Backend::Postgres)
+        return std::make_unique<PostgresRowCursor>(connection, sql, values, PostgresRowCursor::Kind::Held);
+    return std::make_unique<SqliteRowCursor>(connection, sql, values, 0);
+}
+
+std::unique_ptr<RowCursor> RowCursor::openBrowsing(Connection& own, const QString& sql, const Values& values,
+                                                   qint64 passed) {
+    if (own.backend() == Backend::Sqlite) return std::make_unique<SqliteRowCursor>(own, sql, values, passed);
+    // MOVE rather than an OFFSET in the statement: a large OFFSET could talk the planner out of
+    // the plan that gives rows soonest.
+    auto cursor = std::make_unique<PostgresRowCursor>(own, sql, values, PostgresRowCursor::Kind::Browsing);
+    cursor->skip(passed);
+    return cursor;
 }
 
 }  // namespace db

@@ -9,14 +9,43 @@
 #include <QColor>
 #include <QDataStream>
 #include <QIODevice>
+#include <QRegularExpression>
 #include <QSqlRecord>
 #include <algorithm>
 #include <climits>
+#include <optional>
 
 namespace query {
 
+namespace {
+
+// `order` ("Order By A, B desc, ID") with every term's direction turned, so that the last rows
+// come first: the exact reverse on both backends, since each puts NULLs at opposite ends for
+// ascending and descending. Empty when a term is more than a column and a direction.
+QString reversedOrder(const QString& order) {
+    static const QRegularExpression head(QStringLiteral("^\\s*order\\s+by\\s+"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression term(QStringLiteral("^([A-Za-z_][A-Za-z0-9_.]*)(?:\\s+(asc|desc))?$"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch begins = head.match(order);
+    if (!begins.hasMatch()) return {};
+    QStringList reversed;
+    for (const QString& part : order.mid(begins.capturedLength()).split(u',')) {
+        const QRegularExpressionMatch m = term.match(part.trimmed());
+        if (!m.hasMatch()) return {};
+        const bool descending = m.captured(2).compare(QStringLiteral("desc"), Qt::CaseInsensitive) == 0;
+        reversed << m.captured(1) + (descending ? QStringLiteral(" ASC") : QStringLiteral(" DESC"));
+    }
+    return QStringLiteral("Order By ") + reversed.join(QStringLiteral(", "));
+}
+
+}  // namespace
+
 QueryRowSource::QueryRowSource(QueryItems items, QObject* parent)
-    : QAbstractTableModel(parent), m_items(std::move(items)) {}
+    : QAbstractTableModel(parent), m_items(std::move(items)) {
+    m_cursorIdle.setSingleShot(true);
+    m_cursorIdle.setInterval(DefaultCursorIdleMs);
+    connect(&m_cursorIdle, &QTimer::timeout, this, [this] { releaseCursor(); });
+}
 
 QueryRowSource::~QueryRowSource() = default;
 
@@ -27,18 +56,23 @@ void QueryRowSource::setPaging(int pageRows, int keptPages) {
     m_held.clear();
 }
 
+void QueryRowSource::setCursorIdleRelease(int ms) { m_cursorIdle.setInterval(std::max(0, ms)); }
+
 int QueryRowSource::cancelledCounts() const { return m_counter ? m_counter->cancelledCount() : 0; }
 
 void QueryRowSource::close() {
     if (m_counter) m_counter->cancel();
     beginResetModel();
     m_connection = nullptr;
-    m_cursor.reset();
+    releaseCursor();
     m_cursorFields.clear();
-    m_cursorOpened = false;
+    m_cursorFailed = false;
+    m_lastPage = -1;
     m_sortedStatements = 0;
     m_sortedSql.clear();
     m_pageSql.clear();
+    m_reversedSql.clear();
+    m_reversedPageSql.clear();
     m_values.clear();
     m_total = 0;
     m_known = 0;
@@ -59,6 +93,14 @@ void QueryRowSource::open(db::Connection& connection, const QString& select, con
     m_connection = &connection;
     m_sortedSql = select + QStringLiteral(" ") + fullOrder;
     m_pageSql = m_sortedSql + QStringLiteral(" Limit :pageRows Offset :pageStart");
+    if (const QString reversed = reversedOrder(fullOrder); !reversed.isEmpty()) {
+        m_reversedSql = select + QStringLiteral(" ") + reversed;
+        m_reversedPageSql = m_reversedSql + QStringLiteral(" Limit :pageRows Offset :pageStart");
+    }
+    if (m_browsing && m_browsing->url() != connection.url()) {
+        m_browsing.reset();
+        m_browsingProcess = 0;
+    }
     m_values = values;
     m_total = -1;
     m_known = 0;
@@ -124,6 +166,8 @@ void QueryRowSource::fetchMore(const QModelIndex& parent) {
 }
 
 const QueryRowSource::Page& QueryRowSource::load(qint64 number) const {
+    const qint64 previous = m_lastPage;
+    m_lastPage = number;
     for (auto it = m_pages.begin(); it != m_pages.end(); ++it)
         if (it->number == number) {
             if (it != m_pages.begin()) {
@@ -145,28 +189,80 @@ const QueryRowSource::Page& QueryRowSource::load(qint64 number) const {
     }
     const qint64 start = number * m_pageRows;
     // The first page is the query's answer: a sort that keeps only its first rows gives it
-    // soonest. Scrolling past it opens the cursor, which reads the result in order once (sorting
-    // it first where no index serves the order).
-    if (start > 0 && !m_cursorOpened) {
-        m_cursorOpened = true;
-        ++m_sortedStatements;
-        m_cursor = db::RowCursor::open(*m_connection, m_sortedSql, m_values);
-        m_cursorFields = fieldsOf(m_cursor->columns());
+    // soonest. Further pages come from a cursor that reads the result in order once (sorting
+    // it first where no index serves the order). A page not reached yet is reached by whichever
+    // passes over fewer rows: moving the open cursor on, or a new cursor begun at the page,
+    // from the top or, once the count is known, from the end in reversed order; so the last
+    // page costs what the first does, and scrolling up from it reads on the reversed cursor.
+    const qint64 rowsHere = m_total >= 0 ? std::clamp<qint64>(m_total - start, 0, m_pageRows) : m_pageRows;
+    const qint64 fromEnd = !m_reversedSql.isEmpty() && m_total >= 0 ? m_total - start - rowsHere : LLONG_MAX;
+    qint64 moving = LLONG_MAX;
+    if (m_cursor) {
+        const qint64 target = m_cursorReversed ? fromEnd : start;
+        if (target != LLONG_MAX && target >= m_cursor->position()) moving = target - m_cursor->position();
     }
+    qint64 openingFromTop = start > 0 ? start : LLONG_MAX;
+    qint64 openingFromEnd = start > 0 ? fromEnd : LLONG_MAX;
+    // Scrolling on, a cursor that reads in the scrolling's direction serves the pages to come;
+    // one that reads against it would be begun anew for each of them.
+    constexpr qint64 kPagesAhead = 10;
+    auto againEachPage = [](qint64 rows) { return rows == LLONG_MAX ? rows : rows * kPagesAhead; };
+    if (number == previous + 1) openingFromEnd = againEachPage(openingFromEnd);
+    else if (number == previous - 1) openingFromTop = againEachPage(openingFromTop);
+    // After a jump one reads on down more often than up: from the end only for the last third.
+    else if (openingFromEnd != LLONG_MAX) openingFromEnd *= 2;
     std::vector<Row> rows;
-    if (m_cursor && (start >= m_cursor->position() || m_cursor->rewind(start))) {
+    if (m_cursorFailed || std::min({moving, openingFromTop, openingFromEnd}) == LLONG_MAX) {
+        rows = readAgain(start);
+    } else {
         try {
-            rows = readFromCursor(start);
+            if (moving > std::min(openingFromTop, openingFromEnd)) {
+                const bool reversed = openingFromEnd < openingFromTop;
+                openCursor(reversed, reversed ? fromEnd : start);
+            }
+            rows = readFromCursor(m_cursorReversed ? fromEnd : start, m_cursorReversed ? rowsHere : m_pageRows);
         } catch (const db::Error&) {
             // A cursor that failed half-way is in no known place: later pages use their own statements.
-            m_cursor.reset();
+            m_cursorFailed = true;
+            releaseCursor();
+            m_browsing.reset();  // it may have been the connection that failed
+            m_browsingProcess = 0;
             throw;
         }
-    } else {
-        rows = readAgain(start);
+        m_cursorIdle.start();
     }
     keep(Page{number, std::move(rows)});
     return m_pages.front();
+}
+
+void QueryRowSource::openCursor(bool fromEnd, qint64 passed) const {
+    releaseCursor();  // one cursor, and on PostgreSQL one transaction, at a time
+    db::Connection* on = m_connection;
+    if (m_connection->backend() == db::Backend::Postgres) {
+        if (!m_browsing) {
+            auto browsing = std::make_unique<db::Connection>(m_connection->url());
+            browsing->open();
+            // Should this program stop turning its events (and with them the idle release), the
+            // server still ends a snapshot left idle this long.
+            browsing->execute(QStringLiteral("SET idle_in_transaction_session_timeout = '10min'"));
+            // A cursor is planned for its whole result, whose cost sets off JIT compilation:
+            // about half a second before the first row, for rows wanted a page at a time.
+            browsing->execute(QStringLiteral("SET jit = off"));
+            db::Statement process(*browsing, QStringLiteral("SELECT pg_backend_pid()"));
+            m_browsingProcess = process.first() ? process.value(0).toLongLong() : 0;
+            m_browsing = std::move(browsing);
+        }
+        on = m_browsing.get();
+    }
+    ++m_sortedStatements;
+    m_cursor = db::RowCursor::openBrowsing(*on, fromEnd ? m_reversedSql : m_sortedSql, m_values, passed);
+    m_cursorReversed = fromEnd;
+    m_cursorFields = fieldsOf(m_cursor->columns());
+}
+
+void QueryRowSource::releaseCursor() const {
+    m_cursorIdle.stop();
+    m_cursor.reset();
 }
 
 void QueryRowSource::keep(Page page) const {
@@ -195,26 +291,46 @@ std::vector<int> QueryRowSource::fieldsOf(const QStringList& resultColumns) cons
     return fields;
 }
 
-std::vector<QueryRowSource::Row> QueryRowSource::readFromCursor(qint64 start) const {
-    m_cursor->skip(start - m_cursor->position());
+std::vector<QueryRowSource::Row> QueryRowSource::readFromCursor(qint64 passed, qint64 count) const {
+    m_cursor->skip(passed - m_cursor->position());
     std::vector<Row> rows;
-    rows.reserve(size_t(m_pageRows));
-    for (const db::RowCursor::Row& all : m_cursor->fetch(m_pageRows)) {
+    rows.reserve(size_t(count));
+    for (const db::RowCursor::Row& all : m_cursor->fetch(int(count))) {
         Row row(int(m_cursorFields.size()));
         for (size_t c = 0; c < m_cursorFields.size(); ++c)
             if (m_cursorFields[c] >= 0) row[int(c)] = all[m_cursorFields[c]];
         rows.push_back(std::move(row));
     }
+    if (m_cursorReversed) std::reverse(rows.begin(), rows.end());
     return rows;
 }
 
 std::vector<QueryRowSource::Row> QueryRowSource::readAgain(qint64 start) const {
     ++m_sortedStatements;
-    db::Statement s(*m_connection, m_pageSql);
-    for (const auto& [name, value] : m_values) s.bindValue(name, value);
-    s.bind(QStringLiteral(":pageRows"), qint64(m_pageRows));
-    s.bind(QStringLiteral(":pageStart"), start);
-    s.exec();
+    // While a PostgreSQL cursor is open, its connection reads the page in the cursor's
+    // snapshot, so the page agrees with the rows around it.
+    const bool beside = m_cursor && m_browsing;
+    db::Connection& on = beside ? *m_browsing : *m_connection;
+    qint64 rowsWanted = m_pageRows;
+    qint64 skipped = start;
+    bool reversed = false;
+    if (!m_reversedPageSql.isEmpty() && m_total >= 0 && m_total - start < start + m_pageRows) {
+        reversed = true;
+        rowsWanted = std::max<qint64>(0, std::min<qint64>(m_pageRows, m_total - start));
+        skipped = std::max<qint64>(0, m_total - start - rowsWanted);
+    }
+    std::optional<db::Statement> statement;
+    try {
+        statement.emplace(on, reversed ? m_reversedPageSql : m_pageSql);
+        for (const auto& [name, value] : m_values) statement->bindValue(name, value);
+        statement->bind(QStringLiteral(":pageRows"), rowsWanted);
+        statement->bind(QStringLiteral(":pageStart"), skipped);
+        statement->exec();
+    } catch (const db::Error&) {
+        if (beside) releaseCursor();  // the error has aborted the cursor's transaction
+        throw;
+    }
+    db::Statement& s = *statement;
     const QSqlRecord record = s.query().record();
     QStringList names;
     for (int f = 0; f < record.count(); ++f) names << record.fieldName(f);
@@ -227,6 +343,7 @@ std::vector<QueryRowSource::Row> QueryRowSource::readAgain(qint64 start) const {
             if (fields[c] >= 0) row[int(c)] = s.value(fields[c]);
         rows.push_back(std::move(row));
     }
+    if (reversed) std::reverse(rows.begin(), rows.end());
     return rows;
 }
 

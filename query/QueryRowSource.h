@@ -1,10 +1,12 @@
 // The rows of a query screen's grid. The first page comes from a statement limited to it,
-// and scrolling on reads from one sorted statement kept open (db::RowCursor) a page at a
-// time, keeping only a few pages as rows, so a result of a million sale lines never sits in
-// memory nor is sorted again for each page. A page that leaves memory is held packed, and
-// scrolling back to it unpacks it. A first page that is full leaves the exact count to a
-// RowCounter on a connection of its own: the grid shows its rows at once, grows as it is
-// scrolled, and takes the count when it arrives (totalRowsKnown).
+// and scrolling on reads from one sorted statement kept open (db::RowCursor::openBrowsing) a
+// page at a time, keeping only a few pages as rows, so a result of a million sale lines
+// never sits in memory nor is sorted again for each page. On PostgreSQL that cursor lives in
+// a read-only transaction on a connection of the grid's own, so the server produces rows only
+// as they are fetched. A page that leaves memory is held packed, and scrolling back to it
+// unpacks it. A first page that is full leaves the exact count to a RowCounter on a
+// connection of its own: the grid shows its rows at once, grows as it is scrolled, and takes
+// the count when it arrives (totalRowsKnown).
 #pragma once
 
 #include "query/ConditionBuilder.h"
@@ -12,6 +14,7 @@
 
 #include <QAbstractTableModel>
 #include <QByteArray>
+#include <QTimer>
 #include <QVector>
 #include <deque>
 #include <map>
@@ -66,10 +69,19 @@ public:
     // Pages held packed after leaving memory.
     int heldPageCount() const { return int(m_held.size()); }
     int pageRows() const { return m_pageRows; }
-    // How many sorted statements the query has run: the first page's, the cursor's, and one
-    // for each page read again. Scrolling down, and back to pages read before, adds none
-    // after the cursor's.
+    // How many sorted statements the query has run: the first page's, each cursor's, and one
+    // for each page read by a statement of its own. Scrolling down, and back to pages read
+    // before, adds none after the cursor's.
     int sortedStatements() const { return m_sortedStatements; }
+    // An open cursor left unread this long is released, and with it what it holds on the
+    // database (PostgreSQL: its transaction's snapshot, which holds back VACUUM; SQLite: a
+    // read of the file, which holds back the checkpoint). Later pages open a new one.
+    static constexpr int DefaultCursorIdleMs = 60 * 1000;
+    void setCursorIdleRelease(int ms);
+    bool holdsCursor() const { return m_cursor != nullptr; }
+    // PostgreSQL: the server process of the connection the cursor reads on (0 while there is
+    // none, and on SQLite, where the cursor reads on the query's connection). For tests.
+    qint64 browsingServerProcess() const { return m_browsingProcess; }
 
 Q_SIGNALS:
     void totalRowsKnown(qint64 rows);
@@ -86,18 +98,32 @@ private:
     const Page& load(qint64 page) const;
     // The result column of each item (-1 where the result has none).
     std::vector<int> fieldsOf(const QStringList& resultColumns) const;
-    std::vector<Row> readFromCursor(qint64 start) const;
+    // `count` rows from row `passed` of the cursor's own order (reversed for a cursor from the end).
+    std::vector<Row> readFromCursor(qint64 passed, qint64 count) const;
     std::vector<Row> readAgain(qint64 start) const;
+    void openCursor(bool fromEnd, qint64 passed) const;
+    void releaseCursor() const;
     void keep(Page page) const;
 
     QueryItems m_items;
     db::Connection* m_connection = nullptr;
     QString m_sortedSql;
+    // PostgreSQL: the connection the cursor and the pages read beside it use, kept while the
+    // grid lives (its cursor's transaction is not the query connection's business).
+    mutable std::unique_ptr<db::Connection> m_browsing;
+    mutable qint64 m_browsingProcess = 0;
     mutable std::unique_ptr<db::RowCursor> m_cursor;
     mutable std::vector<int> m_cursorFields;
-    mutable bool m_cursorOpened = false;
-    mutable int m_sortedStatements = 0;  // once a query: a cursor that failed is not run again
-    QString m_pageSql;                // a page read again by its own statement
+    mutable bool m_cursorReversed = false;  // reads from the end upwards
+    mutable bool m_cursorFailed = false;  // a cursor that failed is not run again for the query
+    mutable qint64 m_lastPage = -1;       // the page last asked for: tells scrolling from a jump
+    mutable int m_sortedStatements = 0;
+    mutable QTimer m_cursorIdle;
+    QString m_pageSql;                // a page read by its own statement
+    // The same in reversed order, read from the end (empty where the order cannot be reversed
+    // term by term).
+    QString m_reversedSql;
+    QString m_reversedPageSql;
     BoundValues m_values;
     qint64 m_total = 0;
     qint64 m_known = 0;               // rows read so far while the count is under way
@@ -105,9 +131,10 @@ private:
     quint64 m_countRequest = 0;
     // Scrolling down reads on from the open cursor; six pages stay in memory as rows, and a
     // page that leaves is held packed (a few tens of kilobytes for 1,000 sale lines), so a page
-    // scrolled back to is never read again. Only a page passed over without being read (a jump
-    // down the scroll bar) is read when first wanted: by the cursor where the result is held
-    // on the server, else by a statement of its own.
+    // scrolled back to is never read again. Only a page not read yet (a jump of the scroll
+    // bar) is read when first wanted, by whichever passes over fewer rows: moving the cursor
+    // on, or a new cursor from the top or, in reversed order, from the end (which then serves
+    // scrolling up from there).
     int m_pageRows = 1000;
     int m_keptPages = 6;
     mutable std::deque<Page> m_pages;  // most recently used first

@@ -1,6 +1,7 @@
 // The query grid's rows over a long result: one sorted statement read forward page by page,
-// pages scrolled back to read again, and the open statement or server cursor released when
-// the query is replaced, closed or the grid goes.
+// pages scrolled back to taken from what is held, pages jumped to read from the nearer end,
+// and the open statement or server cursor (with its snapshot) released when the query is
+// replaced, closed, left idle or the grid goes.
 #include "QueryFixture.h"
 #include "db/Error.h"
 #include "db/Statement.h"
@@ -68,8 +69,17 @@ protected:
                 query::amountItem(u("单价"), u("DJ"))};
     }
 
-    // Server cursors of the test's session (PostgreSQL keeps them per session).
-    qint64 openCursors() { return scalar(u("select count(*) from pg_cursors")).toLongLong(); }
+    // Whether the server still runs the transaction of the grid's browsing connection
+    // (`process`), which holds its snapshot; on SQLite whether the grid holds its statement.
+    bool holdsSnapshot(const query::QueryRowSource& rows, qint64 process) {
+        if (!postgres()) return rows.holdsCursor();
+        EXPECT_NE(process, 0);
+        db::Statement s(db(), u("select count(*) from pg_stat_activity where pid = :pid "
+                                "and (xact_start is not null or backend_xmin is not null)"));
+        s.bind(u(":pid"), process);
+        return s.first() && s.value(0).toLongLong() > 0;
+    }
+    bool holdsSnapshot(const query::QueryRowSource& rows) { return holdsSnapshot(rows, rows.browsingServerProcess()); }
     bool postgres() const { return GetParam() == db::Backend::Postgres; }
 
     // Another till writes, then this one posts in a transaction of its own. On SQLite a
@@ -105,7 +115,7 @@ TEST_P(QueryRowSourceTest, pagesAreReadOnceInOrderFromOneStatementWhileOthersWri
     EXPECT_FALSE(numbers.contains(u("L00000")));
     EXPECT_EQ(rows.sortedStatements(), 2);  // the first page's and the cursor's, nothing sorted again
     EXPECT_TRUE(rows.value(47, 0).isNull());
-    if (postgres()) EXPECT_EQ(openCursors(), 1);
+    EXPECT_TRUE(holdsSnapshot(rows));
 }
 
 // Sixty loss lines alike in every shown column, listed by a column no index serves (so the
@@ -144,16 +154,100 @@ TEST_P(QueryRowSourceTest, rowsTheOrderLeavesEqualKeepTheirPlaceDownBackAndAfter
     EXPECT_EQ(rows.sortedStatements(), 2);  // scrolling back read nothing again
 
     // A jump down the scroll bar passes pages without reading them; the first visit to one of
-    // them reads it (SQLite: by a statement of its own; PostgreSQL: from its held result).
+    // them reads it: the last page from a cursor in reversed order begun at the end, a middle
+    // page by moving that cursor on. Pages visited before are not read again.
     open();
     std::vector<std::pair<int, qint64>> visited;
     for (int r : {0, 57, 30, 2, 31, 58, 1}) visited.emplace_back(r, rows.value(r, 1).toLongLong());
     for (const auto& [r, id] : visited) EXPECT_EQ(id, down[size_t(r)]) << "row " << r;
-    EXPECT_EQ(rows.sortedStatements(), postgres() ? 2 : 3);
+    EXPECT_EQ(rows.sortedStatements(), 2);
+
+    // Scrolling on from a jump reads on one cursor in the scrolling's direction, instead of
+    // beginning one for every page: down from a jump into the last third (read from the end),
+    // then back up past where the jump landed.
+    open();
+    for (int r = 40; r < 56; ++r) EXPECT_EQ(rows.value(r, 1).toLongLong(), down[size_t(r)]) << "row " << r;
+    for (int r = 55; r >= 28; --r) EXPECT_EQ(rows.value(r, 1).toLongLong(), down[size_t(r)]) << "row " << r;
+    EXPECT_EQ(rows.sortedStatements(), 4);  // the first page, the jump, one cursor down, one up
+}
+
+// Lines whose order column repeats across page boundaries (and is empty for some, which
+// PostgreSQL sorts last and SQLite first), read in every way the grid reads: down and back,
+// from the end upwards (pages read in reversed order), from the middle, and on after the
+// cursor was released for being left idle. Each visit must show the row the whole sorted
+// result has there: no row lost or shown twice at a boundary.
+TEST_P(QueryRowSourceTest, tiedRowsKeepTheirPlaceHoweverThePagesAreReached) {
+    {
+        db::Transaction tx(db());
+        db::Statement line(db(), u("insert into BSB(BSDNO, SPNO, SPNAME, JLDW, SL, DJ, JE, BNNO, CZRQ) "
+                                   "values(:no, '1001', :name, '盒', 1, 2.5, 2.5, '001', :at)"));
+        for (int i = 0; i < 61; ++i)
+            line.bind(u(":no"), u("T%1").arg(i / 7))  // seven lines to a number
+                .bindTextOrNull(u(":name"), i % 5 == 0 ? QString() : u("样品%1").arg(i % 3))
+                .bind(u(":at"), QDateTime(QDate(2005, 3, 1), QTime(9, 0)))
+                .exec();
+        tx.commit();
+    }
+    const query::QueryItems withKey{query::textItem(u("报损单号"), u("BSDNO"), 15), query::integerItem(u("行"), u("ID"))};
+    const std::vector<int> down = [] { std::vector<int> v(61); for (int r = 0; r < 61; ++r) v[size_t(r)] = r; return v; }();
+    std::vector<int> up(down.rbegin(), down.rend());
+    std::vector<int> fromEnd{60, 59, 58, 57, 56, 55, 54, 53, 52, 51, 50, 49, 48, 30, 29, 28, 0, 1, 2, 3, 4, 5};
+    std::vector<int> fromMiddle{33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 32, 31, 30, 29, 28, 27, 26, 25, 12};
+    struct Case { const char* order; std::vector<int> rows; };
+    for (const Case& c : {Case{"Order By BSDNO", down}, Case{"Order By BSDNO", fromEnd}, Case{"Order By BSDNO", fromMiddle},
+                          Case{"Order By SPNAME desc", up}, Case{"Order By SPNAME desc", fromEnd},
+                          Case{"Order By SPNAME desc, BSDNO", fromMiddle}}) {
+        SCOPED_TRACE(c.order);
+        const QString order = QString::fromUtf8(c.order);
+        std::vector<qint64> expected;
+        {
+            db::Statement all(db(), u("Select * from vwBSCX Where BSDNO like 'T%' ") + order + u(", ID"));
+            all.exec();
+            while (all.next()) expected.push_back(all.value(u("ID")).toLongLong());
+        }
+        ASSERT_EQ(expected.size(), 61u);
+        query::ConditionBuilder builder(withKey);
+        ASSERT_EQ(builder.finish(u("报损单号"), u("包含"), u("T")), query::ConditionBuilder::Outcome::Done);
+        query::QueryRowSource rows(withKey);
+        rows.setPaging(4, 2);
+        rows.open(db(), u("Select * from vwBSCX Where ") + builder.filter().whereText, order, u("ID"), builder.filter().values);
+        waitForCount(rows);
+        ASSERT_EQ(rows.totalRows(), 61);
+        for (int r : c.rows) EXPECT_EQ(rows.value(r, 1).toLongLong(), expected[size_t(r)]) << "row " << r;
+        // Every row once more, in order: what is held agrees with what was read.
+        for (int r = 0; r < 61; ++r) EXPECT_EQ(rows.value(r, 1).toLongLong(), expected[size_t(r)]) << "row " << r;
+    }
+
+    // Left idle, the cursor goes and with it the snapshot; scrolling on opens a new one.
+    query::ConditionBuilder builder(withKey);
+    ASSERT_EQ(builder.finish(u("报损单号"), u("包含"), u("T")), query::ConditionBuilder::Outcome::Done);
+    query::QueryRowSource rows(withKey);
+    rows.setPaging(4, 2);
+    rows.setCursorIdleRelease(50);
+    rows.open(db(), u("Select * from vwBSCX Where ") + builder.filter().whereText, u("Order By BSDNO"), u("ID"),
+              builder.filter().values);
+    waitForCount(rows);
+    std::vector<qint64> ids;
+    for (int r = 0; r < 10; ++r) ids.push_back(rows.value(r, 1).toLongLong());
+    ASSERT_TRUE(holdsSnapshot(rows));
+    QElapsedTimer waited;
+    waited.start();
+    while (rows.holdsCursor() && waited.elapsed() < 5000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    EXPECT_FALSE(holdsSnapshot(rows));
+    for (int r = 10; r < 61; ++r) ids.push_back(rows.value(r, 1).toLongLong());
+    std::vector<qint64> sorted = ids;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_TRUE(std::adjacent_find(sorted.begin(), sorted.end()) == sorted.end()) << "a row shown twice";
+    EXPECT_EQ(ids.size(), 61u);
+    EXPECT_EQ(rows.sortedStatements(), 3);  // the first page's and one cursor before and after the pause
 }
 
 TEST_P(QueryRowSourceTest, replacingClosingOrDroppingTheQueryReleasesItsStatement) {
     addLossLines(db(), 30);
+    qint64 process = 0;
     {
         query::QueryRowSource rows(items());
         rows.setPaging(5, 2);
@@ -162,14 +256,16 @@ TEST_P(QueryRowSourceTest, replacingClosingOrDroppingTheQueryReleasesItsStatemen
         openLosses(rows, u("L00"));                          // a second query on the same grid
         EXPECT_EQ(rows.totalRows(), 30);
         EXPECT_EQ(rows.value(12, 0).toString(), u("L004"));
-        if (postgres()) EXPECT_EQ(openCursors(), 1);
+        EXPECT_TRUE(holdsSnapshot(rows));
         rows.close();
-        if (postgres()) EXPECT_EQ(openCursors(), 0);
+        EXPECT_FALSE(holdsSnapshot(rows));
         anotherTillThenThisOneWrites(u("C"));
         openLosses(rows, u("L0"));
         ASSERT_EQ(rows.value(6, 0).toString(), u("L002"));
+        process = rows.browsingServerProcess();
+        EXPECT_TRUE(holdsSnapshot(rows, process));
     }  // the grid goes with its screen
-    if (postgres()) EXPECT_EQ(openCursors(), 0);
+    if (postgres()) EXPECT_FALSE(holdsSnapshot(query::QueryRowSource(items()), process));
     anotherTillThenThisOneWrites(u("D"));
     EXPECT_EQ(count(u("BSB"), u("BSDNO like 'C%' or BSDNO like 'D%'")), 4);
 }
