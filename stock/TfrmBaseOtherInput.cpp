@@ -10,6 +10,7 @@
 #include "query/TfrmQueryProductInfo.h"
 #include "reports/TfrmBaseReport.h"
 #include "sales/SaleLines.h"
+#include "stock/BatchList.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -104,7 +106,7 @@ void TfrmBaseOtherInput::setGridColumns(const QStringList& titles, const QList<i
 
 int TfrmBaseOtherInput::lineCount() const {
     int n = 0;
-    while (n < m_sgBaseGrid->rowCount() && !cell(n + 1, 1).trimmed().isEmpty()) ++n;
+    while (n < m_sgBaseGrid->rowCount() && !cell(n + 1, kCodeColumn).trimmed().isEmpty()) ++n;
     return n;
 }
 
@@ -227,6 +229,17 @@ double TfrmBaseOtherInput::quantityInLines(int quantityColumn, Match match) cons
     return taken;
 }
 
+void TfrmBaseOtherInput::takeChosenBatch(const QTableWidget* list, QLineEdit* price, QLineEdit* batchNo, QLineEdit* left,
+                                         int quantityColumn, int batchColumn) {
+    const std::optional<db::BatchRow> batch = BatchList::current(list);
+    if (!batch) return;
+    price->setText(plainAmountText(batch->price));
+    batchNo->setText(batch->batchNo);
+    left->setText(quantityText(
+        batch->remaining - quantityInLines(quantityColumn, {{kCodeColumn, batch->productNo}, {batchColumn, batch->batchNo}})));
+    m_edCount->setFocus();
+}
+
 double TfrmBaseOtherInput::addToLine(int line, int quantityColumn, double quantity) {
     const double merged = parseQuantity(cell(line, quantityColumn)).value_or(0) + quantity;
     setCell(line, quantityColumn, quantityText(merged));
@@ -248,13 +261,15 @@ void TfrmBaseOtherInput::lineAccepted() {
 void TfrmBaseOtherInput::saveDocument(const std::function<void()>& post, const QString& failure) {
     if (m_saving || lineCount() == 0) return;  // nothing to save, or a second click while saving
     m_saving = true;
+    // Also when an error the screen does not expect ends the save in the general handler:
+    // the operator mends the document and saves again.
+    const auto done = qScopeGuard([this] { m_saving = false; });
     try {
         post();
     } catch (const db::Error& e) {
         setPanelText(3, e.message());
         messages().info(failure);
     }
-    m_saving = false;
 }
 
 void TfrmBaseOtherInput::bitNextClick() {

@@ -31,6 +31,8 @@ public:
     explicit TfrmBaseOtherInput(QWidget* parent = nullptr);
 
     QTableWidget* sgBaseGrid() const { return m_sgBaseGrid; }
+    // Every document's line begins with its product code; a line without one ends the lines.
+    static constexpr int kCodeColumn = 1;
     // Lines are numbered from 1, as the sequence column shows them.
     int lineCount() const;
     QString cell(int line, int column) const;
@@ -132,6 +134,11 @@ protected:
     int lineOf(Match match) const;
     // What the lines whose cells hold these texts already take: the sum of their quantities.
     double quantityInLines(int quantityColumn, Match match) const;
+    // Takes the batch chosen in a batch list into the line's boxes: its price, its number,
+    // and in `left` what is left of it less what the lines already take of it (lines of the
+    // same product and batch); then the quantity is keyed.
+    void takeChosenBatch(const QTableWidget* list, QLineEdit* price, QLineEdit* batchNo, QLineEdit* left,
+                         int quantityColumn, int batchColumn);
     // Adds the quantity to the line's and returns the line's new quantity.
     double addToLine(int line, int quantityColumn, double quantity);
     // Writes a new line 1 from column 1 on, above the others.

@@ -70,13 +70,7 @@ void TfrmLose::edProductNoKeyDown() {
 }
 
 void TfrmLose::dgInDataDblClick() {
-    const std::optional<db::BatchRow> batch = BatchList::current(m_dgInData);
-    if (!batch) return;
-    m_edPrice->setText(plainAmountText(batch->price));
-    m_edJHDNO->setText(batch->batchNo);
-    m_edLoseCount->setText(
-        quantityText(batch->remaining - quantityInLines(Quantity, {{Code, batch->productNo}, {Batch, batch->batchNo}})));
-    m_edCount->setFocus();
+    takeChosenBatch(m_dgInData, m_edPrice, m_edJHDNO, m_edLoseCount, Quantity, Batch);
 }
 
 void TfrmLose::edCountExit() {

@@ -56,14 +56,8 @@ void TfrmWithdrawSupply::edProductNoKeyDown() {
 }
 
 void TfrmWithdrawSupply::dgInDataDblClick() {
-    const std::optional<db::BatchRow> batch = BatchList::current(m_dgInData);
-    if (!batch) return;
-    m_edPrice->setText(plainAmountText(batch->price));
-    m_edJHNO->setText(batch->batchNo);
     // What this document already returns from the batch is not returnable again.
-    m_edExistCount->setText(
-        quantityText(batch->remaining - quantityInLines(Quantity, {{Code, batch->productNo}, {Batch, batch->batchNo}})));
-    m_edCount->setFocus();
+    takeChosenBatch(m_dgInData, m_edPrice, m_edJHNO, m_edExistCount, Quantity, Batch);
 }
 
 void TfrmWithdrawSupply::edCountExit() {

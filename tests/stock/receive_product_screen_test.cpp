@@ -130,6 +130,22 @@ TEST_P(ReceiveProductScreenTest, savingPostsTheDocumentStartsANewOneAndPreviewsI
     EXPECT_EQ(count(QStringLiteral("JHDSJB")), 2);
 }
 
+TEST_P(ReceiveProductScreenTest, aSaveEndedByAnErrorOtherThanTheDatabasesCanBeTriedAgain) {
+    TfrmReceiveProduct& s = open();
+    header();
+    keyLine(QStringLiteral("A"), QStringLiteral("3"), QStringLiteral("4"));
+    // A document beyond what an amount can hold: the save ends in the general error handler.
+    s.setCell(1, 4, QStringLiteral("99999999"));
+    s.setCell(1, 5, QStringLiteral("99999999"));
+    EXPECT_THROW(s.bitSaveClick(), MoneyOverflow);
+    EXPECT_EQ(lines(), 1);
+    s.setCell(1, 4, QStringLiteral("3"));
+    s.setCell(1, 5, QStringLiteral("4"));
+    s.bitSaveClick();
+    EXPECT_EQ(messageTexts(), QStringList{QStringLiteral("数据已成功保存！")});
+    EXPECT_EQ(count(QStringLiteral("JHDSJB")), 2);
+}
+
 TEST_P(ReceiveProductScreenTest, closingWithUnsavedLinesAsksFirst) {
     TfrmReceiveProduct& s = open();
     header();
