@@ -210,22 +210,22 @@ std::optional<double> TfrmBaseOtherInput::keyedQuantityWithin(const QLineEdit* a
     return quantity;
 }
 
+bool TfrmBaseOtherInput::lineMatches(int line, Match match) const {
+    for (const auto& [column, text] : match)
+        if (cell(line, column) != text) return false;
+    return true;
+}
+
 int TfrmBaseOtherInput::lineOf(Match match) const {
-    for (int line = 1; line <= lineCount(); ++line) {
-        bool same = true;
-        for (const auto& [column, text] : match) same = same && cell(line, column) == text;
-        if (same) return line;
-    }
+    for (int line = 1; line <= lineCount(); ++line)
+        if (lineMatches(line, match)) return line;
     return 0;
 }
 
 double TfrmBaseOtherInput::quantityInLines(int quantityColumn, Match match) const {
     double taken = 0;
-    for (int line = 1; line <= lineCount(); ++line) {
-        bool same = true;
-        for (const auto& [column, text] : match) same = same && cell(line, column) == text;
-        if (same) taken += parseQuantity(cell(line, quantityColumn)).value_or(0);
-    }
+    for (int line = 1; line <= lineCount(); ++line)
+        if (lineMatches(line, match)) taken += parseQuantity(cell(line, quantityColumn)).value_or(0);
     return taken;
 }
 

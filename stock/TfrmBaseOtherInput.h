@@ -180,6 +180,7 @@ protected:
 
 private:
     void clearLine(int row);
+    bool lineMatches(int line, Match match) const;
     // Refuses the quantity keyed: the message, and the box's text selected for retyping.
     std::optional<double> refuseCount(const QString& why);
 

@@ -68,6 +68,26 @@ TEST_P(WithdrawSupplyScreenTest, aBatchOffersWhatIsLeftOfItLessWhatTheDocumentAl
     EXPECT_EQ(ctl<QTableWidget>("dgInData")->rowCount(), 0);  // nothing left to return
 }
 
+TEST_P(WithdrawSupplyScreenTest, theTotalPanelFollowsEveryChangeOfTheLines) {
+    TfrmWithdrawSupply& s = open();
+    choose("lcbSupply", QStringLiteral("S01"));
+    choose("lcbStore", QStringLiteral("001"));
+    const auto total = [&] { return ctl<QLabel>("pnTotalMoney")->text(); };
+    EXPECT_EQ(total(), QStringLiteral("0.00"));
+    keyLine(QStringLiteral("B"), QStringLiteral("1"));
+    keyLine(QStringLiteral("A"), QStringLiteral("2"));
+    EXPECT_EQ(total(), QStringLiteral("14.00"));
+    keyLine(QStringLiteral("A"), QStringLiteral("1"));  // merged
+    EXPECT_EQ(total(), QStringLiteral("17.00"));
+    grid()->selectRow(0);
+    s.bitDeleteClick();
+    EXPECT_EQ(total(), QStringLiteral("8.00"));
+    s.bitNextClick();
+    EXPECT_EQ(total(), QStringLiteral("0.00"));
+    EXPECT_EQ(ctl<QTableWidget>("dgInData")->rowCount(), 0);
+    EXPECT_EQ(focused(), ctl<QWidget>("lcbSupply"));
+}
+
 TEST_P(WithdrawSupplyScreenTest, aBatchTakenMeanwhileFailsTheWholeDocumentAndKeepsTheGrid) {
     TfrmWithdrawSupply& s = open();
     choose("lcbSupply", QStringLiteral("S01"));
