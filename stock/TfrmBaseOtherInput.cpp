@@ -409,6 +409,14 @@ void TfrmBaseOtherInput::placeChoiceList(QTableWidget* list, std::function<void(
     onEnterKey(list, std::move(choose));
 }
 
+void TfrmBaseOtherInput::emptyChoiceOnChange(LookupComboBox* account, QTableWidget* list,
+                                             std::initializer_list<QLineEdit*> taken) {
+    connect(account, &QComboBox::currentIndexChanged, this, [list, boxes = QList<QLineEdit*>(taken)] {
+        list->setRowCount(0);
+        for (QLineEdit* box : boxes) box->clear();
+    });
+}
+
 void TfrmBaseOtherInput::setEntryOrder(std::initializer_list<QWidget*> order) {
     QWidget* previous = nullptr;
     for (QWidget* w : order) {

@@ -83,6 +83,10 @@ protected:
     // The list a line's source is chosen from (batches, sale lines), under the lines:
     // a double click or Enter on a row chooses it.
     void placeChoiceList(QTableWidget* list, std::function<void()> choose);
+    // What the choice list offers belongs to the account it was listed for: when the
+    // account changes, the list and the source taken from it are emptied, so a line cannot
+    // take one account's batch or sale under another.
+    void emptyChoiceOnChange(LookupComboBox* account, QTableWidget* list, std::initializer_list<QLineEdit*> taken);
     // The order Enter and Tab follow; the document starts at its head, the first of them.
     void setEntryOrder(std::initializer_list<QWidget*> order);
 

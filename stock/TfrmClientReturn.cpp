@@ -2,17 +2,13 @@
 
 #include "app/LookupComboBox.h"
 #include "app/MessageService.h"
-#include "db/Error.h"
 #include "db/Session.h"
-#include "db/TfrmBaseDataModule.h"
 #include "sales/SaleLines.h"
 
 #include <QGridLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QVBoxLayout>
 
 namespace {
 enum Column { Code = 1, Name, Unit, Price, Quantity, Amount, Batch, Sale, Client, StoreName, StoreNo };
@@ -44,6 +40,7 @@ TfrmClientReturn::TfrmClientReturn(QWidget* parent) : TfrmBaseOtherInput(parent)
     m_dgSellData->setColumnWidth(3, 180);
     placeChoiceList(m_dgSellData, [this] { dgSellDataDblClick(); });
     lockWhileLines(m_lcbClient);
+    emptyChoiceOnChange(m_lcbClient, m_dgSellData, {m_edJHNO, m_edXSNO, m_edRetuCount, m_edPrice});
 
     setEntryOrder({m_lcbClient, m_lcbStore, m_edProductNo, m_edCount, sgBaseGrid(), m_dgSellData, m_bitNext});
     FormCreate();

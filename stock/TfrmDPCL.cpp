@@ -2,14 +2,11 @@
 
 #include "app/LookupComboBox.h"
 #include "app/MessageService.h"
-#include "db/Error.h"
 #include "db/Session.h"
-#include "db/TfrmBaseDataModule.h"
 #include "db/TfrmDM.h"
 #include "sales/SaleLines.h"
 
 #include <QGridLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>

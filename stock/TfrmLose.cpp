@@ -2,19 +2,15 @@
 
 #include "app/LookupComboBox.h"
 #include "app/MessageService.h"
-#include "db/Error.h"
 #include "db/Session.h"
-#include "db/TfrmBaseDataModule.h"
 #include "reports/TfrmBaseReport.h"
 #include "sales/SaleLines.h"
 #include "stock/BatchList.h"
 
 #include <QGridLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QVBoxLayout>
 
 namespace {
 enum Column { Code = 1, Name, Unit, Price, Quantity, Amount, Batch, StoreName, StoreNo };

@@ -1,16 +1,12 @@
 #include "stock/TfrmReceiveProduct.h"
 
-#include "app/ControlEvents.h"
 #include "app/LookupComboBox.h"
 #include "app/MessageService.h"
-#include "db/Error.h"
 #include "db/Session.h"
-#include "db/TfrmBaseDataModule.h"
 #include "sales/SaleLines.h"
 
 #include <QDateTimeEdit>
 #include <QGridLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>

@@ -2,18 +2,14 @@
 
 #include "app/LookupComboBox.h"
 #include "app/MessageService.h"
-#include "db/Error.h"
 #include "db/Session.h"
-#include "db/TfrmBaseDataModule.h"
 #include "sales/SaleLines.h"
 #include "stock/BatchList.h"
 
 #include <QGridLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QVBoxLayout>
 
 namespace {
 enum Column { Code = 1, Name, Unit, Price, Quantity, Amount, Batch, Supplier, StoreName, StoreNo };
@@ -38,6 +34,7 @@ TfrmWithdrawSupply::TfrmWithdrawSupply(QWidget* parent) : TfrmBaseOtherInput(par
     m_dgInData = BatchList::create(p, QStringLiteral("可退货数量"));
     placeChoiceList(m_dgInData, [this] { dgInDataDblClick(); });
     lockWhileLines(m_lcbSupply);
+    emptyChoiceOnChange(m_lcbSupply, m_dgInData, {m_edJHNO, m_edExistCount, m_edPrice});
 
     setEntryOrder({m_lcbSupply, m_lcbStore, m_edProductNo, m_edCount, sgBaseGrid(), m_dgInData, m_bitNext});
     FormCreate();
