@@ -22,6 +22,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <cmath>
+
 namespace {
 
 QPushButton* button(QWidget* parent, const char* name, const QString& text) {
@@ -208,6 +210,22 @@ std::optional<double> TfrmBaseOtherInput::keyedQuantityWithin(const QLineEdit* a
     if (!quantity || !limit || *quantity <= 0) return refuseCount(QStringLiteral("数据非法，请重新录入！"));
     if (*limit < *quantity) return refuseCount(tooMuch);
     return quantity;
+}
+
+bool TfrmBaseOtherInput::amountFits(Money price, double quantity, int mergeLine, int quantityColumn) {
+    const auto yuan = [](Money m) { return static_cast<long double>(m.units()) / Money::Scale; };
+    long double lineQuantity = quantity;
+    long double others = 0;
+    for (int line = 1; line <= lineCount(); ++line) {
+        if (line == mergeLine) lineQuantity += parseQuantity(cell(line, quantityColumn)).value_or(0);
+        else others += yuan(Money::parse(cell(line, m_amountColumn)).value_or(Money{}));
+    }
+    const long double amount = yuan(price) * lineQuantity;
+    const auto within = [](long double v) { return std::isfinite(v) && std::fabs(v) <= kLargestSaleAmountYuan; };
+    if (within(amount) && within(others + amount)) return true;
+    refuseCount(QStringLiteral("金额超出范围（单笔及整单不能超过 %1 元），请检查单价和数量！")
+                    .arg(Money::fromYuan(int64_t(kLargestSaleAmountYuan)).toString()));
+    return false;
 }
 
 bool TfrmBaseOtherInput::lineMatches(int line, Match match) const {

@@ -132,6 +132,12 @@ protected:
     // `tooMuch`, equal is accepted.
     std::optional<double> keyedQuantityWithin(const QLineEdit* available, const QString& tooMuch);
 
+    // Whether the line's amount, `price` × `quantity` (added to `mergeLine`'s quantity when
+    // it merges there), and the document's total with it stay within
+    // kLargestSaleAmountYuan; otherwise the line is refused with the quantity selected.
+    // Computed before any Money arithmetic, so an absurd line is refused, not overflowed.
+    bool amountFits(Money price, double quantity, int mergeLine, int quantityColumn);
+
     // A line's cells to match: column and text.
     using Match = std::initializer_list<std::pair<int, QString>>;
     // The first line whose cells hold these texts, or 0.

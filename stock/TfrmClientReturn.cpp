@@ -102,7 +102,9 @@ void TfrmClientReturn::edCountExit() {
     if (!productStillLookedUp()) return;
     const Money price = Money::parse(m_edPrice->text()).value_or(Money{});
     const QString code = m_edProductNo->text();
-    if (const int line = lineOf({{Code, code}, {Sale, m_edXSNO->text()}, {Batch, m_edJHNO->text()}, {Price, m_edPrice->text()}})) {
+    const int line = lineOf({{Code, code}, {Sale, m_edXSNO->text()}, {Batch, m_edJHNO->text()}, {Price, m_edPrice->text()}});
+    if (!amountFits(price, *quantity, line, Quantity)) return;
+    if (line) {
         setCell(line, Amount, price.times(addToLine(line, Quantity, *quantity)).toString());
     } else {
         addTopLine({code, m_edProductName->text(), m_edUnit->text(), m_edPrice->text(), m_edCount->text(),

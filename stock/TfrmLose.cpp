@@ -82,12 +82,14 @@ void TfrmLose::edCountExit() {
         QStringLiteral("报损数量不能大于当前进货单中该商品的可报损数量，或该商品在当前报损操作中已做过部分报损，请重新录入！"));
     if (!quantity) return;
     const Money price = Money::parse(m_edPrice->text()).value_or(Money{});
-    m_edMoney->setText(plainAmountText(price.times(*quantity)));
     const QString code = m_edProductNo->text();
     const QString batch = m_edJHDNO->text();
     const QString store = m_lcbStore->keyValue();
     // A line leaves one store: the same batch written off from two stores stays two lines.
-    if (const int line = lineOf({{Code, code}, {Price, m_edPrice->text()}, {Batch, batch}, {StoreNo, store}})) {
+    const int line = lineOf({{Code, code}, {Price, m_edPrice->text()}, {Batch, batch}, {StoreNo, store}});
+    if (!amountFits(price, *quantity, line, Quantity)) return;
+    m_edMoney->setText(plainAmountText(price.times(*quantity)));
+    if (line) {
         setCell(line, Amount, plainAmountText(price.times(addToLine(line, Quantity, *quantity))));
     } else {
         addTopLine({code, m_edProductName->text(), m_edUnit->text(), m_edPrice->text(), m_edCount->text(),

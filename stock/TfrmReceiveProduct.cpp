@@ -90,13 +90,16 @@ void TfrmReceiveProduct::edCountExit() {
         focusSelected(m_edPrice);
         return;
     }
-    m_edMoney->setText(plainAmountText(price->times(*quantity)));
-
     const QString code = m_edProductNo->text();
     const QString store = m_lcbStore->keyValue();
-    if (const int line = lineOf({{Code, code}})) {
-        // Prices compare as typed: 10 and 10.00 are two prices.
-        if (cell(line, Price) != m_edPrice->text() || cell(line, StoreNo) != store) {
+    const int line = lineOf({{Code, code}});
+    // Prices compare as typed: 10 and 10.00 are two prices.
+    const bool merges = line && cell(line, Price) == m_edPrice->text() && cell(line, StoreNo) == store;
+    if (!amountFits(*price, *quantity, merges ? line : 0, Quantity)) return;
+    m_edMoney->setText(plainAmountText(price->times(*quantity)));
+
+    if (line) {
+        if (!merges) {
             messages().info(QStringLiteral("存在相同商品但单价不同的不合理情况，请核对， 或存在相同商品但入库货位不同的不合理情况，请核对后重新分开录入！"));
             m_edProductNo->setFocus();
             return;

@@ -73,7 +73,9 @@ void TfrmWithdrawSupply::edCountExit() {
     const Money price = Money::parse(m_edPrice->text()).value_or(Money{});
     const QString code = m_edProductNo->text();
     const QString batch = m_edJHNO->text();
-    if (const int line = lineOf({{Code, code}, {Batch, batch}})) {
+    const int line = lineOf({{Code, code}, {Batch, batch}});
+    if (!amountFits(price, *quantity, line, Quantity)) return;
+    if (line) {
         setCell(line, Amount, price.times(addToLine(line, Quantity, *quantity)).toString());
     } else {
         addTopLine({code, m_edProductName->text(), m_edUnit->text(), m_edPrice->text(), m_edCount->text(),
