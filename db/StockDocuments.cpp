@@ -34,6 +34,48 @@ void checkLine(const QString& productNo, double quantity) {
         throw Error(QStringLiteral("商品 %1 的数量必须大于零").arg(productNo));
 }
 
+// Refuses a document without lines or with a line not fit to post; returns the document's
+// amount, each line at its price.
+template <typename Line>
+Money checkedTotal(const std::vector<Line>& lines) {
+    refuseEmpty(lines.size());
+    Money total;
+    for (const Line& l : lines) {
+        checkLine(l.productNo, l.quantity);
+        total += l.price.times(l.quantity);
+    }
+    return total;
+}
+
+// The movement lines of priced lines, each worth its amount at the line's price.
+template <typename Line>
+std::vector<Movement> pricedMovements(const std::vector<Line>& lines, const QString& kind) {
+    std::vector<Movement> movements;
+    for (const Line& l : lines)
+        movements.push_back({l.productNo, l.productName, l.unit, l.quantity, l.storeNo, kind, l.price.times(l.quantity)});
+    return movements;
+}
+
+// A document's own number and its movement number ("W", the tills' counter too: see
+// DocumentNumbers for where it is drawn). Drawn ahead of the transaction, taken inside it.
+DocumentNumbers documentNumbers(Connection& c, const QString& serialType) {
+    return DocumentNumbers(c, {serialType, QStringLiteral("W")});
+}
+
+void takeNumbers(PostedStockDocument& posted, DocumentNumbers& numbers, Transaction& tx) {
+    const QStringList drawn = numbers.in(tx);
+    posted.documentNo = drawn[0];
+    posted.movementNo = drawn[1];
+}
+
+// The document's one row in its account's ledger; the ledger number and new balance go
+// back with the document.
+void postToAccount(Connection& c, AccountKind account, const LedgerEntry& entry, PostedStockDocument& posted) {
+    const PostedLedgerRow row = AccountLedger(c, account).post(entry);
+    posted.ledgerNo = row.rowNo;
+    posted.balance = row.balance;
+}
+
 // Inserts rows of one shape, `columns` values each, in statements of kRowsPerStatement rows.
 // `bindRow(statement, row, prefix)` binds the row's values to :<prefix><column index>.
 template <typename BindRow>
@@ -113,23 +155,18 @@ std::vector<ReturnableSale> StockDocuments::returnableSales(const QString& clien
 }
 
 PostedStockDocument StockDocuments::receive(const Receiving& d) {
-    refuseEmpty(d.lines.size());
-    QSet<QString> products;
     PostedStockDocument posted;
+    posted.total = checkedTotal(d.lines);
+    // A batch is one product of one receipt: the same product twice would be two batches
+    // under one key.
+    QSet<QString> products;
     for (const ReceivingLine& l : d.lines) {
-        checkLine(l.productNo, l.quantity);
-        // A batch is one product of one receipt: the same product twice would be two
-        // batches under one key.
         if (products.contains(l.productNo)) throw Error(QStringLiteral("商品 %1 在单据中出现两次").arg(l.productNo));
         products.insert(l.productNo);
-        posted.total += l.price.times(l.quantity);
     }
-    // "W" is the tills' counter too: see DocumentNumbers for where it is drawn.
-    DocumentNumbers numbers(m_connection, {QStringLiteral("J"), QStringLiteral("W")});
+    DocumentNumbers numbers = documentNumbers(m_connection, QStringLiteral("J"));
     Transaction tx(m_connection);
-    const QStringList drawn = numbers.in(tx);
-    posted.documentNo = drawn[0];
-    posted.movementNo = drawn[1];
+    takeNumbers(posted, numbers, tx);
 
     Statement header(m_connection, QStringLiteral(
         "INSERT INTO JHDSJB(JHDNO, JHNO, CSNO, JBR, DJDATE, BZ, BNNO, CZDATE) "
@@ -151,18 +188,14 @@ PostedStockDocument StockDocuments::receive(const Receiving& d) {
                        .bind(col(p, 6), 0.0).bind(col(p, 7), l.price.times(l.quantity)).bind(col(p, 8), l.storeNo);
                });
 
-    std::vector<Movement> movements;
-    for (const ReceivingLine& l : d.lines)
-        movements.push_back({l.productNo, l.productName, l.unit, l.quantity, l.storeNo, MovementKind::Receive,
-                                     l.price.times(l.quantity)});
-    StockLedger(m_connection).recordMovements(posted.movementNo, posted.documentNo, movements, false);
+    StockLedger(m_connection)
+        .recordMovements(posted.movementNo, posted.documentNo, pricedMovements(d.lines, MovementKind::Receive), false);
 
     // The shop owes the supplier the received amount.
-    const PostedLedgerRow row = AccountLedger(m_connection, AccountKind::Supplier)
-        .post({d.supplierNo, AccountSide::Debit, posted.total, d.supplierDocumentNo, QStringLiteral("商品入库"),
-               posted.documentNo, d.operatorNo});
-    posted.ledgerNo = row.rowNo;
-    posted.balance = row.balance;
+    postToAccount(m_connection, AccountKind::Supplier,
+                  {d.supplierNo, AccountSide::Debit, posted.total, d.supplierDocumentNo, QStringLiteral("商品入库"),
+                   posted.documentNo, d.operatorNo},
+                  posted);
     tx.commit();
     return posted;
 }
@@ -185,20 +218,13 @@ void StockDocuments::takeFromBatch(const QString& batchNo, const QString& produc
 }
 
 PostedStockDocument StockDocuments::returnToSupplier(const SupplierReturn& d) {
-    refuseEmpty(d.lines.size());
-    if (d.supplierNo.isEmpty()) throw Error(QStringLiteral("退货单没有供应商"));
     PostedStockDocument posted;
-    for (const BatchLine& l : d.lines) {
-        checkLine(l.productNo, l.quantity);
-        posted.total += l.price.times(l.quantity);
-    }
+    posted.total = checkedTotal(d.lines);
+    if (d.supplierNo.isEmpty()) throw Error(QStringLiteral("退货单没有供应商"));
     const bool guardStores = storeChecking();
-    // "W" is the tills' counter too: see DocumentNumbers for where it is drawn.
-    DocumentNumbers numbers(m_connection, {QStringLiteral("T"), QStringLiteral("W")});
+    DocumentNumbers numbers = documentNumbers(m_connection, QStringLiteral("T"));
     Transaction tx(m_connection);
-    const QStringList drawn = numbers.in(tx);
-    posted.documentNo = drawn[0];
-    posted.movementNo = drawn[1];
+    takeNumbers(posted, numbers, tx);
 
     Statement header(m_connection, QStringLiteral(
         "INSERT INTO GYSTHSJB(THDNO, CSNO, BNNO, CZDATE) VALUES(:THDNO, :CSNO, :BNNO, getdate())"));
@@ -212,36 +238,26 @@ PostedStockDocument StockDocuments::returnToSupplier(const SupplierReturn& d) {
                        .bind(col(p, 3), l.productName).bind(col(p, 4), l.unit).bind(col(p, 5), l.quantity)
                        .bind(col(p, 6), l.price).bind(col(p, 7), l.price.times(l.quantity));
                });
-    std::vector<Movement> movements;
-    for (const BatchLine& l : d.lines)
-        movements.push_back({l.productNo, l.productName, l.unit, l.quantity, l.storeNo, MovementKind::SupplierReturn,
-                                     l.price.times(l.quantity)});
-    StockLedger(m_connection).recordMovements(posted.movementNo, posted.documentNo, movements, guardStores);
+    StockLedger(m_connection)
+        .recordMovements(posted.movementNo, posted.documentNo, pricedMovements(d.lines, MovementKind::SupplierReturn),
+                         guardStores);
 
     // The shop owes the supplier less by what went back.
-    const PostedLedgerRow row = AccountLedger(m_connection, AccountKind::Supplier)
-        .post({d.supplierNo, AccountSide::Credit, posted.total, QString(), QStringLiteral("退货给供应商"),
-               posted.documentNo, d.operatorNo});
-    posted.ledgerNo = row.rowNo;
-    posted.balance = row.balance;
+    postToAccount(m_connection, AccountKind::Supplier,
+                  {d.supplierNo, AccountSide::Credit, posted.total, QString(), QStringLiteral("退货给供应商"),
+                   posted.documentNo, d.operatorNo},
+                  posted);
     tx.commit();
     return posted;
 }
 
 PostedStockDocument StockDocuments::returnFromClient(const ClientReturn& d) {
-    refuseEmpty(d.lines.size());
-    if (d.clientNo.isEmpty()) throw Error(QStringLiteral("退货单没有客户"));
     PostedStockDocument posted;
-    for (const ClientReturnLine& l : d.lines) {
-        checkLine(l.productNo, l.quantity);
-        posted.total += l.price.times(l.quantity);
-    }
-    // "W" is the tills' counter too: see DocumentNumbers for where it is drawn.
-    DocumentNumbers numbers(m_connection, {QStringLiteral("c"), QStringLiteral("W")});
+    posted.total = checkedTotal(d.lines);
+    if (d.clientNo.isEmpty()) throw Error(QStringLiteral("退货单没有客户"));
+    DocumentNumbers numbers = documentNumbers(m_connection, QStringLiteral("c"));
     Transaction tx(m_connection);
-    const QStringList drawn = numbers.in(tx);
-    posted.documentNo = drawn[0];
-    posted.movementNo = drawn[1];
+    takeNumbers(posted, numbers, tx);
 
     Statement header(m_connection, QStringLiteral(
         "INSERT INTO KHTHSJB(THDNO, KHNO, BNNO, CZDATE) VALUES(:THDNO, :KHNO, :BNNO, getdate())"));
@@ -308,29 +324,21 @@ PostedStockDocument StockDocuments::returnFromClient(const ClientReturn& d) {
     StockLedger(m_connection).recordMovements(posted.movementNo, posted.documentNo, movements, false);
 
     // The client owes less by what came back.
-    const PostedLedgerRow row = AccountLedger(m_connection, AccountKind::Client)
-        .post({d.clientNo, AccountSide::Debit, posted.total, QString(), QStringLiteral("客户退货"), posted.documentNo,
-               d.operatorNo});
-    posted.ledgerNo = row.rowNo;
-    posted.balance = row.balance;
+    postToAccount(m_connection, AccountKind::Client,
+                  {d.clientNo, AccountSide::Debit, posted.total, QString(), QStringLiteral("客户退货"), posted.documentNo,
+                   d.operatorNo},
+                  posted);
     tx.commit();
     return posted;
 }
 
 PostedStockDocument StockDocuments::writeOff(const Loss& d) {
-    refuseEmpty(d.lines.size());
     PostedStockDocument posted;
-    for (const BatchLine& l : d.lines) {
-        checkLine(l.productNo, l.quantity);
-        posted.total += l.price.times(l.quantity);
-    }
+    posted.total = checkedTotal(d.lines);
     const bool guardStores = storeChecking();
-    // "W" is the tills' counter too: see DocumentNumbers for where it is drawn.
-    DocumentNumbers numbers(m_connection, {QStringLiteral("B"), QStringLiteral("W")});
+    DocumentNumbers numbers = documentNumbers(m_connection, QStringLiteral("B"));
     Transaction tx(m_connection);
-    const QStringList drawn = numbers.in(tx);
-    posted.documentNo = drawn[0];
-    posted.movementNo = drawn[1];
+    takeNumbers(posted, numbers, tx);
     for (const BatchLine& l : d.lines) takeFromBatch(l.batchNo, l.productNo, l.quantity);
     insertRows(m_connection, QStringLiteral("INSERT INTO BSB(BSDNO, JHDNO, SPNO, SPNAME, JLDW, SL, DJ, JE, BNNO)"), 9,
                d.lines.size(), [&](Statement& s, size_t i, const QString& p) {
@@ -340,11 +348,8 @@ PostedStockDocument StockDocuments::writeOff(const Loss& d) {
                        .bind(col(p, 6), l.price).bind(col(p, 7), l.price.times(l.quantity));
                    s.bindTextOrNull(col(p, 8), d.operatorNo);
                });
-    std::vector<Movement> movements;
-    for (const BatchLine& l : d.lines)
-        movements.push_back({l.productNo, l.productName, l.unit, l.quantity, l.storeNo, MovementKind::Loss,
-                                     l.price.times(l.quantity)});
-    StockLedger(m_connection).recordMovements(posted.movementNo, posted.documentNo, movements, guardStores);
+    StockLedger(m_connection)
+        .recordMovements(posted.movementNo, posted.documentNo, pricedMovements(d.lines, MovementKind::Loss), guardStores);
     tx.commit();
     return posted;
 }

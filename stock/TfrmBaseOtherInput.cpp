@@ -1,5 +1,6 @@
 #include "stock/TfrmBaseOtherInput.h"
 
+#include "app/ControlEvents.h"
 #include "app/LookupComboBox.h"
 #include "app/MessageService.h"
 #include "db/Error.h"
@@ -8,6 +9,8 @@
 #include "db/TfrmBaseDataModule.h"
 #include "query/TfrmQueryProductInfo.h"
 #include "reports/TfrmBaseReport.h"
+#include "sales/SaleLines.h"
+#include "stock/BatchList.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -15,8 +18,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <cmath>
 
 namespace {
 
@@ -80,6 +86,9 @@ TfrmBaseOtherInput::TfrmBaseOtherInput(QWidget* parent) : TfrmBase(parent) {
     connect(m_bitClose, &QPushButton::clicked, this, [this] { bitCloseClick(); });
     // A code typed over the looked-up one is not that product any more.
     connect(m_edProductNo, &QLineEdit::textEdited, this, [this] { m_product.reset(); });
+    // Every document keys a line the same way: the code, Enter; the quantity, leaving it.
+    onEnterKey(m_edProductNo, [this] { edProductNoKeyDown(); });
+    onFocusLeave(m_edCount, [this] { edCountExit(); });
     m_bitSave->setEnabled(false);
 }
 
@@ -99,7 +108,7 @@ void TfrmBaseOtherInput::setGridColumns(const QStringList& titles, const QList<i
 
 int TfrmBaseOtherInput::lineCount() const {
     int n = 0;
-    while (n < m_sgBaseGrid->rowCount() && !cell(n + 1, 1).trimmed().isEmpty()) ++n;
+    while (n < m_sgBaseGrid->rowCount() && !cell(n + 1, kCodeColumn).trimmed().isEmpty()) ++n;
     return n;
 }
 
@@ -145,6 +154,140 @@ void TfrmBaseOtherInput::documentChanged() {
     const bool hasLines = lineCount() > 0;
     m_bitSave->setEnabled(hasLines);
     for (QWidget* w : m_lockedWhileLines) w->setEnabled(!hasLines);
+    showTotal();
+}
+
+void TfrmBaseOtherInput::showTotalIn(QLineEdit* box, int amountColumn) {
+    m_totalBox = box;
+    m_amountColumn = amountColumn;
+    showTotal();
+}
+
+QLabel* TfrmBaseOtherInput::totalPanel(int amountColumn) {
+    m_totalPanel = new QLabel(pnBaseHint());
+    m_totalPanel->setObjectName(QStringLiteral("pnTotalMoney"));
+    m_totalPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_totalPanel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_totalPanel->setMinimumWidth(120);
+    m_amountColumn = amountColumn;
+    showTotal();
+    return m_totalPanel;
+}
+
+void TfrmBaseOtherInput::showTotal() {
+    if (m_amountColumn == 0) return;  // a document without amounts
+    const QString total = LineTotal(m_amountColumn).toString();
+    if (m_totalBox) m_totalBox->setText(total);
+    if (m_totalPanel) m_totalPanel->setText(total);
+}
+
+bool TfrmBaseOtherInput::chosen(LookupComboBox* list, const QString& missing) {
+    if (!list->keyValue().isEmpty()) return true;
+    messages().info(missing);
+    list->setFocus();
+    return false;
+}
+
+bool TfrmBaseOtherInput::storeChosen(LookupComboBox* store) {
+    return chosen(store, QStringLiteral("数据不全，请重新选择仓库！"));
+}
+
+std::optional<double> TfrmBaseOtherInput::refuseCount(const QString& why) {
+    messages().info(why);
+    focusSelected(m_edCount);
+    return std::nullopt;
+}
+
+std::optional<double> TfrmBaseOtherInput::keyedQuantity() {
+    const std::optional<double> quantity = parseQuantity(m_edCount->text());
+    if (quantity && *quantity > 0) return quantity;
+    return refuseCount(QStringLiteral("数据非法，请重新录入！"));
+}
+
+std::optional<double> TfrmBaseOtherInput::keyedQuantityWithin(const QLineEdit* available, const QString& tooMuch) {
+    const std::optional<double> quantity = parseQuantity(m_edCount->text());
+    const std::optional<double> limit = parseQuantity(available->text());
+    if (!quantity || !limit || *quantity <= 0) return refuseCount(QStringLiteral("数据非法，请重新录入！"));
+    if (*limit < *quantity) return refuseCount(tooMuch);
+    return quantity;
+}
+
+bool TfrmBaseOtherInput::amountFits(Money price, double quantity, int mergeLine, int quantityColumn) {
+    const auto yuan = [](Money m) { return static_cast<long double>(m.units()) / Money::Scale; };
+    long double lineQuantity = quantity;
+    long double others = 0;
+    for (int line = 1; line <= lineCount(); ++line) {
+        if (line == mergeLine) lineQuantity += parseQuantity(cell(line, quantityColumn)).value_or(0);
+        else others += yuan(Money::parse(cell(line, m_amountColumn)).value_or(Money{}));
+    }
+    const long double amount = yuan(price) * lineQuantity;
+    const auto within = [](long double v) { return std::isfinite(v) && std::fabs(v) <= kLargestSaleAmountYuan; };
+    if (within(amount) && within(others + amount)) return true;
+    refuseCount(QStringLiteral("金额超出范围（单笔及整单不能超过 %1 元），请检查单价和数量！")
+                    .arg(Money::fromYuan(int64_t(kLargestSaleAmountYuan)).toString()));
+    return false;
+}
+
+bool TfrmBaseOtherInput::lineMatches(int line, Match match) const {
+    for (const auto& [column, text] : match)
+        if (cell(line, column) != text) return false;
+    return true;
+}
+
+int TfrmBaseOtherInput::lineOf(Match match) const {
+    for (int line = 1; line <= lineCount(); ++line)
+        if (lineMatches(line, match)) return line;
+    return 0;
+}
+
+double TfrmBaseOtherInput::quantityInLines(int quantityColumn, Match match) const {
+    double taken = 0;
+    for (int line = 1; line <= lineCount(); ++line)
+        if (lineMatches(line, match)) taken += parseQuantity(cell(line, quantityColumn)).value_or(0);
+    return taken;
+}
+
+void TfrmBaseOtherInput::takeChosenBatch(const QTableWidget* list, QLineEdit* price, QLineEdit* batchNo, QLineEdit* left,
+                                         int quantityColumn, int batchColumn) {
+    const std::optional<db::BatchRow> batch = BatchList::current(list);
+    if (!batch) return;
+    price->setText(plainAmountText(batch->price));
+    batchNo->setText(batch->batchNo);
+    left->setText(quantityText(
+        batch->remaining - quantityInLines(quantityColumn, {{kCodeColumn, batch->productNo}, {batchColumn, batch->batchNo}})));
+    m_edCount->setFocus();
+}
+
+double TfrmBaseOtherInput::addToLine(int line, int quantityColumn, double quantity) {
+    const double merged = parseQuantity(cell(line, quantityColumn)).value_or(0) + quantity;
+    setCell(line, quantityColumn, quantityText(merged));
+    return merged;
+}
+
+void TfrmBaseOtherInput::addTopLine(const QStringList& cells) {
+    InsertTopLine();
+    for (int c = 0; c < int(cells.size()); ++c) setCell(1, c + 1, cells[c]);
+    documentChanged();
+}
+
+void TfrmBaseOtherInput::lineAccepted() {
+    ClearEdits();
+    showTotal();
+    m_edProductNo->setFocus();
+}
+
+void TfrmBaseOtherInput::saveDocument(const std::function<void()>& post, const QString& failure) {
+    if (m_saving || lineCount() == 0) return;  // nothing to save, or a second click while saving
+    m_saving = true;
+    // Also when an error the screen does not expect ends the save in the general handler:
+    // the operator mends the document and saves again.
+    const auto done = qScopeGuard([this] { m_saving = false; });
+    try {
+        post();
+    } catch (const db::Error& e) {
+        setPanelText(3, e.message());
+        messages().info(failure);
+    }
 }
 
 void TfrmBaseOtherInput::bitNextClick() {
@@ -215,19 +358,26 @@ bool TfrmBaseOtherInput::productStillLookedUp() {
 
 db::StockDocuments TfrmBaseOtherInput::documents() { return db::StockDocuments(frmBaseDataModule().Database()); }
 
-bool TfrmBaseOtherInput::loadList(db::Connection& connection, LookupComboBox* list, const QString& sql) {
-    QList<QStringList> rows;
-    try {
-        db::Statement s(connection, sql);
-        s.exec();
-        while (s.next()) rows << QStringList{s.text(0), s.text(1)};
-    } catch (const db::Error&) {
-        list->setRows({});
-        return false;
+void TfrmBaseOtherInput::loadLists(std::initializer_list<std::pair<LookupComboBox*, QString>> lists,
+                                   const QString& failure) {
+    db::Connection& connection = frmBaseDataModule().Database();
+    bool allRead = true;
+    for (const auto& [list, sql] : lists) {
+        QList<QStringList> rows;
+        try {
+            db::Statement s(connection, sql);
+            s.exec();
+            while (s.next()) rows << QStringList{s.text(0), s.text(1)};
+        } catch (const db::Error&) {
+            rows.clear();
+            allRead = false;
+        }
+        list->setRows(rows);
     }
-    list->setRows(rows);
-    return true;
+    if (!allRead) messages().info(failure);
 }
+
+QString TfrmBaseOtherInput::storeListSql() { return QStringLiteral("select CKNO, CKNAME from store order by ckno"); }
 
 QLineEdit* TfrmBaseOtherInput::edit(QWidget* parent, const char* name, int maxLength, bool readOnly) {
     auto* e = new QLineEdit(parent);
@@ -240,14 +390,59 @@ QLineEdit* TfrmBaseOtherInput::edit(QWidget* parent, const char* name, int maxLe
     return e;
 }
 
+void TfrmBaseOtherInput::placeRow(QGridLayout* area, int row, std::initializer_list<Field> fields, int column) {
+    QWidget* p = pnBaseHint();
+    for (const Field& f : fields) {
+        if (!f.caption.isEmpty()) area->addWidget(caption(p, f.caption), row, column++);
+        area->addWidget(f.control, row, column, 1, f.span);
+        column += f.span;
+    }
+}
+
 void TfrmBaseOtherInput::placeProductRow() {
-    QWidget* p = m_edProductNo->parentWidget();
-    m_entry->addWidget(caption(p, QStringLiteral("商品代码")), 0, 0);
-    m_entry->addWidget(m_edProductNo, 0, 1);
-    m_entry->addWidget(caption(p, QStringLiteral("商品名称")), 0, 2);
-    m_entry->addWidget(m_edProductName, 0, 3, 1, 3);
-    m_entry->addWidget(caption(p, QStringLiteral("单位")), 0, 6);
-    m_entry->addWidget(m_edUnit, 0, 7);
+    placeRow(m_entry, 0, {{QStringLiteral("商品代码"), m_edProductNo}, {QStringLiteral("商品名称"), m_edProductName, 3},
+                          {QStringLiteral("单位"), m_edUnit}});
+}
+
+void TfrmBaseOtherInput::placeReturnFields(const QString& accountCaption, LookupComboBox* account, LookupComboBox* store,
+                                           QLabel* total, QLineEdit* price, QLineEdit* returnable) {
+    placeRow(m_header, 0, {{accountCaption, account}, {QStringLiteral("仓库"), store}, {QStringLiteral("总金额"), total}});
+    m_header->setColumnStretch(1, 1);
+    m_header->setColumnStretch(3, 1);
+    // Name and unit come with the code; price and what may come back, with the chosen source.
+    m_edProductName->setEnabled(false);
+    m_edUnit->setEnabled(false);
+    returnable->setEnabled(false);
+    for (QLineEdit* e : {price, returnable}) e->setAlignment(Qt::AlignRight);
+    placeRow(m_entry, 0, {{QStringLiteral("商品编码"), m_edProductNo}, {QString(), m_edProductName, 3},
+                          {QStringLiteral("单位"), m_edUnit}});
+    placeRow(m_entry, 1, {{QStringLiteral("单价"), price}, {QStringLiteral("数量"), m_edCount},
+                          {QStringLiteral("可退数量"), returnable}});
+    m_entry->setColumnStretch(3, 1);
+}
+
+void TfrmBaseOtherInput::placeChoiceList(QTableWidget* list, std::function<void()> choose) {
+    m_gridColumn->addWidget(list, 2);
+    connect(list, &QTableWidget::cellDoubleClicked, this, [choose] { choose(); });
+    onEnterKey(list, std::move(choose));
+}
+
+void TfrmBaseOtherInput::emptyChoiceOnChange(LookupComboBox* account, QTableWidget* list,
+                                             std::initializer_list<QLineEdit*> taken) {
+    connect(account, &QComboBox::currentIndexChanged, this, [list, boxes = QList<QLineEdit*>(taken)] {
+        list->setRowCount(0);
+        for (QLineEdit* box : boxes) box->clear();
+    });
+}
+
+void TfrmBaseOtherInput::setEntryOrder(std::initializer_list<QWidget*> order) {
+    QWidget* previous = nullptr;
+    for (QWidget* w : order) {
+        if (previous) setTabOrder(previous, w);
+        previous = w;
+    }
+    // The document starts at its head, not on the grid or a button.
+    (*order.begin())->setFocus();
 }
 
 QLabel* TfrmBaseOtherInput::caption(QWidget* parent, const QString& text) {

@@ -12,24 +12,19 @@ public:
     explicit TfrmClientReturn(QWidget* parent = nullptr);
 
     void bitNextClick() override;
-    void bitDeleteClick() override;
     void bitSaveClick() override;
     void dgSellDataDblClick();
 
 protected:
     QString reportName() const override { return QStringLiteral("TfrmRepkhth"); }
     void edProductNoKeyDown() override;
+    void edCountExit() override;
 
 private:
     void FormCreate();
-    void edCountExit();
-    void showTotal();
-    // The line of the same product, sale, batch and price, or 0.
-    int lineOf(const QString& code, const QString& sale, const QString& batch, const QString& price) const;
 
     LookupComboBox* m_lcbClient;
     LookupComboBox* m_lcbStore;
-    QLabel* m_pnTotalMoney;
     QLineEdit* m_edPrice;
     QLineEdit* m_edRetuCount;
     QLineEdit* m_edJHNO;

@@ -18,10 +18,10 @@ protected:
     QString reportName() const override { return QStringLiteral("TfrmRepdbcl"); }
     QString previewNumber() const override { return m_transferNo; }
     void edProductNoKeyDown() override;
+    void edCountExit() override;
 
 private:
     void FormCreate();
-    void edCountExit();
     // What the out-store can still give of the product: its quantity less the lines
     // already taking it from there.
     double outCount(const QString& code, const QString& outStore);

@@ -10,7 +10,6 @@ public:
     explicit TfrmLose(QWidget* parent = nullptr);
 
     void bitNextClick() override;
-    void bitDeleteClick() override;
     void bitSaveClick() override;
     void bitPrintClick() override;
     void dgInDataDblClick();
@@ -18,11 +17,10 @@ public:
 protected:
     QString reportName() const override { return QStringLiteral("TfrmRepBS"); }
     void edProductNoKeyDown() override;
+    void edCountExit() override;
 
 private:
     void FormCreate();
-    void edCountExit();
-    void showTotal();
 
     LookupComboBox* m_lcbStore;
     QLineEdit* m_edTotalMoney;

@@ -11,18 +11,15 @@ class TfrmReceiveProduct : public TfrmBaseOtherInput {
 public:
     explicit TfrmReceiveProduct(QWidget* parent = nullptr);
 
-    void bitNextClick() override;
-    void bitDeleteClick() override;
     void bitSaveClick() override;
 
 protected:
     QString reportName() const override { return QStringLiteral("TfrmRepInStore"); }
     void edProductNoKeyDown() override;
+    void edCountExit() override;
 
 private:
     void FormCreate();
-    void edCountExit();
-    void showTotal();
 
     QLineEdit* m_edDocNo;
     LookupComboBox* m_lcbFactory;

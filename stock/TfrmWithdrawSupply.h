@@ -10,22 +10,19 @@ public:
     explicit TfrmWithdrawSupply(QWidget* parent = nullptr);
 
     void bitNextClick() override;
-    void bitDeleteClick() override;
     void bitSaveClick() override;
     void dgInDataDblClick();
 
 protected:
     QString reportName() const override { return QStringLiteral("TfrmRepgysth"); }
     void edProductNoKeyDown() override;
+    void edCountExit() override;
 
 private:
     void FormCreate();
-    void edCountExit();
-    void showTotal();
 
     LookupComboBox* m_lcbSupply;
     LookupComboBox* m_lcbStore;
-    QLabel* m_pnTotalMoney;
     QLineEdit* m_edPrice;
     QLineEdit* m_edExistCount;
     QLineEdit* m_edJHNO;

@@ -100,4 +100,18 @@ TEST_P(ClientReturnScreenTest, aRetailSaleIsFoundUnderTheRetailClient) {
     EXPECT_EQ(ctl<QTableWidget>("dgSellData")->rowCount(), 0);
 }
 
+TEST_P(ClientReturnScreenTest, anotherClientChosenAfterTheSalesListedFindsNoneOfThem) {
+    open();
+    header();
+    scan(QStringLiteral("A"));
+    pick("dgSellData", saleRowOf(older));
+    // The sale was K01's: the retail client cannot take it back.
+    choose("lcbClient", QStringLiteral("000"));
+    EXPECT_EQ(ctl<QTableWidget>("dgSellData")->rowCount(), 0);
+    EXPECT_EQ(text("edXSNO"), QString());
+    keyCount(QStringLiteral("1"));
+    EXPECT_EQ(lines(), 0);
+    EXPECT_EQ(lastMessage(), QStringLiteral("数据非法，请重新录入！"));
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, ClientReturnScreenTest, ::testing::ValuesIn(backends()), backendName);

@@ -130,6 +130,48 @@ TEST_P(ReceiveProductScreenTest, savingPostsTheDocumentStartsANewOneAndPreviewsI
     EXPECT_EQ(count(QStringLiteral("JHDSJB")), 2);
 }
 
+TEST_P(ReceiveProductScreenTest, aLineBeyondTheLargestAmountIsRefusedBeforeItOverflows) {
+    // Alone, 99999999 × 99999999 is beyond what an amount holds at all; each other line
+    // fits, but the document with the next one, merged or not, would not.
+    struct Case { const char* first; const char* next; int lines; };
+    const Case cases[] = {{nullptr, "A", 0}, {"A", "A", 1}, {"A", "B", 1}};
+    for (const Case& c : cases) {
+        TfrmReceiveProduct& s = open();
+        header();
+        if (c.first) keyLine(QString::fromLatin1(c.first), QStringLiteral("60000000"), QStringLiteral("1000"));
+        if (c.first) keyLine(QString::fromLatin1(c.next), QStringLiteral("60000000"), QStringLiteral("1000"));
+        else keyLine(QString::fromLatin1(c.next), QStringLiteral("99999999"), QStringLiteral("99999999"));
+        EXPECT_EQ(messageTexts(), QStringList{QStringLiteral(
+                                      "金额超出范围（单笔及整单不能超过 100000000000.00 元），请检查单价和数量！")})
+            << c.next;
+        EXPECT_EQ(focused(), ctl("edCount"));
+        ASSERT_EQ(lines(), c.lines);
+        if (c.lines) {
+            EXPECT_EQ(cell(1, 5), QStringLiteral("1000"));
+            EXPECT_EQ(text("edTotalMoney"), QStringLiteral("60000000000.00"));
+            s.bitSaveClick();
+            EXPECT_EQ(lastMessage(), QStringLiteral("数据已成功保存！"));
+        }
+        seams->recorder.clear();
+    }
+}
+
+TEST_P(ReceiveProductScreenTest, aSaveEndedByAnErrorOtherThanTheDatabasesCanBeTriedAgain) {
+    TfrmReceiveProduct& s = open();
+    header();
+    keyLine(QStringLiteral("A"), QStringLiteral("3"), QStringLiteral("4"));
+    // A document beyond what an amount can hold: the save ends in the general error handler.
+    s.setCell(1, 4, QStringLiteral("99999999"));
+    s.setCell(1, 5, QStringLiteral("99999999"));
+    EXPECT_THROW(s.bitSaveClick(), MoneyOverflow);
+    EXPECT_EQ(lines(), 1);
+    s.setCell(1, 4, QStringLiteral("3"));
+    s.setCell(1, 5, QStringLiteral("4"));
+    s.bitSaveClick();
+    EXPECT_EQ(messageTexts(), QStringList{QStringLiteral("数据已成功保存！")});
+    EXPECT_EQ(count(QStringLiteral("JHDSJB")), 2);
+}
+
 TEST_P(ReceiveProductScreenTest, closingWithUnsavedLinesAsksFirst) {
     TfrmReceiveProduct& s = open();
     header();

@@ -68,6 +68,48 @@ TEST_P(WithdrawSupplyScreenTest, aBatchOffersWhatIsLeftOfItLessWhatTheDocumentAl
     EXPECT_EQ(ctl<QTableWidget>("dgInData")->rowCount(), 0);  // nothing left to return
 }
 
+TEST_P(WithdrawSupplyScreenTest, anotherSupplierChosenAfterTheBatchListsAndTakesTheirOwnBatches) {
+    TfrmWithdrawSupply& s = open();
+    const QString fromS02 = receive(QStringLiteral("S02"), {{"A", 4, "2"}});
+    choose("lcbSupply", QStringLiteral("S01"));
+    choose("lcbStore", QStringLiteral("001"));
+    scan(QStringLiteral("A"));
+    pick("dgInData", 0);
+    // The batch offered was S01's: under S02 it is gone, and the line needs one of S02's.
+    choose("lcbSupply", QStringLiteral("S02"));
+    EXPECT_EQ(ctl<QTableWidget>("dgInData")->rowCount(), 0);
+    EXPECT_EQ(text("edExistCount"), QString());
+    keyCount(QStringLiteral("2"));
+    EXPECT_EQ(lines(), 0);
+    EXPECT_EQ(focused(), ctl<QTableWidget>("dgInData"));
+    keyLine(QStringLiteral("A"), QStringLiteral("2"));
+    ASSERT_EQ(lines(), 1);
+    EXPECT_EQ(cell(1, 7), fromS02);
+    s.bitSaveClick();
+    EXPECT_EQ(lastMessage(), QStringLiteral("数据已成功保存！"));
+    EXPECT_EQ(count(QStringLiteral("GYSTHMXB"), QStringLiteral("JHDNO = '%1' AND SL = 2").arg(fromS02)), 1);
+}
+
+TEST_P(WithdrawSupplyScreenTest, theTotalPanelFollowsEveryChangeOfTheLines) {
+    TfrmWithdrawSupply& s = open();
+    choose("lcbSupply", QStringLiteral("S01"));
+    choose("lcbStore", QStringLiteral("001"));
+    const auto total = [&] { return ctl<QLabel>("pnTotalMoney")->text(); };
+    EXPECT_EQ(total(), QStringLiteral("0.00"));
+    keyLine(QStringLiteral("B"), QStringLiteral("1"));
+    keyLine(QStringLiteral("A"), QStringLiteral("2"));
+    EXPECT_EQ(total(), QStringLiteral("14.00"));
+    keyLine(QStringLiteral("A"), QStringLiteral("1"));  // merged
+    EXPECT_EQ(total(), QStringLiteral("17.00"));
+    grid()->selectRow(0);
+    s.bitDeleteClick();
+    EXPECT_EQ(total(), QStringLiteral("8.00"));
+    s.bitNextClick();
+    EXPECT_EQ(total(), QStringLiteral("0.00"));
+    EXPECT_EQ(ctl<QTableWidget>("dgInData")->rowCount(), 0);
+    EXPECT_EQ(focused(), ctl<QWidget>("lcbSupply"));
+}
+
 TEST_P(WithdrawSupplyScreenTest, aBatchTakenMeanwhileFailsTheWholeDocumentAndKeepsTheGrid) {
     TfrmWithdrawSupply& s = open();
     choose("lcbSupply", QStringLiteral("S01"));
