@@ -42,6 +42,9 @@ Money checkedTotal(const std::vector<Line>& lines) {
     Money total;
     for (const Line& l : lines) {
         checkLine(l.productNo, l.quantity);
+        // A batch bought at less than nothing would turn the supplier's balance and every
+        // cost drawn from it upside down.
+        if (l.price.isNegative()) throw Error(QStringLiteral("商品 %1 的单价不能为负数").arg(l.productNo));
         total += l.price.times(l.quantity);
     }
     return total;

@@ -85,7 +85,7 @@ void TfrmReceiveProduct::edCountExit() {
     const std::optional<double> quantity = keyedQuantity();
     if (!quantity) return;
     const std::optional<Money> price = Money::parse(m_edPrice->text());
-    if (!price) {
+    if (!price || price->isNegative()) {
         messages().info(QStringLiteral("数据非法，请重新录入！"));
         focusSelected(m_edPrice);
         return;

@@ -244,13 +244,14 @@ TEST_P(StockDocumentsTest, aDocumentThatWouldOverdrawFailsWholeAndWritesNothing)
     }
 }
 
-TEST_P(StockDocumentsTest, emptyDocumentsAndQuantitiesOfZeroOrLessAreRefusedBeforeAnyNumberIsDrawn) {
+TEST_P(StockDocumentsTest, emptyDocumentsQuantitiesOfZeroOrLessAndNegativePricesAreRefusedBeforeAnyNumberIsDrawn) {
     StockDocuments documents(db());
     const QString one = QStringLiteral("001");
     const std::function<void()> posts[] = {
         [&] { receive({}); },
         [&] { receive({line("A", 0, "3")}); },
         [&] { receive({line("A", -1, "3")}); },
+        [&] { receive({line("A", 1, "-3")}); },  // a price below nothing
         [&] { receive({line("A", 1, "3"), line("A", 2, "3", kSecond)}); },  // one batch per product and receipt
         [&] { documents.writeOff({one, {}}); },
         [&] { documents.returnToSupplier({QStringLiteral("S01"), one, {fromBatch(QStringLiteral("J"), "A", 0, "1")}}); },

@@ -28,6 +28,7 @@ TEST_P(ReceiveProductScreenTest, aLineIsRefusedAtTheFirstCheckItFails) {
         {true, true, true, "3", "-2", "数据非法，请重新录入！", "edCount"},
         {true, true, true, "3", "2x", "数据非法，请重新录入！", "edCount"},
         {true, true, true, "3y", "2", "数据非法，请重新录入！", "edPrice"},
+        {true, true, true, "-3", "2", "数据非法，请重新录入！", "edPrice"},
     };
     for (const Case& c : cases) {
         open();
