@@ -132,6 +132,7 @@ public:
     // Times are stored as "yyyy-MM-dd HH:mm:ss" text; date10 takes its first ten characters.
     QString dayOf(const QString& column) const override { return QStringLiteral("date10(%1)").arg(column); }
     bool sumsPerProductFirst() const override { return true; }
+    bool sumsScannedRowsInProcess() const override { return true; }
     void transactionBegun(Connection& c) const override {
         if (sqlite3* db = sqliteHandle(c)) {
             const QDateTime now = serverNow();
@@ -273,6 +274,7 @@ public:
     bool numbersInsideDocument() const override { return false; }
     QString dayOf(const QString& column) const override { return QStringLiteral("CAST(%1 AS DATE)").arg(column); }
     bool sumsPerProductFirst() const override { return false; }
+    bool sumsScannedRowsInProcess() const override { return false; }
     QVariant moneyValue(Money value) const override { return value.toDecimalString(); }
     QVariant dateTimeValue(const QDateTime& value) const override { return timestampText(value); }
 
