@@ -8,11 +8,12 @@
 #include "db/Statement.h"
 #include "db/StockLedger.h"
 
-#include <QHash>
 
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <string_view>
+#include <unordered_map>
 
 namespace db {
 
@@ -90,22 +91,24 @@ struct KindSums {
 };
 
 // The server sums the lines per product and kind over the covering index and sends the sums,
-// each product's together. A comparison evaluated per line costs about as much as reading the
-// line, hence no more of them than needed (the "since end" sums only when anything moved after
-// the period); a second pass per range cost more still. Transfers change no column.
+// each product's together. Every condition or sum costs per line about as much as reading
+// the line: the range's start is asked for only after a carry-forward, the "since end" sums
+// only when anything moved after the period, partial sums add only the lines they take (no
+// zeros), and transfers, which change no column, are summed with the rest and left out here.
 std::vector<Product> sumOnServer(Connection& c, const QDate& from, const QDate& begin, const QDate& end,
                                  bool laterMovements) {
+    const bool everything = from <= kBeginningOfTime;
     const QString sinceEnd = laterMovements
-        ? QStringLiteral(", SUM(CASE WHEN CZRQ >= :e1 THEN SL ELSE 0 END), SUM(CASE WHEN CZRQ >= :e2 THEN CBJE ELSE 0 END)")
+        ? QStringLiteral(", SUM(CASE WHEN CZRQ >= :e1 THEN SL END), SUM(CASE WHEN CZRQ >= :e2 THEN CBJE END)")
         : QString();
-    BulkQuery s(c, QStringLiteral(
-        "SELECT SPNO, WLTYPE, SUM(SL), SUM(CBJE), SUM(CASE WHEN CZRQ >= :b1 THEN SL ELSE 0 END), "
-        "SUM(CASE WHEN CZRQ >= :b2 THEN CBJE ELSE 0 END)%1 "
-        "FROM QTJHDMXB WHERE CZRQ >= :f AND WLTYPE NOT IN (:ti, :to) GROUP BY SPNO, WLTYPE ORDER BY SPNO, WLTYPE")
-                       .arg(sinceEnd));
-    s.bind(QStringLiteral(":f"), from).bind(QStringLiteral(":b1"), begin).bind(QStringLiteral(":b2"), begin);
+    BulkQuery s(c, QStringLiteral("SELECT SPNO, WLTYPE, SUM(SL), SUM(CBJE), SUM(CASE WHEN CZRQ >= :b1 THEN SL END), "
+                                  "SUM(CASE WHEN CZRQ >= :b2 THEN CBJE END)%1 FROM QTJHDMXB%2 "
+                                  "GROUP BY SPNO, WLTYPE ORDER BY SPNO, WLTYPE")
+                       .arg(sinceEnd, everything ? QString() : QStringLiteral(" WHERE CZRQ >= :f")));
+    if (!everything) s.bind(QStringLiteral(":f"), from);
+    s.bind(QStringLiteral(":b1"), begin).bind(QStringLiteral(":b2"), begin);
     if (laterMovements) s.bind(QStringLiteral(":e1"), end).bind(QStringLiteral(":e2"), end);
-    s.bind(QStringLiteral(":ti"), MovementKind::TransferIn).bind(QStringLiteral(":to"), MovementKind::TransferOut).exec();
+    s.exec();
     std::vector<Product> products;
     while (s.next()) {
         const QByteArrayView code = s.utf8(0);
@@ -191,12 +194,13 @@ void pair(std::vector<Product>& products, BulkQuery& s, bool inByteOrder, Match 
         }
         return;
     }
-    QHash<QByteArray, size_t> index;
-    index.reserve(qsizetype(products.size()));
-    for (size_t i = 0; i < products.size(); ++i) index.insert(products[i].code, i);
+    const auto view = [](QByteArrayView code) { return std::string_view(code.data(), size_t(code.size())); };
+    std::unordered_map<std::string_view, size_t> index;
+    index.reserve(products.size());
+    for (size_t i = 0; i < products.size(); ++i) index.emplace(view(products[i].code), i);
     while (s.next()) {
-        const auto found = index.constFind(s.utf8(0).toByteArray());
-        if (found != index.constEnd()) match(products[*found]);
+        const auto found = index.find(view(s.utf8(0)));
+        if (found != index.end()) match(products[found->second]);
         else unmatched(s.utf8(0));
     }
 }
