@@ -77,52 +77,53 @@ public:
     SqliteBulk(sqlite3* handle, const QString& sql, const std::vector<std::pair<QString, QVariant>>& values)
         : m_handle(handle), m_sql(sql) {
         const QByteArray text = sql.toUtf8();
-        if (sqlite3_prepare_v2(handle, text.constData(), int(text.size()), &m_statement, nullptr) != SQLITE_OK)
-            fail();
-        if (sqlite3_bind_parameter_count(m_statement) != int(values.size()))
+        sqlite3_stmt* prepared = nullptr;
+        const int prepareResult = sqlite3_prepare_v2(handle, text.constData(), int(text.size()), &prepared, nullptr);
+        m_statement.reset(prepared);
+        if (prepareResult != SQLITE_OK) fail();
+        if (sqlite3_bind_parameter_count(m_statement.get()) != int(values.size()))
             throw Error(QStringLiteral("%1 values bound for %2 parameters in: %3")
-                            .arg(values.size()).arg(sqlite3_bind_parameter_count(m_statement)).arg(sql));
+                            .arg(values.size()).arg(sqlite3_bind_parameter_count(m_statement.get())).arg(sql));
         for (const auto& [name, value] : values) {
-            const int index = sqlite3_bind_parameter_index(m_statement, name.toUtf8().constData());
+            const int index = sqlite3_bind_parameter_index(m_statement.get(), name.toUtf8().constData());
             if (index == 0) throw Error(QStringLiteral("no parameter %1 in: %2").arg(name, sql));
             int rc = SQLITE_OK;
-            if (value.isNull()) rc = sqlite3_bind_null(m_statement, index);
-            else if (value.typeId() == QMetaType::Double) rc = sqlite3_bind_double(m_statement, index, value.toDouble());
-            else if (value.typeId() == QMetaType::LongLong) rc = sqlite3_bind_int64(m_statement, index, value.toLongLong());
+            if (value.isNull()) rc = sqlite3_bind_null(m_statement.get(), index);
+            else if (value.typeId() == QMetaType::Double) rc = sqlite3_bind_double(m_statement.get(), index, value.toDouble());
+            else if (value.typeId() == QMetaType::LongLong) rc = sqlite3_bind_int64(m_statement.get(), index, value.toLongLong());
             else {
                 const QByteArray bytes = value.toString().toUtf8();
-                rc = sqlite3_bind_text(m_statement, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+                rc = sqlite3_bind_text(m_statement.get(), index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
             }
             if (rc != SQLITE_OK) fail();
         }
-        m_columns = sqlite3_column_count(m_statement);
+        m_columns = sqlite3_column_count(m_statement.get());
     }
-    ~SqliteBulk() override { sqlite3_finalize(m_statement); }
 
     bool next() override {
         if (m_done) return false;
-        const int rc = sqlite3_step(m_statement);
+        const int rc = sqlite3_step(m_statement.get());
         if (rc == SQLITE_ROW) return true;
         m_done = true;
         if (rc != SQLITE_DONE) fail();
         // Finished: the read it held on the database ends now, not when the query goes.
-        sqlite3_reset(m_statement);
+        sqlite3_reset(m_statement.get());
         return false;
     }
     int columnCount() const override { return m_columns; }
-    bool isNull(int column) const override { return sqlite3_column_type(m_statement, column) == SQLITE_NULL; }
+    bool isNull(int column) const override { return sqlite3_column_type(m_statement.get(), column) == SQLITE_NULL; }
     QByteArrayView utf8(int column) const override {
-        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
-        return text ? QByteArrayView(text, sqlite3_column_bytes(m_statement, column)) : QByteArrayView();
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_statement.get(), column));
+        return text ? QByteArrayView(text, sqlite3_column_bytes(m_statement.get(), column)) : QByteArrayView();
     }
-    double real(int column) const override { return sqlite3_column_double(m_statement, column); }
-    qint64 integer(int column) const override { return sqlite3_column_int64(m_statement, column); }
+    double real(int column) const override { return sqlite3_column_double(m_statement.get(), column); }
+    qint64 integer(int column) const override { return sqlite3_column_int64(m_statement.get(), column); }
     // As Qt's driver hands them to Money::fromVariant: whole numbers as integers, reals as doubles.
     Money money(int column) const override {
-        switch (sqlite3_column_type(m_statement, column)) {
+        switch (sqlite3_column_type(m_statement.get(), column)) {
         case SQLITE_NULL: return {};
-        case SQLITE_INTEGER: return Money::fromYuan(sqlite3_column_int64(m_statement, column));
-        case SQLITE_FLOAT: return Money::fromDouble(sqlite3_column_double(m_statement, column));
+        case SQLITE_INTEGER: return Money::fromYuan(sqlite3_column_int64(m_statement.get(), column));
+        case SQLITE_FLOAT: return Money::fromDouble(sqlite3_column_double(m_statement.get(), column));
         default: return Money::fromVariant(QVariant(QString::fromUtf8(utf8(column))));
         }
     }
@@ -136,7 +137,8 @@ private:
 
     sqlite3* m_handle;
     QString m_sql;
-    sqlite3_stmt* m_statement = nullptr;
+    // Finalised also when the constructor throws after preparing (a value that cannot be bound).
+    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> m_statement{nullptr, sqlite3_finalize};
     int m_columns = 0;
     bool m_done = false;
 };
