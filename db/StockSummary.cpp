@@ -183,7 +183,7 @@ std::vector<Product> sumInProcess(Connection& c, const QDate& from, const QDate&
 // (SQLite compares text by its bytes) both sides are walked side by side; otherwise, as the
 // server's collation may order codes otherwise, the products are found by their code.
 template <typename Match, typename Unmatched>
-void pair(std::vector<Product>& products, BulkQuery& s, bool inByteOrder, Match match, Unmatched unmatched) {
+void pairByCode(std::vector<Product>& products, BulkQuery& s, bool inByteOrder, Match match, Unmatched unmatched) {
     if (inByteOrder) {
         size_t i = 0;
         while (s.next()) {
@@ -248,14 +248,13 @@ std::vector<SummaryRow> StockSummary::rows(const QDate& begin, const QDate& end)
         BulkQuery s(m_connection, QStringLiteral("SELECT SPNO, JZSL, JZJE FROM YZJZMXB WHERE ENDDATE = :e ORDER BY SPNO"));
         s.bind(QStringLiteral(":e"), carried).exec();
         std::vector<Product> onlyCarried;
-        pair(products, s, inProcess,
-             [&](Product& p) {
-                 p.carriedCount = s.real(1);
-                 p.carriedMoney = s.money(2);
-             },
-             [&](QByteArrayView code) {
-                 onlyCarried.push_back({code.toByteArray(), s.real(1), s.money(2)});
-             });
+        pairByCode(
+            products, s, inProcess,
+            [&](Product& p) {
+                p.carriedCount = s.real(1);
+                p.carriedMoney = s.money(2);
+            },
+            [&](QByteArrayView code) { onlyCarried.push_back({code.toByteArray(), s.real(1), s.money(2)}); });
         if (!onlyCarried.empty()) {
             const size_t moved = products.size();
             products.insert(products.end(), std::make_move_iterator(onlyCarried.begin()),
@@ -268,7 +267,7 @@ std::vector<SummaryRow> StockSummary::rows(const QDate& begin, const QDate& end)
     {
         BulkQuery s(m_connection, QStringLiteral("SELECT SPNO, SPNAME FROM SPB ORDER BY SPNO"));
         s.exec();
-        pair(products, s, inProcess, [&](Product& p) { p.name = s.text(1); }, [](QByteArrayView) {});
+        pairByCode(products, s, inProcess, [&](Product& p) { p.name = s.text(1); }, [](QByteArrayView) {});
     }
 
     std::vector<SummaryRow> result;
