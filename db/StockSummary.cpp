@@ -8,7 +8,6 @@
 #include "db/Statement.h"
 #include "db/StockLedger.h"
 
-
 #include <algorithm>
 #include <cmath>
 #include <map>
