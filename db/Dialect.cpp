@@ -308,6 +308,13 @@ public:
                                  "WHERE current_setting('server_version_num')::int >= 120000"));
     }
 
+    void planOnceForAnyValues(Connection& c, bool on) const override {
+        Statement set(c, QStringLiteral("SELECT set_config('plan_cache_mode', :m, true) "
+                                        "WHERE current_setting('server_version_num')::int >= 120000"));
+        set.bind(QStringLiteral(":m"), on ? QStringLiteral("force_generic_plan") : QStringLiteral("force_custom_plan")).exec();
+        while (set.next()) {}
+    }
+
     void createFunctions(Connection& c) const override {
         // The clock reads a session setting first, so tests can fix "now".
         c.execute(QStringLiteral(

@@ -5,6 +5,7 @@
 #include "db/Periods.h"
 #include "db/Schema.h"
 #include "db/StockSummary.h"
+#include "db/Transaction.h"
 
 #include <algorithm>
 #include <map>
@@ -134,6 +135,19 @@ TEST_P(StockSummaryTest, aDatabaseFromBeforeKeptCostsMigratesToTheSameSummary) {
     ASSERT_EQ(rows.size(), 2u);
     expectRow(rows[0], {"A", 10, "25", 21, "63", 4, "12", 3, "9", 0, "0", 24, "67"});
     expectRow(rows[1], {"B", 0, "0", 5, "40", 0, "0", 0, "0", 1.5, "12", 3.5, "28"});
+}
+
+// The carry-forward's inserts are planned once; the reads that follow in the same
+// transaction are planned for their own dates again.
+TEST_P(StockSummaryTest, aCarryForwardLeavesTheSessionsPlanningAsItWas) {
+    if (GetParam() != db::Backend::Postgres) GTEST_SKIP() << "SQLite plans no differently";
+    summary_shop::install(db());
+    summary_shop::on(db(), 4, 5);
+    db::Transaction tx(db());
+    db::MonthEnd(db()).carryForward(QDate(2024, 3, 1), QDate(2024, 3, 31), s("001"));
+    EXPECT_EQ(scalar(s("SELECT current_setting('plan_cache_mode')")), s("force_custom_plan"));
+    tx.commit();
+    EXPECT_EQ(count(s("YZJZMXB")), 2);
 }
 
 TEST_P(StockSummaryTest, aFailedCarryForwardLeavesPeriodAndPositionsAsTheyWere) {
