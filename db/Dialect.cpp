@@ -133,6 +133,7 @@ public:
     // Times are stored as "yyyy-MM-dd HH:mm:ss" text; date10 takes its first ten characters.
     QString dayOf(const QString& column) const override { return QStringLiteral("date10(%1)").arg(column); }
     bool sumsPerProductFirst() const override { return true; }
+    bool sumsScannedRowsInProcess() const override { return true; }
     void transactionBegun(Connection& c) const override {
         if (sqlite3* db = sqliteHandle(c)) {
             const QDateTime now = serverNow();
@@ -276,6 +277,7 @@ public:
     QString unflushedCommitSql() const override { return QStringLiteral("SET LOCAL synchronous_commit TO OFF"); }
     QString dayOf(const QString& column) const override { return QStringLiteral("CAST(%1 AS DATE)").arg(column); }
     bool sumsPerProductFirst() const override { return false; }
+    bool sumsScannedRowsInProcess() const override { return false; }
     QVariant moneyValue(Money value) const override { return value.toDecimalString(); }
     QVariant dateTimeValue(const QDateTime& value) const override { return timestampText(value); }
 
@@ -307,6 +309,13 @@ public:
         // (The setting exists from PostgreSQL 12 on; an older server keeps its own choice.)
         c.execute(QStringLiteral("SELECT set_config('plan_cache_mode', 'force_custom_plan', false) "
                                  "WHERE current_setting('server_version_num')::int >= 120000"));
+    }
+
+    void planOnceForAnyValues(Connection& c, bool on) const override {
+        Statement set(c, QStringLiteral("SELECT set_config('plan_cache_mode', :m, true) "
+                                        "WHERE current_setting('server_version_num')::int >= 120000"));
+        set.bind(QStringLiteral(":m"), on ? QStringLiteral("force_generic_plan") : QStringLiteral("force_custom_plan")).exec();
+        while (set.next()) {}
     }
 
     void createFunctions(Connection& c) const override {

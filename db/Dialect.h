@@ -51,6 +51,15 @@ public:
     // of cost rows summed per product first looks each product up once; PostgreSQL hashes
     // the join, and a month summed per product first spills to disk at the default work_mem.
     virtual bool sumsPerProductFirst() const = 0;
+    // Whether a large sum over rows read in index order is cheaper added up by us than by
+    // SQL: SQLite's statement machine spends more per row on a CASE than stepping the whole
+    // row costs us; PostgreSQL sums next to the data and sends only the sums.
+    virtual bool sumsScannedRowsInProcess() const = 0;
+    // Until `on` is false again or the transaction ends, statements are planned once for any
+    // values: for inserts of many rows of bound values, which have no plan to choose. The
+    // PostgreSQL session plans every run for its values (see prepareSession), which costs an
+    // insert of 400 rows more than writing them. Nothing on SQLite. Inside a transaction only.
+    virtual void planOnceForAnyValues(Connection&, bool on) const { (void)on; }
 
     virtual QVariant moneyValue(Money value) const = 0;
     virtual QVariant dateTimeValue(const QDateTime& value) const = 0;

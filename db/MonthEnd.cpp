@@ -57,6 +57,7 @@ void MonthEnd::carryForward(const QDate& begin, const QDate& end, const QString&
     Statement header(m_connection, QStringLiteral("INSERT INTO YZJZSJB(ENDDATE, BEGDATE, BNNO) VALUES(:e, :b, :o)"));
     header.bind(QStringLiteral(":e"), end).bind(QStringLiteral(":b"), begin).bindTextOrNull(QStringLiteral(":o"), operatorNo).exec();
 
+    m_connection.dialect().planOnceForAnyValues(m_connection, true);
     for (int chunk = 0; chunk < chunks; ++chunk) {
         const size_t from = size_t(chunk) * kRowsPerStatement;
         const int n = int(std::min<size_t>(kRowsPerStatement, kept.size() - from));
@@ -74,6 +75,7 @@ void MonthEnd::carryForward(const QDate& begin, const QDate& end, const QString&
         insert.exec();
         if (progress) progress(chunk + 2, chunks + 2);
     }
+    m_connection.dialect().planOnceForAnyValues(m_connection, false);
 
     setVariable(m_connection, QStringLiteral("BalaBegDate"), begin.toString(QStringLiteral("yyyy-MM-dd")));
     setVariable(m_connection, QStringLiteral("BalaEndDate"), end.toString(QStringLiteral("yyyy-MM-dd")));

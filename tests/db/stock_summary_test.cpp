@@ -5,7 +5,9 @@
 #include "db/Periods.h"
 #include "db/Schema.h"
 #include "db/StockSummary.h"
+#include "db/Transaction.h"
 
+#include <algorithm>
 #include <map>
 
 using summary_shop::s;
@@ -135,6 +137,19 @@ TEST_P(StockSummaryTest, aDatabaseFromBeforeKeptCostsMigratesToTheSameSummary) {
     expectRow(rows[1], {"B", 0, "0", 5, "40", 0, "0", 0, "0", 1.5, "12", 3.5, "28"});
 }
 
+// The carry-forward's inserts are planned once; the reads that follow in the same
+// transaction are planned for their own dates again.
+TEST_P(StockSummaryTest, aCarryForwardLeavesTheSessionsPlanningAsItWas) {
+    if (GetParam() != db::Backend::Postgres) GTEST_SKIP() << "SQLite plans no differently";
+    summary_shop::install(db());
+    summary_shop::on(db(), 4, 5);
+    db::Transaction tx(db());
+    db::MonthEnd(db()).carryForward(QDate(2024, 3, 1), QDate(2024, 3, 31), s("001"));
+    EXPECT_EQ(scalar(s("SELECT current_setting('plan_cache_mode')")), s("force_custom_plan"));
+    tx.commit();
+    EXPECT_EQ(count(s("YZJZMXB")), 2);
+}
+
 TEST_P(StockSummaryTest, aFailedCarryForwardLeavesPeriodAndPositionsAsTheyWere) {
     summary_shop::install(db());
     summary_shop::on(db(), 4, 5);
@@ -164,6 +179,43 @@ TEST_P(StockSummaryTest, closingQuantitiesAgreeWithStoreBalancesAndAMismatchIsNa
     // A balance moved without a movement line (what the integrity check must catch).
     db().execute(s("UPDATE KCYEB SET KCSL = KCSL + 1 WHERE SPNO = 'B' AND CKNO = '001'"));
     EXPECT_EQ(summary.productsOffBalance(), QStringList{s("B")});
+}
+
+// Products whose codes sort differently as bytes, as text and by prefix, some only carried
+// forward and some moving only afterwards: each meets its own opening and name, amounts to
+// the last decimal, in the order of the codes.
+TEST_P(StockSummaryTest, everyProductMeetsItsOpeningAndNameWhateverItsCode) {
+    db().execute(s("INSERT INTO CSB(CSNO, CSNAME) VALUES('001', '供应商')"));
+    const char* codes[] = {"B", "A1", "甲10", "A", "a", "甲2", "Z"};
+    for (const char* code : codes) {
+        db::Statement p(db(), s("INSERT INTO SPB(SPNO, SPNAME, SPDW, BZJG, CBJG) VALUES(:c, :n, '个', 5, 3)"));
+        p.bind(s(":c"), s(code)).bind(s(":n"), s("品") + s(code)).exec();
+    }
+    summary_shop::on(db(), 2, 10);
+    for (int i = 0; i < 6; ++i) summary_shop::receive(db(), s(codes[i]), i + 1, "2");   // Z has nothing yet
+    summary_shop::on(db(), 3, 1);
+    db::MonthEnd(db()).carryForward(QDate(2024, 2, 1), QDate(2024, 2, 29), s("001"));
+    summary_shop::on(db(), 3, 5);
+    for (int i = 0; i < 3; ++i) summary_shop::receive(db(), s("A"), 1, "0.0001");
+    summary_shop::receive(db(), s("甲10"), 2, "1.5");
+    summary_shop::receive(db(), s("Z"), 1, "7.1234");
+
+    const auto rows = db::StockSummary(db()).rows(QDate(2024, 3, 1), QDate(2024, 3, 31));
+    QStringList order;
+    for (const auto& r : rows) order << r.productNo;
+    QStringList sorted = order;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(order, sorted);
+    ASSERT_EQ(rows.size(), 7u);
+    auto by = byProduct(rows);
+    for (int i = 0; i < 7; ++i) EXPECT_EQ(by[s(codes[i])].productName, s("品") + s(codes[i])) << codes[i];
+    expectRow(by[s("B")], {"B", 1, "2", 0, "0", 0, "0", 0, "0", 0, "0", 1, "2"});
+    expectRow(by[s("A1")], {"A1", 2, "4", 0, "0", 0, "0", 0, "0", 0, "0", 2, "4"});
+    expectRow(by[s("甲10")], {"甲10", 3, "6", 2, "3", 0, "0", 0, "0", 0, "0", 5, "9"});
+    expectRow(by[s("A")], {"A", 4, "8", 3, "0.0003", 0, "0", 0, "0", 0, "0", 7, "8.0003"});
+    expectRow(by[s("a")], {"a", 5, "10", 0, "0", 0, "0", 0, "0", 0, "0", 5, "10"});
+    expectRow(by[s("甲2")], {"甲2", 6, "12", 0, "0", 0, "0", 0, "0", 0, "0", 6, "12"});
+    expectRow(by[s("Z")], {"Z", 0, "0", 1, "7.1234", 0, "0", 0, "0", 0, "0", 1, "7.1234"});
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, StockSummaryTest, ::testing::ValuesIn(backends()), backendName);
