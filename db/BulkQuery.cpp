@@ -3,6 +3,7 @@
 #include "db/Connection.h"
 #include "db/Dialect.h"
 #include "db/Error.h"
+#include "db/PostgresParameters.h"
 
 #include <QSqlDriver>
 #include <QSqlError>
@@ -143,20 +144,6 @@ private:
     bool m_done = false;
 };
 
-PGconn* postgresHandle(Connection& connection) {
-    const QVariant h = connection.handle().driver()->handle();
-    // The driver names the type by libpq's struct tag.
-    const bool pg = h.isValid() && (qstrcmp(h.typeName(), "PGconn*") == 0 || qstrcmp(h.typeName(), "pg_conn*") == 0);
-    return pg ? *static_cast<PGconn* const*>(h.constData()) : nullptr;
-}
-
-// The text form in which libpq passes a value bound in Statement's form.
-std::optional<QByteArray> parameterText(const QVariant& value) {
-    if (value.isNull()) return std::nullopt;
-    if (value.typeId() == QMetaType::Double) return QByteArray::number(value.toDouble(), 'g', 17);
-    return value.toString().toUtf8();
-}
-
 // The whole result in libpq's text form, read in place.
 class PostgresBulk final : public BulkQuery::Backend {
 public:
@@ -168,19 +155,13 @@ public:
         QSqlQuery(connection.handle()).exec(QStringLiteral("SELECT 1"));
         while (PGresult* left = PQgetResult(pg)) PQclear(left);
 
-        const auto [text, names] = BulkQuery::numberedPlaceholders(sql);
-        if (names.size() != qsizetype(values.size()))
-            throw Error(QStringLiteral("%1 values bound for %2 parameters in: %3").arg(values.size()).arg(names.size()).arg(sql));
-        std::vector<std::optional<QByteArray>> texts;
-        for (const QString& name : names) {
-            auto bound = std::find_if(values.begin(), values.end(), [&](const auto& v) { return v.first == name; });
-            if (bound == values.end()) throw Error(QStringLiteral("no value bound for %1 in: %2").arg(name, sql));
-            texts.push_back(parameterText(bound->second));
-        }
-        std::vector<const char*> pointers;
-        for (const auto& t : texts) pointers.push_back(t ? t->constData() : nullptr);
-        const QByteArray statement = text.toUtf8();
-        m_result = PQexecParams(pg, statement.constData(), int(pointers.size()), nullptr, pointers.data(), nullptr, nullptr, 0);
+        const PostgresParameters parameters(connection.dialect(), sql, values);
+        if (parameters.names().size() != qsizetype(values.size()))
+            throw Error(QStringLiteral("%1 values bound for %2 parameters in: %3")
+                            .arg(values.size()).arg(parameters.names().size()).arg(sql));
+        const QByteArray statement = parameters.text().toUtf8();
+        m_result = PQexecParams(pg, statement.constData(), parameters.count(), nullptr, parameters.values(), nullptr,
+                                nullptr, 0);
         if (PQresultStatus(m_result) != PGRES_TUPLES_OK) {
             const char* state = PQresultErrorField(m_result, PG_DIAG_SQLSTATE);
             const QSqlError error(QStringLiteral("Unable to execute statement"),
@@ -272,37 +253,5 @@ double BulkQuery::real(int column) const { return m_backend->real(column); }
 qint64 BulkQuery::integer(int column) const { return m_backend->integer(column); }
 Money BulkQuery::money(int column) const { return m_backend->money(column); }
 
-std::pair<QString, QStringList> BulkQuery::numberedPlaceholders(const QString& sql) {
-    QString text;
-    QStringList names;
-    QChar quote;
-    for (qsizetype i = 0; i < sql.size(); ++i) {
-        const QChar ch = sql[i];
-        if (!quote.isNull()) {
-            if (ch == quote) quote = QChar();
-            text += ch;
-        } else if (ch == u'\'' || ch == u'"') {
-            quote = ch;
-            text += ch;
-        } else if (ch == u':' && i + 1 < sql.size() && sql[i + 1] == u':') {
-            text += QStringLiteral("::");
-            ++i;
-        } else if (ch == u':' && i + 1 < sql.size() && (sql[i + 1].isLetter() || sql[i + 1] == u'_')) {
-            qsizetype end = i + 1;
-            while (end < sql.size() && (sql[end].isLetterOrNumber() || sql[end] == u'_')) ++end;
-            const QString name = sql.mid(i, end - i);
-            qsizetype n = names.indexOf(name);
-            if (n < 0) {
-                names << name;
-                n = names.size() - 1;
-            }
-            text += QStringLiteral("$%1").arg(n + 1);
-            i = end - 1;
-        } else {
-            text += ch;
-        }
-    }
-    return {text, names};
-}
 
 }  // namespace db

@@ -55,10 +55,6 @@ public:
     // NULL reads as zero, as Statement::money reads it.
     Money money(int column) const;
 
-    // `sql` with its :name placeholders numbered $1, $2 … for libpq, and the names in that
-    // order (a name used twice keeps its number). Quoted text and :: casts are left alone.
-    static std::pair<QString, QStringList> numberedPlaceholders(const QString& sql);
-
     class Backend;
 
 private:

@@ -2,6 +2,7 @@
 
 #include "db/Connection.h"
 #include "db/Error.h"
+#include "db/PostgresParameters.h"
 #include "db/Statement.h"
 
 #include <QHash>
@@ -351,9 +352,7 @@ public:
         return s.bind(QStringLiteral(":name"), table).first();
     }
     std::function<void()> interrupter(Connection& c) const override {
-        const QVariant h = c.handle().driver()->handle();
-        const bool pg = h.isValid() && (qstrcmp(h.typeName(), "PGconn*") == 0 || qstrcmp(h.typeName(), "pg_conn*") == 0);
-        PGconn* conn = pg ? *static_cast<PGconn* const*>(h.constData()) : nullptr;
+        PGconn* conn = postgresHandle(c);
         if (!conn) throw Error(QStringLiteral("PostgreSQL handle not available"), ErrorKind::Connection);
         std::shared_ptr<PGcancel> cancel(PQgetCancel(conn), PQfreeCancel);
         return [cancel] {

@@ -4,6 +4,7 @@
 #include "db/Dialect.h"
 #include "db/Error.h"
 #include "db/Money.h"
+#include "db/PostgresParameters.h"
 #include "db/Statement.h"
 
 #include <QAtomicInt>
@@ -84,60 +85,6 @@ private:
     std::unique_ptr<Statement> m_statement;
 };
 
-// The text form in which libpq passes a value: the forms Statement binds (money as decimal
-// text, stamps as "yyyy-MM-dd HH:mm:ss", flags as 0/1).
-std::optional<QByteArray> parameterText(const Dialect& dialect, const QVariant& value) {
-    if (!value.isValid() || value.isNull()) return std::nullopt;
-    if (value.typeId() == qMetaTypeId<Money>()) return dialect.moneyValue(value.value<Money>()).toString().toUtf8();
-    switch (value.typeId()) {
-    case QMetaType::Bool:
-        return QByteArray(value.toBool() ? "1" : "0");
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return QByteArray::number(value.toDouble(), 'g', 17);
-    case QMetaType::QDate:
-        return dialect.dateTimeValue(QDateTime(value.toDate(), QTime(0, 0))).toString().toUtf8();
-    case QMetaType::QDateTime:
-        return dialect.dateTimeValue(value.toDateTime()).toString().toUtf8();
-    default:
-        return value.toString().toUtf8();
-    }
-}
-
-// `sql` with its :name placeholders numbered $1, $2 … for the server, and the names in that
-// order. Quoted text and PostgreSQL's :: casts are left alone.
-std::pair<QString, QStringList> numberedPlaceholders(const QString& sql) {
-    QString text;
-    QStringList names;
-    QChar quote;
-    for (qsizetype i = 0; i < sql.size(); ++i) {
-        const QChar ch = sql[i];
-        if (!quote.isNull()) {
-            if (ch == quote) quote = QChar();
-            text += ch;
-        } else if (ch == u'\'' || ch == u'"') {
-            quote = ch;
-            text += ch;
-        } else if (ch == u':' && i + 1 < sql.size() && sql[i + 1] == u':') {
-            text += QStringLiteral("::");
-            ++i;
-        } else if (ch == u':' && i + 1 < sql.size() && (sql[i + 1].isLetter() || sql[i + 1] == u'_')) {
-            qsizetype end = i + 1;
-            while (end < sql.size() && (sql[end].isLetterOrNumber() || sql[end] == u'_')) ++end;
-            const QString name = sql.mid(i, end - i);
-            qsizetype n = names.indexOf(name);
-            if (n < 0) {
-                names << name;
-                n = names.size() - 1;
-            }
-            text += QStringLiteral("$%1").arg(n + 1);
-            i = end - 1;
-        } else {
-            text += ch;
-        }
-    }
-    return {text, names};
-}
 
 // A server-side cursor read with FETCH a page at a time. Held: WITH HOLD, so it outlives
 // the statement's own transaction (the server stores the whole result when that ends).
@@ -159,15 +106,7 @@ public:
 
         // DECLARE cannot be prepared through the Qt driver (its PREPARE takes no DECLARE), so
         // it goes through libpq with the values as real parameters: they never enter the text.
-        const auto [text, names] = numberedPlaceholders(sql);
-        std::vector<std::optional<QByteArray>> texts;
-        for (const QString& name : names) {
-            auto bound = std::find_if(values.begin(), values.end(), [&](const auto& v) { return v.first == name; });
-            if (bound == values.end()) throw Error(QStringLiteral("no value bound for %1 in: %2").arg(name, sql));
-            texts.push_back(parameterText(connection.dialect(), bound->second));
-        }
-        std::vector<const char*> pointers;
-        for (const auto& t : texts) pointers.push_back(t ? t->constData() : nullptr);
+        const PostgresParameters parameters(connection.dialect(), sql, values);
         if (m_kind == Kind::Browsing) {
             PGresult* begun = PQexec(pg, "BEGIN ISOLATION LEVEL REPEATABLE READ, READ ONLY");
             const bool begunOk = PQresultStatus(begun) == PGRES_COMMAND_OK;
@@ -179,8 +118,8 @@ public:
         // NO SCROLL: the server never keeps rows a browsing cursor has passed.
         const QString kindText = m_kind == Kind::Held ? QStringLiteral(" NO SCROLL CURSOR WITH HOLD FOR ")
                                                       : QStringLiteral(" NO SCROLL CURSOR FOR ");
-        const QByteArray declare = (QStringLiteral("DECLARE ") + m_name + kindText + text).toUtf8();
-        PGresult* declared = PQexecParams(pg, declare.constData(), int(pointers.size()), nullptr, pointers.data(),
+        const QByteArray declare = (QStringLiteral("DECLARE ") + m_name + kindText + parameters.text()).toUtf8();
+        PGresult* declared = PQexecParams(pg, declare.constData(), parameters.count(), nullptr, parameters.values(),
                                           nullptr, nullptr, 0);
         const bool ok = PQresultStatus(declared) == PGRES_COMMAND_OK;
         const QString message = QString::fromUtf8(PQresultErrorMessage(declared)).trimmed();
@@ -228,12 +167,7 @@ public:
     }
 
 private:
-    PGconn* handle() const {
-        const QVariant h = m_connection.handle().driver()->handle();
-        // The driver names the type by libpq's struct tag.
-        const bool pg = h.isValid() && (qstrcmp(h.typeName(), "PGconn*") == 0 || qstrcmp(h.typeName(), "pg_conn*") == 0);
-        return pg ? *static_cast<PGconn* const*>(h.constData()) : nullptr;
-    }
+    PGconn* handle() const { return postgresHandle(m_connection); }
 
     // Nothing was written, so ending by ROLLBACK loses nothing, and it also ends a
     // transaction that an error aborted.

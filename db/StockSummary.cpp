@@ -39,6 +39,8 @@ struct Moved {
 
 // A product of the summary: the position carried forward for it and what moved of it.
 struct Product {
+    Product(QByteArray spno, double count = 0, Money money = {})
+        : code(std::move(spno)), carriedCount(count), carriedMoney(money) {}
     QByteArray code;  // SPNO as the database hands it over (UTF-8)
     double carriedCount = 0;
     Money carriedMoney;

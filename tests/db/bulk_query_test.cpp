@@ -1,6 +1,7 @@
 #include "DbTest.h"
 
 #include "db/BulkQuery.h"
+#include "db/PostgresParameters.h"
 #include "db/Dialect.h"
 #include "db/Statement.h"
 #include "db/Transaction.h"
@@ -127,7 +128,7 @@ TEST_P(BulkQueryTest, refusesWhatItCannotRunAndLeavesTheConnectionUsable) {
 }
 
 TEST(BulkQueryPlaceholders, numbersNamesOnceAndLeavesQuotesAndCastsAlone) {
-    const auto [text, names] = db::BulkQuery::numberedPlaceholders(
+    const auto [text, names] = db::numberedPlaceholders(
         s("SELECT ':x', a::text FROM t WHERE b = :b AND c = :c_2 OR b = :b"));
     EXPECT_EQ(text, s("SELECT ':x', a::text FROM t WHERE b = $1 AND c = $2 OR b = $1"));
     EXPECT_EQ(names, (QStringList{s(":b"), s(":c_2")}));
