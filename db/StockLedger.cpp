@@ -211,15 +211,30 @@ std::vector<std::vector<BatchDraw>> StockLedger::allocateSaleLines(const QString
     for (size_t from = 0; from < draws.size(); from += kRowsPerStatement) {
         const int n = int(std::min<size_t>(kRowsPerStatement, draws.size() - from));
         QStringList rows;
-        for (int i = 0; i < n; ++i) rows << QStringLiteral("(:x%1, :j%1, :s%1, :q%1, 0)").arg(i);
-        Statement cost(m_connection, QStringLiteral("INSERT INTO XSCBB(XSNO, JHDNO, SPNO, XSSL, THSL) VALUES %1 RETURNING ID")
+        for (int i = 0; i < n; ++i)
+            rows << QStringLiteral("(:x%1, :j%1, :s%1, :q%1, 0, :n%1, :u%1, :z%1, :p%1, :a%1, :d%1, :c%1)").arg(i);
+        Statement cost(m_connection, QStringLiteral(
+            "INSERT INTO XSCBB(XSNO, JHDNO, SPNO, XSSL, THSL, SPNAME, JSDW, ZYNO, SJ, XSJE, DJ, ZJE) VALUES %1 RETURNING ID")
                                          .arg(rows.join(QStringLiteral(", "))));
         for (int i = 0; i < n; ++i) {
             const Draw& d = draws[from + i];
-            cost.bind(QStringLiteral(":x%1").arg(i), saleNo)
-                .bind(QStringLiteral(":j%1").arg(i), batches[d.batch].no)
-                .bind(QStringLiteral(":s%1").arg(i), batches[d.batch].productNo)
-                .bind(QStringLiteral(":q%1").arg(i), d.quantity);
+            auto name = [i](char column) { return QStringLiteral(":%1%2").arg(QLatin1Char(column)).arg(i); };
+            cost.bind(name('x'), saleNo)
+                .bind(name('j'), batches[d.batch].no)
+                .bind(name('s'), batches[d.batch].productNo)
+                .bind(name('q'), d.quantity);
+            // The two amounts worked out here in Money, rounded once, half to even, the same
+            // on both backends.
+            const std::optional<SaleCostDetails>& details = lines[d.line].details;
+            const SaleCostDetails none;
+            const SaleCostDetails& c = details ? *details : none;
+            if (details) cost.bind(name('n'), c.productName).bind(name('u'), c.unit);
+            else cost.bindTextOrNull(name('n'), QString()).bindTextOrNull(name('u'), QString());
+            cost.bindTextOrNull(name('z'), c.staffNo)
+                .bind(name('p'), c.price)
+                .bind(name('a'), c.price.times(d.quantity))
+                .bind(name('d'), c.costPrice)
+                .bind(name('c'), c.costPrice.times(d.quantity));
         }
         cost.exec();
         std::vector<qint64> ids;

@@ -3,6 +3,8 @@
 // spDayOver live here, and so does the one writer of movement lines.
 #pragma once
 
+#include <optional>
+
 #include "db/Money.h"
 
 #include <QString>
@@ -32,10 +34,21 @@ struct BatchDraw {
     double quantity;
 };
 
+// What a sale line's cost rows record beside the draw: written with the rows, so each is
+// inserted once, whole (a second pass over them rewrote every index of XSCBB).
+struct SaleCostDetails {
+    QString productName;
+    QString unit;
+    QString staffNo;    // empty: NULL
+    Money price;        // the line's selling price
+    Money costPrice;    // the product's cost price
+};
+
 // One sold quantity of a product (a sale line).
 struct SaleQuantity {
     QString productNo;
     double quantity;
+    std::optional<SaleCostDetails> details = std::nullopt;  // without: names NULL and amounts 0
 };
 
 // One movement line of a document: a quantity of a product entering or leaving a store.
@@ -48,7 +61,7 @@ struct Movement {
     QString kind;          // a MovementKind
     // What the quantity is worth at cost (CBJE): the amount the summary reports for it, kept
     // on the line so the summary reads one table. Zero for transfers.
-    Money cost;
+    Money cost = {};
 };
 
 class StockLedger {

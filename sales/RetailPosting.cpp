@@ -25,25 +25,6 @@ QString saleLinesSql(int lines) {
            rows.join(QStringLiteral(", "));
 }
 
-// Completes the cost rows that the allocation created, each found by its ID: matching by
-// sale and product alone would give every line of a product sold at two prices the last
-// line's price. Each row gets its line's price, clerk and name, and the product's current
-// cost price; the two amounts are worked out here in Money, so they are rounded once, half
-// to even, the same on both backends (a product in SQL would leave that to the database).
-QString costCompletionSql(int rows) {
-    QStringList values;
-    for (int i = 0; i < rows; ++i)
-        values << QStringLiteral(
-                      "Select CAST(:I%1 AS BIGINT) AS I, CAST(:N%1 AS VARCHAR(40)) AS N, CAST(:U%1 AS VARCHAR(4)) AS U, "
-                      "CAST(:Z%1 AS VARCHAR(3)) AS Z, CAST(:P%1 AS NUMERIC(19,4)) AS P, CAST(:X%1 AS NUMERIC(19,4)) AS X, "
-                      "CAST(:D%1 AS NUMERIC(19,4)) AS D, CAST(:C%1 AS NUMERIC(19,4)) AS C")
-                      .arg(i);
-    return QStringLiteral(
-               "Update XSCBB set SPNAME = R.N, JSDW = R.U, ZYNO = R.Z, SJ = R.P, XSJE = R.X, DJ = R.D, ZJE = R.C "
-               "from (%1) R where XSCBB.ID = R.I")
-        .arg(values.join(QStringLiteral(" union all ")));
-}
-
 // Keeps statements of one shape per row count and within every backend's bound-value limit.
 constexpr int kCostRowsPerStatement = 200;
 
@@ -86,14 +67,23 @@ void writeSaleDocument(db::Transaction& tx, db::DocumentNumbers& numbers, const 
         .bind(QStringLiteral(":bnno"), sale.operatorNo)
         .exec();
 
-    // The cost rows of each line, as the allocation created them.
+    // The cost rows of each line, as the allocation created them: each with its line's price,
+    // clerk and name and the product's current cost price.
     std::vector<std::vector<db::BatchDraw>> drawsPerLine(sale.lines.size());
+    // Each line's cost is the sum of its cost rows' amounts; its movement line carries it.
+    std::vector<Money> lineCosts(sale.lines.size());
     if (posted.stockChecked) {
+        const QHash<QString, Money> costs = costPrices(connection, sale);
         // The whole sale is allocated at once; a line of quantity 0 takes nothing from stock.
         std::vector<db::SaleQuantity> quantities;
         for (const RetailSaleLine& line : sale.lines)
-            quantities.push_back({line.productNo.trimmed(), line.quantity > 0 ? line.quantity : 0.0});
+            quantities.push_back({line.productNo.trimmed(), line.quantity > 0 ? line.quantity : 0.0,
+                                  db::SaleCostDetails{line.productName.trimmed(), line.unit.trimmed(), staffNo(line),
+                                                      line.price, costs.value(line.productNo.trimmed())}});
         drawsPerLine = db::StockLedger(connection).allocateSaleLines(posted.saleNo, sale.operatorNo, quantities);
+        for (size_t i = 0; i < drawsPerLine.size(); ++i)
+            for (const db::BatchDraw& draw : drawsPerLine[i])
+                lineCosts[i] += costs.value(sale.lines[i].productNo.trimmed()).times(draw.quantity);
     }
 
     db::Statement header(connection, QStringLiteral(
@@ -126,36 +116,6 @@ void writeSaleDocument(db::Transaction& tx, db::DocumentNumbers& numbers, const 
             .bindTextOrNull(name("ZYNO"), staffNo(line));
     }
     saleLines.exec();
-
-    struct CostRow { size_t line; db::BatchDraw draw; };
-    std::vector<CostRow> costRows;
-    for (size_t i = 0; i < drawsPerLine.size(); ++i)
-        for (const db::BatchDraw& draw : drawsPerLine[i]) costRows.push_back({i, draw});
-    // Each line's cost is the sum of its cost rows' amounts; its movement line carries it.
-    std::vector<Money> lineCosts(sale.lines.size());
-    if (!costRows.empty()) {
-        const QHash<QString, Money> costs = costPrices(connection, sale);
-        for (size_t from = 0; from < costRows.size(); from += kCostRowsPerStatement) {
-            const int n = int(std::min<size_t>(kCostRowsPerStatement, costRows.size() - from));
-            db::Statement complete(connection, costCompletionSql(n));
-            for (int k = 0; k < n; ++k) {
-                const CostRow& row = costRows[from + size_t(k)];
-                const RetailSaleLine& line = sale.lines[row.line];
-                const Money cost = costs.value(line.productNo.trimmed());
-                lineCosts[row.line] += cost.times(row.draw.quantity);
-                auto name = [k](char column) { return QStringLiteral(":%1%2").arg(QLatin1Char(column)).arg(k); };
-                complete.bind(name('I'), row.draw.costRowId)
-                    .bind(name('N'), line.productName.trimmed())
-                    .bind(name('U'), line.unit.trimmed())
-                    .bindTextOrNull(name('Z'), staffNo(line))
-                    .bind(name('P'), line.price)
-                    .bind(name('X'), line.price.times(row.draw.quantity))
-                    .bind(name('D'), cost)
-                    .bind(name('C'), cost.times(row.draw.quantity));
-            }
-            complete.exec();
-        }
-    }
 
     if (posted.stockChecked) {
         // One movement line per sale line, all under the sale's one movement number, with

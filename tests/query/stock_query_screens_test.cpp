@@ -56,7 +56,9 @@ TEST_P(StockQueryScreensTest, storeStockForOneStoreAllStoresOrNone) {
         stores->setKeyValue(QString::fromLatin1(c.store));
         screen.control<QPushButton>(u("BitBtn1"))->click();
         EXPECT_EQ(products(screen.rows()).join(u' '), QString::fromLatin1(c.products)) << c.store;
-        if (!screen.rows().empty()) EXPECT_EQ(screen.rows()[0].quantity, c.firstQuantity) << c.store;
+        if (!screen.rows().empty()) {
+            EXPECT_EQ(screen.rows()[0].quantity, c.firstQuantity) << c.store;
+        }
     }
 
     stores->setKeyValue(QStringLiteral("ZZZ"));
