@@ -80,6 +80,11 @@ std::pair<long double, long double> amountsAt(const SaleLine& line, long double 
 }
 }  // namespace
 
+QString amountTooLargeMessage() {
+    return QStringLiteral("金额超出范围（单笔及整单不能超过 %1 元），请检查单价和数量！")
+        .arg(Money::fromYuan(int64_t(kLargestSaleAmountYuan)).toString());
+}
+
 bool SaleLines::fitsAmountLimit(const SaleLine& line) const {
     long double quantity = line.quantity();
     long double others = 0;
@@ -88,8 +93,7 @@ bool SaleLines::fitsAmountLimit(const SaleLine& line) const {
         else others += amountsAt(existing, existing.quantity()).first;
     }
     const auto [amount, memberAmount] = amountsAt(line, quantity);
-    const auto within = [](long double v) { return std::isfinite(v) && std::fabs(v) <= kLargestSaleAmountYuan; };
-    return within(amount) && within(memberAmount) && within(others + amount);
+    return withinLargestAmount(amount) && withinLargestAmount(memberAmount) && withinLargestAmount(others + amount);
 }
 
 bool SaleLines::add(const SaleLine& line) {

@@ -5,6 +5,7 @@
 #include "db/Money.h"
 
 #include <QString>
+#include <cmath>
 #include <optional>
 #include <vector>
 
@@ -66,6 +67,12 @@ struct SaleLine {
 // inside what the amount columns hold, what Money computes without overflow and what
 // SQLite, whose amounts are doubles, stores to the cent.
 constexpr long double kLargestSaleAmountYuan = 1e11L;
+// Whether an amount in yuan stays within it (and is a number at all).
+inline bool withinLargestAmount(long double yuan) {
+    return std::isfinite(yuan) && std::fabs(yuan) <= kLargestSaleAmountYuan;
+}
+// The refusal of a line or document beyond it, said alike by every screen with amounts.
+QString amountTooLargeMessage();
 
 // Why a line cannot be added, in the order the checks run.
 enum class LineRefusal {

@@ -41,8 +41,7 @@ constexpr int kPromoterColumn = 11;
 
 const QString kInfo = QStringLiteral("信息提示");
 const QString kWarning = QStringLiteral("警告");
-const QString kAmountTooLarge = QStringLiteral("金额超出范围（单笔及整单不能超过 %1 元），请检查单价和数量！")
-                                    .arg(Money::fromYuan(int64_t(kLargestSaleAmountYuan)).toString());
+const QString kAmountTooLarge = amountTooLargeMessage();
 
 QLineEdit* edit(QWidget* parent, const char* name, int maxLength = 0) {
     auto* e = new QLineEdit(parent);

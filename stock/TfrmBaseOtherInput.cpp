@@ -221,10 +221,8 @@ bool TfrmBaseOtherInput::amountFits(Money price, double quantity, int mergeLine,
         else others += yuan(Money::parse(cell(line, m_amountColumn)).value_or(Money{}));
     }
     const long double amount = yuan(price) * lineQuantity;
-    const auto within = [](long double v) { return std::isfinite(v) && std::fabs(v) <= kLargestSaleAmountYuan; };
-    if (within(amount) && within(others + amount)) return true;
-    refuseCount(QStringLiteral("金额超出范围（单笔及整单不能超过 %1 元），请检查单价和数量！")
-                    .arg(Money::fromYuan(int64_t(kLargestSaleAmountYuan)).toString()));
+    if (withinLargestAmount(amount) && withinLargestAmount(others + amount)) return true;
+    refuseCount(amountTooLargeMessage());
     return false;
 }
 
