@@ -74,6 +74,7 @@ void QueryRowSource::close() {
     m_reversedSql.clear();
     m_reversedPageSql.clear();
     m_values.clear();
+    m_ledByLookup = false;
     m_total = 0;
     m_known = 0;
     m_pages.clear();
@@ -81,9 +82,24 @@ void QueryRowSource::close() {
     endResetModel();
 }
 
-void QueryRowSource::open(db::Connection& connection, const QString& select, const QString& order,
-                          const QString& rowKey, const BoundValues& values) {
+// Whether few enough rows of the lookup table meet the filter for its lookup form to serve:
+// counted with a limit, so a filter that most headers meet costs a few thousand header rows.
+// PostgreSQL's planner weighs the header-led plan itself (the sale-line view takes the sale
+// number from the header there), so only SQLite is asked.
+bool QueryRowSource::lookupServes(db::Connection& connection, const LookupSelect& lookup) const {
+    if (lookup.select.isEmpty() || lookup.probe.isEmpty() || connection.backend() != db::Backend::Sqlite) return false;
+    db::Statement count(connection, QStringLiteral("SELECT COUNT(*) FROM (") + lookup.probe
+                                        + QStringLiteral(" Limit :lookupMost) q"));
+    for (const auto& [name, value] : lookup.probeValues) count.bindValue(name, value);
+    count.bind(QStringLiteral(":lookupMost"), qint64(m_lookupMost) + 1);
+    return count.first() && count.integer(0) <= m_lookupMost;
+}
+
+void QueryRowSource::open(db::Connection& connection, const QString& plainSelect, const QString& order,
+                          const QString& rowKey, const BoundValues& values, const LookupSelect& lookup) {
     close();
+    m_ledByLookup = lookupServes(connection, lookup);
+    const QString& select = m_ledByLookup ? lookup.select : plainSelect;
     const QString trimmedOrder = order.trimmed();
     const QString key = rowKey.trimmed();
     QString fullOrder = trimmedOrder;

@@ -29,6 +29,14 @@ namespace query {
 
 class RowCounter;
 
+// The same statement as open()'s `select` written with its filter's lookup form
+// (Filter::lookup), and the probe that counts the lookup table's rows meeting the filter.
+struct LookupSelect {
+    QString select;
+    QString probe;
+    BoundValues probeValues;
+};
+
 class QueryRowSource : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -42,8 +50,17 @@ public:
     // place rows the order leaves equal alike. Throws db::Error; the source is then closed
     // (no rows). The open statement or cursor is released by close(), by the next open() and
     // with the source; so is a count under way.
+    // With a `lookup` form, SQLite runs that form instead when its lookup table has at most
+    // kLookupMost rows meeting the filter (counted first, stopping past that): a sale number
+    // 包含 a part that few sales have is then found among the headers and only their lines
+    // are read and sorted, where the plain form reads every line in order to find them. When
+    // many rows meet it the plain form's ordered read stops at the first page soonest.
     void open(db::Connection& connection, const QString& select, const QString& order, const QString& rowKey,
-              const BoundValues& values);
+              const BoundValues& values, const LookupSelect& lookup = {});
+    static constexpr int kLookupMost = 1000;
+    void setLookupMost(int rows) { m_lookupMost = rows; }
+    // Whether the last open() chose the lookup form.
+    bool ledByLookup() const { return m_ledByLookup; }
     void close();
     bool isOpen() const { return m_connection != nullptr; }
     // The exact number of rows, or -1 while it is being counted.
@@ -90,6 +107,7 @@ Q_SIGNALS:
 private:
     using Row = QVector<QVariant>;
     void takeCount(quint64 request, qint64 rows);
+    bool lookupServes(db::Connection& connection, const LookupSelect& lookup) const;
     struct Page {
         qint64 number;
         std::vector<Row> rows;
@@ -125,6 +143,8 @@ private:
     QString m_reversedSql;
     QString m_reversedPageSql;
     BoundValues m_values;
+    bool m_ledByLookup = false;
+    int m_lookupMost = kLookupMost;
     qint64 m_total = 0;
     qint64 m_known = 0;               // rows read so far while the count is under way
     std::unique_ptr<RowCounter> m_counter;
