@@ -54,10 +54,12 @@ public:
     // kLookupMost rows meeting the filter (counted first, stopping past that): a sale number
     // 包含 a part that few sales have is then found among the headers and only their lines
     // are read and sorted, where the plain form reads every line in order to find them. When
-    // many rows meet it the plain form's ordered read stops at the first page soonest.
+    // many rows meet it the plain form's ordered read stops at the first page soonest. The
+    // bound is low so that the count stops early for a filter that many sales meet (1,100 of
+    // 100,000 sales: a fifth of the headers read, where the plain form needs 20 ms).
     void open(db::Connection& connection, const QString& select, const QString& order, const QString& rowKey,
               const BoundValues& values, const LookupSelect& lookup = {});
-    static constexpr int kLookupMost = 1000;
+    static constexpr int kLookupMost = 300;
     void setLookupMost(int rows) { m_lookupMost = rows; }
     // Whether the last open() chose the lookup form.
     bool ledByLookup() const { return m_ledByLookup; }
