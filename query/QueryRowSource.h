@@ -27,6 +27,7 @@ class RowCursor;
 
 namespace query {
 
+class BackgroundReader;
 class RowCounter;
 
 // The same statement as open()'s `select` written with its filter's lookup form
@@ -102,6 +103,19 @@ public:
     // none, and on SQLite, where the cursor reads on the query's connection). For tests.
     qint64 browsingServerProcess() const { return m_browsingProcess; }
 
+    // A page the grid paints that could only be reached by passing over more than this many
+    // rows (a jump of the scroll bar to the middle: a sorted statement with an OFFSET, or a
+    // server cursor moved that far) is read on a connection and thread of its own, with pages
+    // around it, so the window keeps turning its events; its rows show empty until they
+    // arrive (dataChanged). A newer such page stops the read of the older one. value() always
+    // answers at once, reading where it must.
+    static constexpr qint64 kBackgroundPassing = 20000;
+    void setBackgroundPassing(qint64 rows) { m_backgroundPassing = rows; }
+    // The page being read in the background, or -1.
+    qint64 pageUnderWay() const { return m_jumpPage; }
+    // Background page reads stopped by a newer one, the query's change or its close (for tests).
+    int cancelledPageReads() const;
+
 Q_SIGNALS:
     void totalRowsKnown(qint64 rows);
     void countFailed(const QString& message);
@@ -114,10 +128,19 @@ private:
         qint64 number;
         std::vector<Row> rows;
     };
-    const Row* rowAt(qint64 row) const;
+    // The row, read first if need be; with `painting`, nullptr while a far page is read in
+    // the background.
+    const Row* rowAt(qint64 row, bool painting = false) const;
+    const Page* loaded(qint64 page) const;
     const Page& load(qint64 page) const;
+    // The fewest rows any way of reading `page` passes over.
+    qint64 passingToRead(qint64 page) const;
+    void readInBackground(qint64 page) const;
+    void takeBackgroundPages(quint64 request, qint64 firstPage, std::vector<Row> rows);
+    void stopBackgroundRead() const;
     // The result column of each item (-1 where the result has none).
-    std::vector<int> fieldsOf(const QStringList& resultColumns) const;
+    static std::vector<int> fieldsOf(const QueryItems& items, const QStringList& resultColumns);
+    std::vector<int> fieldsOf(const QStringList& resultColumns) const { return fieldsOf(m_items, resultColumns); }
     // `count` rows from row `passed` of the cursor's own order (reversed for a cursor from the end).
     std::vector<Row> readFromCursor(qint64 passed, qint64 count) const;
     std::vector<Row> readAgain(qint64 start) const;
@@ -151,6 +174,12 @@ private:
     qint64 m_known = 0;               // rows read so far while the count is under way
     std::unique_ptr<RowCounter> m_counter;
     quint64 m_countRequest = 0;
+    mutable std::unique_ptr<BackgroundReader> m_pageReader;
+    mutable quint64 m_jumpRequest = 0;
+    mutable qint64 m_jumpPage = -1;
+    mutable qint64 m_jumpFirstPage = 0;
+    mutable qint64 m_jumpFailedPage = -1;  // read where it is wanted instead, as before
+    qint64 m_backgroundPassing = kBackgroundPassing;
     // Scrolling down reads on from the open cursor; six pages stay in memory as rows, and a
     // page that leaves is held packed (a few tens of kilobytes for 1,000 sale lines), so a page
     // scrolled back to is never read again. Only a page not read yet (a jump of the scroll

@@ -335,6 +335,77 @@ TEST_P(QueryRowSourceTest, aSaleNumberFilterLedByTheHeadersGivesTheSameRowsInThe
     }
 }
 
+// The scroll bar dragged far down: the grid paints the page without reading it, the page and
+// its neighbours arrive from the background and are announced, a newer jump stops the older
+// one's read, and every row, then and afterwards, is the row the whole sorted result has there.
+TEST_P(QueryRowSourceTest, aFarPageIsReadInTheBackgroundAndANewerJumpStopsTheOlder) {
+    addLossLines(db(), 300);
+    std::vector<QString> expected;
+    {
+        db::Statement all(db(), u("Select * from vwBSCX Where BSDNO like 'L0%' Order By BSDNO, ID"));
+        all.exec();
+        while (all.next()) expected.push_back(all.value(u("SPNAME")).toString());
+    }
+    ASSERT_EQ(expected.size(), 300u);
+    query::QueryRowSource rows(items());
+    rows.setPaging(5, 3);
+    rows.setBackgroundPassing(20);
+    openLosses(rows, u("L0"));
+    ASSERT_EQ(rows.totalRows(), 300);
+    std::vector<std::pair<int, int>> announced;
+    QObject::connect(&rows, &QAbstractItemModel::dataChanged, [&](const QModelIndex& from, const QModelIndex& to) {
+        announced.emplace_back(from.row(), to.row());
+    });
+    auto painted = [&](int row) { return rows.data(rows.index(row, 1), Qt::DisplayRole).toString(); };
+    auto arrive = [&] {
+        QElapsedTimer waited;
+        waited.start();
+        while (rows.pageUnderWay() >= 0 && waited.elapsed() < 20000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            QThread::msleep(2);
+        }
+        ASSERT_EQ(rows.pageUnderWay(), -1) << "no page within 20 s";
+    };
+    const int statementsBefore = rows.sortedStatements();
+    EXPECT_EQ(painted(2), expected[2]);  // the first page is at hand
+
+    EXPECT_EQ(painted(101), QString());  // shown empty until it arrives
+    EXPECT_EQ(rows.pageUnderWay(), 20);
+    EXPECT_EQ(painted(232), QString());  // a newer jump before the first arrived
+    EXPECT_EQ(rows.pageUnderWay(), 46);
+    EXPECT_EQ(rows.cancelledPageReads(), 1);
+    arrive();
+    ASSERT_EQ(announced.size(), 1u);
+    EXPECT_LE(announced[0].first, 232);
+    EXPECT_GE(announced[0].second, 232);
+    EXPECT_EQ(painted(232), expected[232]);
+    // The pages around it came along: painting them reads nothing.
+    for (int r = 225; r < 275; ++r) EXPECT_EQ(painted(r), expected[size_t(r)]) << "row " << r;
+    EXPECT_EQ(rows.pageUnderWay(), -1);
+    EXPECT_EQ(painted(101), QString());  // the stopped read brought nothing
+    arrive();
+    EXPECT_EQ(painted(101), expected[101]);
+    EXPECT_EQ(rows.sortedStatements(), statementsBefore);  // the window read nothing itself
+
+    // value() answers at once, reading where it must, also for a page under way.
+    EXPECT_EQ(painted(160), QString());
+    EXPECT_EQ(rows.value(160, 1).toString(), expected[160]);
+    arrive();
+    for (int r = 0; r < 300; ++r) EXPECT_EQ(rows.value(r, 1).toString(), expected[size_t(r)]) << "row " << r;
+    for (int r = 299; r >= 0; --r) EXPECT_EQ(painted(r), expected[size_t(r)]) << "row " << r;
+
+    // A new query stops the read under way; nothing of it reaches the new rows.
+    openLosses(rows, u("L0"));
+    EXPECT_EQ(painted(150), QString());
+    const int cancelled = rows.cancelledPageReads();
+    openLosses(rows, u("L09"));
+    EXPECT_EQ(rows.cancelledPageReads(), cancelled + 1);
+    EXPECT_EQ(rows.pageUnderWay(), -1);
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_EQ(rows.totalRows(), 3 * 10);
+    EXPECT_EQ(rows.value(0, 0).toString(), u("L090"));
+}
+
 TEST_P(QueryRowSourceTest, replacingClosingOrDroppingTheQueryReleasesItsStatement) {
     addLossLines(db(), 30);
     qint64 process = 0;
