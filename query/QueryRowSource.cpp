@@ -245,18 +245,7 @@ void QueryRowSource::readInBackground(qint64 number) const {
             s.bind(QStringLiteral(":pageRows"), wanted);
             s.bind(QStringLiteral(":pageStart"), skipped);
             s.exec();
-            const QSqlRecord record = s.query().record();
-            QStringList names;
-            for (int f = 0; f < record.count(); ++f) names << record.fieldName(f);
-            const std::vector<int> fields = fieldsOf(items, names);
-            std::vector<Row> rows;
-            rows.reserve(size_t(wanted));
-            while (s.next()) {
-                Row row(int(fields.size()));
-                for (size_t c = 0; c < fields.size(); ++c)
-                    if (fields[c] >= 0) row[int(c)] = s.value(fields[c]);
-                rows.push_back(std::move(row));
-            }
+            std::vector<Row> rows = rowsOf(s, items, wanted);
             s.query().finish();
             if (reversed) std::reverse(rows.begin(), rows.end());
             return rows;
@@ -460,20 +449,24 @@ std::vector<QueryRowSource::Row> QueryRowSource::readAgain(qint64 start) const {
         if (beside) releaseCursor();  // the error has aborted the cursor's transaction
         throw;
     }
-    db::Statement& s = *statement;
+    std::vector<Row> rows = rowsOf(*statement, m_items, m_pageRows);
+    if (reversed) std::reverse(rows.begin(), rows.end());
+    return rows;
+}
+
+std::vector<QueryRowSource::Row> QueryRowSource::rowsOf(db::Statement& s, const QueryItems& items, qint64 expected) {
     const QSqlRecord record = s.query().record();
     QStringList names;
     for (int f = 0; f < record.count(); ++f) names << record.fieldName(f);
-    const std::vector<int> fields = fieldsOf(names);
+    const std::vector<int> fields = fieldsOf(items, names);
     std::vector<Row> rows;
-    rows.reserve(size_t(m_pageRows));
+    rows.reserve(size_t(expected));
     while (s.next()) {
         Row row(int(fields.size()));
         for (size_t c = 0; c < fields.size(); ++c)
             if (fields[c] >= 0) row[int(c)] = s.value(fields[c]);
         rows.push_back(std::move(row));
     }
-    if (reversed) std::reverse(rows.begin(), rows.end());
     return rows;
 }
 

@@ -23,6 +23,7 @@
 namespace db {
 class Connection;
 class RowCursor;
+class Statement;
 }
 
 namespace query {
@@ -144,6 +145,8 @@ private:
     // `count` rows from row `passed` of the cursor's own order (reversed for a cursor from the end).
     std::vector<Row> readFromCursor(qint64 passed, qint64 count) const;
     std::vector<Row> readAgain(qint64 start) const;
+    // The rows of a statement run, the items' columns of each.
+    static std::vector<Row> rowsOf(db::Statement& statement, const QueryItems& items, qint64 expected);
     void openCursor(bool fromEnd, qint64 passed) const;
     void releaseCursor() const;
     void keep(Page page) const;
