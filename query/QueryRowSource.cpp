@@ -1,6 +1,7 @@
 #include "query/QueryRowSource.h"
 
 #include "db/Connection.h"
+#include "db/Dialect.h"
 #include "db/Error.h"
 #include "db/RowCursor.h"
 #include "db/Statement.h"
@@ -89,10 +90,8 @@ void QueryRowSource::close() {
 
 // Whether few enough rows of the lookup table meet the filter for its lookup form to serve:
 // counted with a limit, so a filter that most headers meet costs a few thousand header rows.
-// PostgreSQL's planner weighs the header-led plan itself (the sale-line view takes the sale
-// number from the header there), so only SQLite is asked.
 bool QueryRowSource::lookupServes(db::Connection& connection, const LookupSelect& lookup) const {
-    if (lookup.select.isEmpty() || lookup.probe.isEmpty() || connection.backend() != db::Backend::Sqlite) return false;
+    if (lookup.select.isEmpty() || lookup.probe.isEmpty() || !connection.dialect().choosesLookupFormByCount()) return false;
     db::Statement count(connection, QStringLiteral("SELECT COUNT(*) FROM (") + lookup.probe
                                         + QStringLiteral(" Limit :lookupMost) q"));
     for (const auto& [name, value] : lookup.probeValues) count.bindValue(name, value);
