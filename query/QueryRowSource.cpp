@@ -208,9 +208,14 @@ qint64 QueryRowSource::passingToRead(qint64 number) const {
 // A far page is read by a statement with an OFFSET on the reader's own connection, from the
 // nearer end, together with the page before it and a few after it, so that scrolling on from
 // where the jump landed finds its rows at hand.
-void QueryRowSource::readInBackground(qint64 number) const {
+bool QueryRowSource::readsFar(qint64 number) const {
+    return m_total >= 0 && number >= 0 && number * m_pageRows < m_total && number != m_jumpFailedPage
+        && !loaded(number) && !m_held.count(number) && passingToRead(number) > m_backgroundPassing;
+}
+
+void QueryRowSource::readInBackground(qint64 number, bool inView) const {
     if (m_jumpPage == number) return;  // on its way
-    m_lastPage = number;
+    if (inView) m_lastPage = number;
     if (!m_pageReader || m_pageReader->url() != m_connection->url()) {
         auto* self = const_cast<QueryRowSource*>(this);
         m_pageReader = std::make_unique<BackgroundReader>(
@@ -472,13 +477,16 @@ std::vector<QueryRowSource::Row> QueryRowSource::rowsOf(db::Statement& s, const 
 const QueryRowSource::Row* QueryRowSource::rowAt(qint64 row, bool painting) const {
     if (!m_connection || row < 0 || row >= (m_total >= 0 ? m_total : m_known)) return nullptr;
     const qint64 number = row / m_pageRows;
-    if (painting && m_total >= 0 && number != m_jumpFailedPage && !loaded(number) && !m_held.count(number)
-        && passingToRead(number) > m_backgroundPassing) {
+    if (painting && readsFar(number)) {
         readInBackground(number);
         return nullptr;
     }
     try {
         const Page& page = load(number);
+        // Scrolling down through pages read in the background: the pages further down are
+        // read before they come into view.
+        constexpr qint64 kPagesAhead = 2;
+        if (painting && m_jumpPage < 0 && readsFar(number + kPagesAhead)) readInBackground(number + kPagesAhead, false);
         const qint64 offset = row % m_pageRows;
         return offset < qint64(page.rows.size()) ? &page.rows[size_t(offset)] : nullptr;
     } catch (const db::Error&) {

@@ -108,7 +108,8 @@ public:
     // rows (a jump of the scroll bar to the middle: a sorted statement with an OFFSET, or a
     // server cursor moved that far) is read on a connection and thread of its own, with pages
     // around it, so the window keeps turning its events; its rows show empty until they
-    // arrive (dataChanged). A newer such page stops the read of the older one. value() always
+    // arrive (dataChanged). A newer such page stops the read of the older one. Scrolling down
+    // through such pages has the next ones read before they come into view. value() always
     // answers at once, reading where it must.
     static constexpr qint64 kBackgroundPassing = 20000;
     void setBackgroundPassing(qint64 rows) { m_backgroundPassing = rows; }
@@ -136,7 +137,10 @@ private:
     const Page& load(qint64 page) const;
     // The fewest rows any way of reading `page` passes over.
     qint64 passingToRead(qint64 page) const;
-    void readInBackground(qint64 page) const;
+    // Whether painting `page` would have it read in the background.
+    bool readsFar(qint64 page) const;
+    // `inView`: the page is painted; otherwise it is read ahead of the scrolling.
+    void readInBackground(qint64 page, bool inView = true) const;
     void takeBackgroundPages(quint64 request, qint64 firstPage, std::vector<Row> rows);
     void stopBackgroundRead() const;
     // The result column of each item (-1 where the result has none).
