@@ -135,6 +135,7 @@ public:
     QString dayOf(const QString& column) const override { return QStringLiteral("date10(%1)").arg(column); }
     bool sumsPerProductFirst() const override { return true; }
     bool sumsScannedRowsInProcess() const override { return true; }
+    bool choosesLookupFormByCount() const override { return true; }
     void transactionBegun(Connection& c) const override {
         if (sqlite3* db = sqliteHandle(c)) {
             const QDateTime now = serverNow();
@@ -282,6 +283,7 @@ public:
     QString dayOf(const QString& column) const override { return QStringLiteral("CAST(%1 AS DATE)").arg(column); }
     bool sumsPerProductFirst() const override { return false; }
     bool sumsScannedRowsInProcess() const override { return false; }
+    bool choosesLookupFormByCount() const override { return false; }
     QVariant moneyValue(Money value) const override { return value.toDecimalString(); }
     QVariant dateTimeValue(const QDateTime& value) const override { return timestampText(value); }
 

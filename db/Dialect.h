@@ -55,6 +55,11 @@ public:
     // SQL: SQLite's statement machine spends more per row on a CASE than stepping the whole
     // row costs us; PostgreSQL sums next to the data and sends only the sums.
     virtual bool sumsScannedRowsInProcess() const = 0;
+    // Whether a filter that a small table could answer first (a part of the sale number, which
+    // the headers hold) is handed to the planner in the form that starts from that table only
+    // after counting that few rows of the table meet it: SQLite's planner cannot tell how many
+    // rows a LIKE meets; PostgreSQL's estimates it and starts from the headers by itself.
+    virtual bool choosesLookupFormByCount() const = 0;
     // Until `on` is false again or the transaction ends, statements are planned once for any
     // values: for inserts of many rows of bound values, which have no plan to choose. The
     // PostgreSQL session plans every run for its values (see prepareSession), which costs an

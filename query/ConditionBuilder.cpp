@@ -151,7 +151,21 @@ ConditionBuilder::Formed ConditionBuilder::form(const QString& item, const QStri
     if (contains) f.sql += QStringLiteral(" escape '") + kLikeEscape + QStringLiteral("'");
     f.value = *value;
     f.words = item + QStringLiteral(" ") + comparison + QStringLiteral(" ") + content;
+    f.lookupTable = column.lookupTable;
+    // Inside the sub-select the column names the lookup table's own column.
+    f.lookupSql = column.lookupTable.isEmpty()
+                    ? f.sql
+                    : column.column + QStringLiteral(" IN (SELECT ") + column.column + QStringLiteral(" FROM ")
+                          + column.lookupTable + QStringLiteral(" WHERE ") + f.sql + QStringLiteral(")");
     return f;
+}
+
+void ConditionBuilder::addLookup(const Formed& f) {
+    if (f.lookupTable.isEmpty()) return;
+    if (m_lookup.table.isEmpty()) m_lookup.table = f.lookupTable;
+    if (f.lookupTable != m_lookup.table) return;
+    m_lookup.conditions << QStringLiteral("(") + f.sql + QStringLiteral(")");
+    m_lookup.values.emplace_back(f.placeholder, f.value);
 }
 
 ConditionBuilder::Outcome ConditionBuilder::commit(const QString& item, const QString& comparison,
@@ -159,7 +173,10 @@ ConditionBuilder::Outcome ConditionBuilder::commit(const QString& item, const QS
     const Formed f = form(item, comparison, content);
     if (f.outcome == Outcome::Mismatch) {
         // Amount columns lose what was committed before; number and boolean columns keep it.
-        if (f.kind == ColumnKind::Amount) m_pending = {};
+        if (f.kind == ColumnKind::Amount) {
+            m_pending = {};
+            m_lookup.clear();
+        }
         return Outcome::Mismatch;
     }
     const int k = indexIn(connectiveTitles(), connective);
@@ -168,15 +185,19 @@ ConditionBuilder::Outcome ConditionBuilder::commit(const QString& item, const QS
         return Outcome::Irregular;
     }
     const QString words = QStringLiteral("(") + f.words + QStringLiteral(")");
+    auto joined = [&](const QString& before, const QString& condition) {
+        return QStringLiteral("(") + before + condition + QStringLiteral(") ") + connectiveSigns()[k] + QStringLiteral(" ");
+    };
     if (m_pending.whereText.isEmpty()) {
         m_description = words + QStringLiteral(" ") + connective;
-        m_pending.whereText = QStringLiteral("(") + f.sql + QStringLiteral(") ") + connectiveSigns()[k] + QStringLiteral(" ");
     } else {
         m_description = QStringLiteral("(") + m_description + words + QStringLiteral(") ") + connective;
-        m_pending.whereText = QStringLiteral("(") + m_pending.whereText + f.sql + QStringLiteral(") ")
-                            + connectiveSigns()[k] + QStringLiteral(" ");
     }
+    m_pending.whereText = joined(m_pending.whereText, f.sql);
+    m_lookup.whereText = joined(m_lookup.whereText, f.lookupSql);
     m_pending.values.emplace_back(f.placeholder, f.value);
+    addLookup(f);
+    if (connectiveSigns()[k] != QStringLiteral("and")) m_lookup.conjunctive = false;
     return Outcome::Done;
 }
 
@@ -187,6 +208,7 @@ ConditionBuilder::Outcome ConditionBuilder::finish(const QString& item, const QS
         const Formed f = form(item, comparison, content);
         if (f.outcome == Outcome::Mismatch) {
             m_pending = {};
+            m_lookup.clear();
             return Outcome::Mismatch;
         }
         if (f.outcome != Outcome::Done) {
@@ -194,7 +216,9 @@ ConditionBuilder::Outcome ConditionBuilder::finish(const QString& item, const QS
             return Outcome::Irregular;
         }
         m_pending.whereText += QStringLiteral(" ") + f.sql;
+        m_lookup.whereText += QStringLiteral(" ") + f.lookupSql;
         m_pending.values.emplace_back(f.placeholder, f.value);
+        addLookup(f);
         m_description += QStringLiteral("(") + f.words + QStringLiteral(")");
     } else if (m_description.isEmpty()) {
         return Outcome::NoCondition;
@@ -203,13 +227,21 @@ ConditionBuilder::Outcome ConditionBuilder::finish(const QString& item, const QS
         discard();
         return Outcome::Incomplete;
     }
+    if (m_lookup.conjunctive && !m_lookup.conditions.isEmpty()) {
+        m_pending.lookup.whereText = m_lookup.whereText;
+        m_pending.lookup.probe = QStringLiteral("SELECT 1 FROM ") + m_lookup.table + QStringLiteral(" WHERE ")
+                               + m_lookup.conditions.join(QStringLiteral(" and "));
+        m_pending.lookup.probeValues = m_lookup.values;
+    }
     m_ready = std::move(m_pending);
     m_pending = {};
+    m_lookup.clear();
     return Outcome::Done;
 }
 
 void ConditionBuilder::discard() {
     m_pending = {};
+    m_lookup.clear();
     m_description.clear();
 }
 

@@ -19,10 +19,24 @@ namespace query {
 
 using BoundValues = std::vector<std::pair<QString, QVariant>>;
 
+// The same filter with each condition on an item that has a lookup table tested in that table
+// ("XSNO IN (SELECT XSNO FROM XSB WHERE XSNO like :c1 ...)"): the same rows, which a planner
+// can then find from the few values of the table that meet the condition instead of reading
+// the whole view in its order. Offered only where those conditions bind every row (the filter
+// joins all its conditions by 并且), with `probe`, a statement of the table's rows that meet
+// them all, so the caller can count them first and keep the plain filter when many do.
+struct LookupFilter {
+    QString whereText;
+    QString probe;
+    BoundValues probeValues;
+    bool isEmpty() const { return whereText.isEmpty(); }
+};
+
 // A complete filter: the text after "Where" and the values of its placeholders.
 struct Filter {
     QString whereText;
     BoundValues values;
+    LookupFilter lookup;  // same values as whereText; empty when no condition can use a lookup table
 };
 
 class ConditionBuilder {
@@ -81,12 +95,24 @@ private:
         QVariant value;
         QString words;     // "(商品名称 包含 奶)" without the brackets
         ColumnKind kind = ColumnKind::Text;
+        QString lookupTable;
+        QString lookupSql;  // the condition tested in the item's lookup table, else sql
     };
+    struct LookupParts {
+        QString whereText;       // parallel to the pending whereText
+        QString table;           // the first lookup table a condition used
+        QStringList conditions;  // the conditions on that table's items
+        BoundValues values;
+        bool conjunctive = true;  // every connective so far is 并且
+        void clear() { *this = {}; }
+    };
+    void addLookup(const Formed& f);
     Formed form(const QString& item, const QString& comparison, const QString& content) const;
     QString nextPlaceholder() const;
 
     QueryItems m_items;
     Filter m_pending;        // WhereText and its values
+    LookupParts m_lookup;    // the lookup form of the pending filter
     QString m_description;
     Filter m_ready;
 };

@@ -25,6 +25,10 @@ struct QueryItem {
     QString gridTitle = {};
     QString trueText = QStringLiteral("是");    // how a Boolean column reads
     QString falseText = QStringLiteral("否");
+    // A table holding each value of the column once under the same name (the sale headers for
+    // a sale number), where a condition on the column reads far fewer rows than in the view: a
+    // condition that few values meet is then better tested there first (Filter::lookup).
+    QString lookupTable = {};
 
     QString shownTitle() const { return gridTitle.isEmpty() ? title : gridTitle; }
 };

@@ -1,9 +1,11 @@
 #include "query/QueryRowSource.h"
 
 #include "db/Connection.h"
+#include "db/Dialect.h"
 #include "db/Error.h"
 #include "db/RowCursor.h"
 #include "db/Statement.h"
+#include "query/BackgroundReader.h"
 #include "query/RowCounter.h"
 
 #include <QColor>
@@ -60,8 +62,12 @@ void QueryRowSource::setCursorIdleRelease(int ms) { m_cursorIdle.setInterval(std
 
 int QueryRowSource::cancelledCounts() const { return m_counter ? m_counter->cancelledCount() : 0; }
 
+int QueryRowSource::cancelledPageReads() const { return m_pageReader ? m_pageReader->cancelledCount() : 0; }
+
 void QueryRowSource::close() {
     if (m_counter) m_counter->cancel();
+    stopBackgroundRead();
+    m_jumpFailedPage = -1;
     beginResetModel();
     m_connection = nullptr;
     releaseCursor();
@@ -74,6 +80,7 @@ void QueryRowSource::close() {
     m_reversedSql.clear();
     m_reversedPageSql.clear();
     m_values.clear();
+    m_ledByLookup = false;
     m_total = 0;
     m_known = 0;
     m_pages.clear();
@@ -81,9 +88,22 @@ void QueryRowSource::close() {
     endResetModel();
 }
 
-void QueryRowSource::open(db::Connection& connection, const QString& select, const QString& order,
-                          const QString& rowKey, const BoundValues& values) {
+// Whether few enough rows of the lookup table meet the filter for its lookup form to serve:
+// counted with a limit, so a filter that most headers meet costs a few thousand header rows.
+bool QueryRowSource::lookupServes(db::Connection& connection, const LookupSelect& lookup) const {
+    if (lookup.select.isEmpty() || lookup.probe.isEmpty() || !connection.dialect().choosesLookupFormByCount()) return false;
+    db::Statement count(connection, QStringLiteral("SELECT COUNT(*) FROM (") + lookup.probe
+                                        + QStringLiteral(" Limit :lookupMost) q"));
+    for (const auto& [name, value] : lookup.probeValues) count.bindValue(name, value);
+    count.bind(QStringLiteral(":lookupMost"), qint64(m_lookupMost) + 1);
+    return count.first() && count.integer(0) <= m_lookupMost;
+}
+
+void QueryRowSource::open(db::Connection& connection, const QString& plainSelect, const QString& order,
+                          const QString& rowKey, const BoundValues& values, const LookupSelect& lookup) {
     close();
+    m_ledByLookup = lookupServes(connection, lookup);
+    const QString& select = m_ledByLookup ? lookup.select : plainSelect;
     const QString trimmedOrder = order.trimmed();
     const QString key = rowKey.trimmed();
     QString fullOrder = trimmedOrder;
@@ -137,6 +157,7 @@ void QueryRowSource::takeCount(quint64 request, qint64 rows) {
         endInsertRows();
     } else {
         // Rows went away between the first page and the count: show what the count says.
+        stopBackgroundRead();
         beginResetModel();
         m_total = rows;
         m_pages.clear();
@@ -163,6 +184,108 @@ void QueryRowSource::fetchMore(const QModelIndex& parent) {
     beginInsertRows({}, int(m_known), int(m_known + read) - 1);
     m_known += read;
     endInsertRows();
+}
+
+const QueryRowSource::Page* QueryRowSource::loaded(qint64 number) const {
+    for (auto it = m_pages.begin(); it != m_pages.end(); ++it)
+        if (it->number == number) return &*it;
+    return nullptr;
+}
+
+// The same choices as load() makes, without its leaning towards the scrolling's direction.
+qint64 QueryRowSource::passingToRead(qint64 number) const {
+    const qint64 start = number * m_pageRows;
+    const qint64 rowsHere = m_total >= 0 ? std::clamp<qint64>(m_total - start, 0, m_pageRows) : m_pageRows;
+    const qint64 fromEnd = !m_reversedSql.isEmpty() && m_total >= 0 ? m_total - start - rowsHere : LLONG_MAX;
+    qint64 passing = std::min(start, fromEnd);
+    if (m_cursor) {
+        const qint64 target = m_cursorReversed ? fromEnd : start;
+        if (target != LLONG_MAX && target >= m_cursor->position()) passing = std::min(passing, target - m_cursor->position());
+    }
+    return passing;
+}
+
+// A far page is read by a statement with an OFFSET on the reader's own connection, from the
+// nearer end, together with the page before it and a few after it, so that scrolling on from
+// where the jump landed finds its rows at hand.
+bool QueryRowSource::readsFar(qint64 number) const {
+    return m_total >= 0 && number >= 0 && number * m_pageRows < m_total && number != m_jumpFailedPage
+        && !loaded(number) && !m_held.count(number) && passingToRead(number) > m_backgroundPassing;
+}
+
+void QueryRowSource::readInBackground(qint64 number, bool inView) const {
+    if (m_jumpPage == number) return;  // on its way
+    if (inView) m_lastPage = number;
+    if (!m_pageReader || m_pageReader->url() != m_connection->url()) {
+        auto* self = const_cast<QueryRowSource*>(this);
+        m_pageReader = std::make_unique<BackgroundReader>(
+            m_connection->url(),
+            [self](quint64 request, std::any rows) {
+                const qint64 first = self->m_jumpFirstPage;
+                self->takeBackgroundPages(request, first, std::any_cast<std::vector<Row>>(std::move(rows)));
+            },
+            [self](quint64 request, const QString&) {
+                if (request != self->m_jumpRequest) return;
+                self->m_jumpFailedPage = self->m_jumpPage;
+                self->m_jumpPage = -1;
+            });
+    }
+    constexpr qint64 kPagesBefore = 1;
+    constexpr qint64 kPagesAfter = 8;
+    const qint64 lastPage = (m_total - 1) / m_pageRows;
+    const qint64 firstPage = std::max<qint64>(0, number - kPagesBefore);
+    const qint64 start = firstPage * m_pageRows;
+    const qint64 wanted = std::min(m_total, (std::min(lastPage, number + kPagesAfter) + 1) * m_pageRows) - start;
+    const qint64 afterThem = m_total - start - wanted;
+    const bool reversed = !m_reversedPageSql.isEmpty() && afterThem < start;
+    const QString sql = reversed ? m_reversedPageSql : m_pageSql;
+    const qint64 skipped = reversed ? afterThem : start;
+    m_jumpPage = number;
+    m_jumpFirstPage = firstPage;
+    m_jumpRequest = m_pageReader->start(
+        [sql, values = m_values, items = m_items, wanted, skipped, reversed](db::Connection& connection) -> std::any {
+            db::Statement s(connection, sql);
+            for (const auto& [name, value] : values) s.bindValue(name, value);
+            s.bind(QStringLiteral(":pageRows"), wanted);
+            s.bind(QStringLiteral(":pageStart"), skipped);
+            s.exec();
+            std::vector<Row> rows = rowsOf(s, items, wanted);
+            s.query().finish();
+            if (reversed) std::reverse(rows.begin(), rows.end());
+            return rows;
+        });
+}
+
+void QueryRowSource::takeBackgroundPages(quint64 request, qint64 firstPage, std::vector<Row> rows) {
+    if (request != m_jumpRequest || !m_connection) return;
+    const qint64 jumped = m_jumpPage;
+    m_jumpPage = -1;
+    const qint64 first = firstPage * m_pageRows;
+    // Rows counted and read in different moments: the count is what the grid shows.
+    const qint64 shown = m_total >= 0 ? m_total : m_known;
+    if (rows.empty() || first >= shown) return;
+    const qint64 pages = (qint64(rows.size()) + m_pageRows - 1) / m_pageRows;
+    auto pageOf = [&](qint64 i) {
+        Page page{firstPage + i, {}};
+        const auto from = rows.begin() + i * m_pageRows;
+        const auto to = rows.begin() + std::min<qint64>(qint64(rows.size()), (i + 1) * m_pageRows);
+        page.rows.assign(std::make_move_iterator(from), std::make_move_iterator(to));
+        return page;
+    };
+    // The page jumped to is kept last, so that it stays in memory.
+    for (qint64 i = 0; i < pages; ++i) {
+        const qint64 number = firstPage + i;
+        if (number == jumped || loaded(number) || m_held.count(number)) continue;
+        keep(pageOf(i));
+    }
+    if (jumped >= firstPage && jumped < firstPage + pages && !loaded(jumped)) keep(pageOf(jumped - firstPage));
+    const qint64 last = std::min(shown, first + qint64(rows.size())) - 1;
+    Q_EMIT dataChanged(index(int(first), 0), index(int(last), columnCount() - 1));
+}
+
+void QueryRowSource::stopBackgroundRead() const {
+    if (m_pageReader) m_pageReader->cancel();
+    m_jumpPage = -1;
 }
 
 const QueryRowSource::Page& QueryRowSource::load(qint64 number) const {
@@ -280,9 +403,9 @@ void QueryRowSource::keep(Page page) const {
     }
 }
 
-std::vector<int> QueryRowSource::fieldsOf(const QStringList& resultColumns) const {
+std::vector<int> QueryRowSource::fieldsOf(const QueryItems& items, const QStringList& resultColumns) {
     std::vector<int> fields;
-    for (const QueryItem& item : m_items) {
+    for (const QueryItem& item : items) {
         int field = -1;
         for (int f = 0; f < resultColumns.size(); ++f)
             if (resultColumns[f].compare(item.column, Qt::CaseInsensitive) == 0) field = f;
@@ -330,27 +453,40 @@ std::vector<QueryRowSource::Row> QueryRowSource::readAgain(qint64 start) const {
         if (beside) releaseCursor();  // the error has aborted the cursor's transaction
         throw;
     }
-    db::Statement& s = *statement;
+    std::vector<Row> rows = rowsOf(*statement, m_items, m_pageRows);
+    if (reversed) std::reverse(rows.begin(), rows.end());
+    return rows;
+}
+
+std::vector<QueryRowSource::Row> QueryRowSource::rowsOf(db::Statement& s, const QueryItems& items, qint64 expected) {
     const QSqlRecord record = s.query().record();
     QStringList names;
     for (int f = 0; f < record.count(); ++f) names << record.fieldName(f);
-    const std::vector<int> fields = fieldsOf(names);
+    const std::vector<int> fields = fieldsOf(items, names);
     std::vector<Row> rows;
-    rows.reserve(size_t(m_pageRows));
+    rows.reserve(size_t(expected));
     while (s.next()) {
         Row row(int(fields.size()));
         for (size_t c = 0; c < fields.size(); ++c)
             if (fields[c] >= 0) row[int(c)] = s.value(fields[c]);
         rows.push_back(std::move(row));
     }
-    if (reversed) std::reverse(rows.begin(), rows.end());
     return rows;
 }
 
-const QueryRowSource::Row* QueryRowSource::rowAt(qint64 row) const {
+const QueryRowSource::Row* QueryRowSource::rowAt(qint64 row, bool painting) const {
     if (!m_connection || row < 0 || row >= (m_total >= 0 ? m_total : m_known)) return nullptr;
+    const qint64 number = row / m_pageRows;
+    if (painting && readsFar(number)) {
+        readInBackground(number);
+        return nullptr;
+    }
     try {
-        const Page& page = load(row / m_pageRows);
+        const Page& page = load(number);
+        // Scrolling down through pages read in the background: the pages further down are
+        // read before they come into view.
+        constexpr qint64 kPagesAhead = 2;
+        if (painting && m_jumpPage < 0 && readsFar(number + kPagesAhead)) readInBackground(number + kPagesAhead, false);
         const qint64 offset = row % m_pageRows;
         return offset < qint64(page.rows.size()) ? &page.rows[size_t(offset)] : nullptr;
     } catch (const db::Error&) {
@@ -374,7 +510,10 @@ int QueryRowSource::columnCount(const QModelIndex& parent) const { return parent
 QVariant QueryRowSource::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
     const QueryItem& column = m_items[size_t(index.column())];
-    if (role == Qt::DisplayRole) return displayText(column, value(index.row(), index.column()));
+    if (role == Qt::DisplayRole) {
+        const Row* row = rowAt(index.row(), true);
+        return displayText(column, row ? (*row)[index.column()] : QVariant());
+    }
     if (role == Qt::TextAlignmentRole) {
         const bool right = column.kind == ColumnKind::Amount || column.kind == ColumnKind::Float
                         || column.kind == ColumnKind::Integer;

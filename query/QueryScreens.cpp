@@ -61,7 +61,9 @@ TfrmQueryProductSell::TfrmQueryProductSell(QWidget* parent) : TfrmBaseQuery(pare
     setObjectName(s("frmQueryProductSell"));
     QueryItem operatorName = textItem(s("操作员名称"), s("BNNAME"), 12);
     operatorName.gridTitle = s("操作员姓名");
-    setQuery({textItem(s("销售编号"), s("XSNO"), 15), textItem(s("商品编码"), s("SPNO"), 15),
+    QueryItem saleNumber = textItem(s("销售编号"), s("XSNO"), 15);
+    saleNumber.lookupTable = s("XSB");  // one header per sale, about a tenth of the lines
+    setQuery({saleNumber, textItem(s("商品编码"), s("SPNO"), 15),
               textItem(s("商品名称"), s("SPNAME"), 40), floatItem(s("数量"), s("SPSL")),
               amountItem(s("单价"), s("SPDJ")), integerItem(s("折扣"), s("ZKL")), amountItem(s("金额"), s("ZJE")),
               textItem(s("客户编号"), s("KHNO"), 3), textItem(s("客户名称"), s("KHNAME"), 12),

@@ -4,47 +4,33 @@
 #pragma once
 
 #include "db/ConnectionUrl.h"
+#include "query/BackgroundReader.h"
 #include "query/ConditionBuilder.h"
 
 #include <QObject>
-#include <QThread>
-#include <functional>
-#include <mutex>
 
 namespace query {
-
-class RowCounterWorker;
 
 class RowCounter : public QObject {
     Q_OBJECT
 public:
     explicit RowCounter(db::ConnectionUrl url, QObject* parent = nullptr);
-    ~RowCounter() override;   // stops the count under way and the thread
 
     // Counts the rows of `select` with `values` bound. Returns the request's number, which
     // counted() or failed() carry; any earlier request is cancelled.
     quint64 start(const QString& select, const BoundValues& values);
     // Cancels the request under way, if any; nothing more is delivered for it.
-    void cancel();
-    const db::ConnectionUrl& url() const { return m_url; }
+    void cancel() { m_reader.cancel(); }
+    const db::ConnectionUrl& url() const { return m_reader.url(); }
     // How many requests were stopped before they answered (for tests).
-    int cancelledCount() const { return m_cancelled; }
+    int cancelledCount() const { return m_reader.cancelledCount(); }
 
 Q_SIGNALS:
     void counted(quint64 request, qint64 rows);
     void failed(quint64 request, const QString& message);
 
 private:
-    void deliverCount(quint64 request, qint64 rows);
-    void deliverFailure(quint64 request, const QString& message);
-    friend class RowCounterWorker;
-
-    db::ConnectionUrl m_url;
-    QThread m_thread;
-    RowCounterWorker* m_worker;
-    quint64 m_latest = 0;
-    bool m_running = false;
-    int m_cancelled = 0;
+    BackgroundReader m_reader;
 };
 
 }  // namespace query

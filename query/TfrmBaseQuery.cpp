@@ -267,18 +267,24 @@ void TfrmBaseQuery::bitSelectClick() {
         return;
     }
     const query::Filter& filter = m_builder->filter();
-    const QString select = m_baseSql + filter.whereText + (m_groupSql.isEmpty() ? QString() : QStringLiteral(" ") + m_groupSql);
+    const QString group = m_groupSql.isEmpty() ? QString() : QStringLiteral(" ") + m_groupSql;
+    const QString select = m_baseSql + filter.whereText + group;
+    query::LookupSelect lookup;
+    if (!filter.lookup.isEmpty())
+        lookup = {m_baseSql + filter.lookup.whereText + group, filter.lookup.probe, filter.lookup.probeValues};
     m_printSql = select + QStringLiteral(" ") + m_orderSql;
     m_printValues = filter.values;
     // A large result shows its first page at once; the count follows (totalRowsKnown).
     m_lbCount->setText(QStringLiteral("统计中…"));
     try {
-        m_rows->open(frmBaseDataModule().Database(), select, m_orderSql, m_rowKey, filter.values);
+        m_rows->open(frmBaseDataModule().Database(), select, m_orderSql, m_rowKey, filter.values, lookup);
     } catch (const db::Error&) {
         m_lbCount->clear();
         irregularCondition(true);
         return;
     }
+    // The printout reads the rows as the grid found them.
+    if (m_rows->ledByLookup()) m_printSql = lookup.select + QStringLiteral(" ") + m_orderSql;
     clearConditionTexts();
     m_cbSelectLogic->setCurrentIndex(-1);
     m_cbSelectLogic->clearEditText();

@@ -1,7 +1,9 @@
 // The condition builder driven by arbitrary operator input. Whatever is typed, a filter the
 // builder hands out must hold only the screen's column names, the eight operators, brackets,
 // connectives, placeholders and the LIKE escape, with one bound value per placeholder, and
-// it must run: each one is prepared and stepped on an in-memory SQLite table.
+// it must run: each one is prepared and stepped on an in-memory SQLite table. Its lookup form
+// (the product name looked up in a table of the names) must count the same rows, and its
+// probe must run too.
 #include "query/ConditionBuilder.h"
 
 #include "db/Money.h"
@@ -20,7 +22,9 @@ void require(bool condition) {
 }
 
 QueryItems items() {
-    return {textItem(QStringLiteral("商品名称"), QStringLiteral("SPNAME"), 40), floatItem(QStringLiteral("数量"), QStringLiteral("SL")),
+    QueryItem name = textItem(QStringLiteral("商品名称"), QStringLiteral("SPNAME"), 40);
+    name.lookupTable = QStringLiteral("L");
+    return {name, floatItem(QStringLiteral("数量"), QStringLiteral("SL")),
             amountItem(QStringLiteral("金额"), QStringLiteral("JE")), integerItem(QStringLiteral("折扣"), QStringLiteral("ZKL")),
             booleanItem(QStringLiteral("销售方式"), QStringLiteral("XSFS")), dateItem(QStringLiteral("操作日期"), QStringLiteral("CZRQ"))};
 }
@@ -31,7 +35,8 @@ sqlite3* database() {
         sqlite3_open(":memory:", &d);
         sqlite3_exec(d,
                      "CREATE TABLE V(SPNAME TEXT, SL REAL, JE NUMERIC, ZKL INTEGER, XSFS SMALLINT, CZRQ TEXT);"
-                     "INSERT INTO V VALUES('满50%减5', 2.5, 10.5, 90, 1, '2005-01-31'), ('A_B!C', 1, 0, 100, 0, '2005-02-01');",
+                     "INSERT INTO V VALUES('满50%减5', 2.5, 10.5, 90, 1, '2005-01-31'), ('A_B!C', 1, 0, 100, 0, '2005-02-01');"
+                     "CREATE TABLE L(SPNAME TEXT PRIMARY KEY); INSERT INTO L SELECT DISTINCT SPNAME FROM V;",
                      nullptr, nullptr, nullptr);
         return d;
     }();
@@ -52,13 +57,11 @@ bool onlyOwnWords(const QString& whereText) {
     return true;
 }
 
-void runs(const Filter& filter) {
-    require(onlyOwnWords(filter.whereText));
-    require(filter.whereText.count(QStringLiteral(":c")) == qsizetype(filter.values.size()));
-    const QByteArray sql = (QStringLiteral("SELECT count(*) FROM V WHERE ") + filter.whereText).toUtf8();
+sqlite3_int64 count(const QString& statement, const BoundValues& values) {
+    const QByteArray sql = statement.toUtf8();
     sqlite3_stmt* s = nullptr;
     require(sqlite3_prepare_v2(database(), sql.constData(), int(sql.size()), &s, nullptr) == SQLITE_OK);
-    for (const auto& [name, value] : filter.values) {
+    for (const auto& [name, value] : values) {
         const int index = sqlite3_bind_parameter_index(s, name.toUtf8().constData());
         require(index > 0);
         if (value.typeId() == qMetaTypeId<Money>()) {
@@ -74,7 +77,27 @@ void runs(const Filter& filter) {
         }
     }
     require(sqlite3_step(s) == SQLITE_ROW);
+    const sqlite3_int64 rows = sqlite3_column_int64(s, 0);
     sqlite3_finalize(s);
+    return rows;
+}
+
+void runs(const Filter& filter) {
+    require(onlyOwnWords(filter.whereText));
+    require(filter.whereText.count(QStringLiteral(":c")) == qsizetype(filter.values.size()));
+    const sqlite3_int64 rows = count(QStringLiteral("SELECT count(*) FROM V WHERE ") + filter.whereText, filter.values);
+    if (filter.lookup.isEmpty()) return;
+    static const QString subSelect = QStringLiteral("SPNAME IN (SELECT SPNAME FROM L WHERE ");
+    QString plain = filter.lookup.whereText;
+    for (qsizetype at = plain.indexOf(subSelect); at >= 0; at = plain.indexOf(subSelect)) {
+        const qsizetype close = plain.indexOf(u')', at + subSelect.size());
+        require(close > at);
+        plain.remove(close, 1).remove(at, subSelect.size());
+    }
+    require(plain == filter.whereText);  // only the conditions on the name are written otherwise
+    require(count(QStringLiteral("SELECT count(*) FROM V WHERE ") + filter.lookup.whereText, filter.values) == rows);
+    require(count(QStringLiteral("SELECT count(*) FROM (") + filter.lookup.probe + QStringLiteral(")"),
+                  filter.lookup.probeValues) >= 0);
 }
 
 }  // namespace

@@ -207,3 +207,42 @@ TEST(ConditionBuilder, commonDateForms) {
     for (const char* text : {"", "2005-13-01", "31", "2005-1", "abc"})
         EXPECT_FALSE(ConditionBuilder::readDate(QString::fromUtf8(text))) << text;
 }
+
+// A condition on an item with a lookup table is offered a second time, tested in that table,
+// with the statement that counts the table's rows meeting it, as long as every row must meet it.
+TEST(ConditionBuilder, lookupFormOnlyWhereEveryRowMustMeetTheLookupConditions) {
+    QueryItems withLookup = items();
+    QueryItem number = textItem(QStringLiteral("销售编号"), QStringLiteral("XSNO"), 15);
+    number.lookupTable = QStringLiteral("XSB");
+    withLookup.push_back(number);
+    const QString inHeaders = QStringLiteral("XSNO IN (SELECT XSNO FROM XSB WHERE XSNO like :c%1 escape '!')");
+    {
+        ConditionBuilder b(withLookup);
+        ASSERT_EQ(b.commit(QStringLiteral("商品名称"), QStringLiteral("包含"), QStringLiteral("奶"), QStringLiteral("并且")),
+                  Outcome::Done);
+        ASSERT_EQ(b.finish(QStringLiteral("销售编号"), QStringLiteral("包含"), QStringLiteral("0001")), Outcome::Done);
+        const Filter& f = b.filter();
+        EXPECT_EQ(f.whereText, QStringLiteral("(SPNAME like :c1 escape '!') and  XSNO like :c2 escape '!'"));
+        EXPECT_EQ(f.lookup.whereText, QStringLiteral("(SPNAME like :c1 escape '!') and  ") + inHeaders.arg(2));
+        EXPECT_EQ(f.lookup.probe, QStringLiteral("SELECT 1 FROM XSB WHERE (XSNO like :c2 escape '!')"));
+        ASSERT_EQ(f.lookup.probeValues.size(), 1u);
+        EXPECT_EQ(f.lookup.probeValues[0].first, QStringLiteral(":c2"));
+        EXPECT_EQ(f.lookup.probeValues[0].second, QVariant(QStringLiteral("%0001%")));
+        // The next query starts without the last one's lookup conditions.
+        ASSERT_EQ(b.finish(QStringLiteral("商品名称"), QStringLiteral("等于"), QStringLiteral("奶")), Outcome::Done);
+        EXPECT_TRUE(b.filter().lookup.isEmpty());
+    }
+    {
+        // 或者 lets rows through that the lookup condition would not: no count of headers bounds them.
+        ConditionBuilder b(withLookup);
+        ASSERT_EQ(b.commit(QStringLiteral("销售编号"), QStringLiteral("包含"), QStringLiteral("0001"), QStringLiteral("或者")),
+                  Outcome::Done);
+        ASSERT_EQ(b.finish(QStringLiteral("商品名称"), QStringLiteral("包含"), QStringLiteral("奶")), Outcome::Done);
+        EXPECT_TRUE(b.filter().lookup.isEmpty());
+    }
+    {
+        ConditionBuilder b(items());  // no item has a lookup table
+        ASSERT_EQ(b.finish(QStringLiteral("商品名称"), QStringLiteral("包含"), QStringLiteral("奶")), Outcome::Done);
+        EXPECT_TRUE(b.filter().lookup.isEmpty());
+    }
+}

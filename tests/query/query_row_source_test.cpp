@@ -245,6 +245,175 @@ TEST_P(QueryRowSourceTest, tiedRowsKeepTheirPlaceHoweverThePagesAreReached) {
     EXPECT_EQ(rows.sortedStatements(), 3);  // the first page's and one cursor before and after the pause
 }
 
+// Sale lines filtered on the sale number, read through the view as the sale-line screen reads
+// them: in the plain form, in the form led by the headers, and as the grid chooses between
+// them (the fixture has two sales besides these). The sales share days and products, so only the line's ID orders many lines; one sale
+// is voided and must stay out. Every form must give the same rows in the same order.
+TEST_P(QueryRowSourceTest, aSaleNumberFilterLedByTheHeadersGivesTheSameRowsInTheSameOrder) {
+    {
+        db::Transaction tx(db());
+        db::Statement sale(db(), u("insert into XSB(XSNO, SPZE, SKZE, BNNO, XSDATE, KHNO, KHName, KHLX, ZFBZ) "
+                                   "values(:no, 1, 1, '001', :at, '000', '零售', 'L', :void)"));
+        db::Statement line(db(), u("insert into XSMXB(XSNO, SPNO, SPNAME, JLDW, SPSL, SPDJ, ZKL, ZJE, XSDAY) "
+                                   "values(:no, :product, '样品', '盒', 1, 2.5, 100, 2.5, :day)"));
+        const char* products[] = {"2001", "1001", "1002"};
+        for (int i = 0; i < 30; ++i) {
+            const QString number = u("X%1").arg(i, 14, 10, QLatin1Char('0'));
+            const QDate day = QDate(2005, 3, 1).addDays(i % 4);  // days out of number order
+            sale.bind(u(":no"), number).bind(u(":at"), QDateTime(day, QTime(9, 0))).bind(u(":void"), i == 17 ? 1 : 0).exec();
+            for (int l = 0; l < 1 + i % 3; ++l)
+                line.bind(u(":no"), number).bind(u(":product"), products[(i + l) % 3])
+                    .bind(u(":day"), day.toString(Qt::ISODate)).exec();
+        }
+        tx.commit();
+    }
+    query::QueryItem number = query::textItem(u("销售编号"), u("XSNO"), 15);
+    number.lookupTable = u("XSB");
+    const query::QueryItems withKey{number, query::textItem(u("商品编码"), u("SPNO"), 15), query::integerItem(u("行"), u("ID"))};
+    const QString base = u("Select * From vwSPXSMXCX Where ");
+    const QString order = u("Order by XSDate, SPNO ");
+    struct Condition { const char* item; const char* comparison; const char* content; };
+    struct Case {
+        std::vector<Condition> conditions;
+        qint64 rows;
+        bool ledByHeaders;  // on SQLite, with at most five matching headers to choose the lookup form
+    };
+    const Case cases[] = {
+        {{{"销售编号", "包含", "0016"}}, 2, true},                                   // one sale
+        {{{"销售编号", "包含", "0001"}}, 21, false},                                 // thirteen sales, one voided
+        {{{"销售编号", "包含", "1"}}, 22, false},
+        {{{"销售编号", "不包含", "1"}}, 37, false},
+        {{{"销售编号", "等于", "X00000000000005"}}, 3, true},
+        {{{"销售编号", "包含", "0017"}}, 0, true},                                   // the voided sale
+        {{{"销售编号", "包含", "x00000000000025"}}, 2, true},                        // SQLite's LIKE ignores case
+        {{{"商品编码", "等于", "1001"}, {"销售编号", "包含", "0022"}}, 1, true},
+        {{{"销售编号", "包含", "0002"}, {"销售编号", "不包含", "0"}}, 0, true},
+        {{{"商品编码", "等于", "1001"}, {"销售编号", "大于", "X00000000000026"}}, 3, true},
+    };
+    auto readAll = [&](query::QueryRowSource& rows) {
+        waitForCount(rows);
+        std::vector<std::pair<QString, qint64>> all;
+        for (int r = 0; r < rows.totalRows(); ++r) all.emplace_back(rows.value(r, 0).toString(), rows.value(r, 2).toLongLong());
+        // From the end upwards too: the cursor in reversed order gives the same rows.
+        for (int r = int(rows.totalRows()) - 1; r >= 0; --r)
+            EXPECT_EQ(rows.value(r, 2).toLongLong(), all[size_t(r)].second) << "row " << r << " from the end";
+        return all;
+    };
+    for (const Case& c : cases) {
+        query::ConditionBuilder builder(withKey);
+        std::string described;
+        for (size_t i = 0; i < c.conditions.size(); ++i) {
+            const Condition& k = c.conditions[i];
+            described += std::string(k.item) + k.comparison + k.content + " ";
+            const auto outcome = i + 1 < c.conditions.size()
+                                   ? builder.commit(u(k.item), u(k.comparison), u(k.content), u("并且"))
+                                   : builder.finish(u(k.item), u(k.comparison), u(k.content));
+            ASSERT_EQ(outcome, query::ConditionBuilder::Outcome::Done);
+        }
+        SCOPED_TRACE(described);
+        const query::Filter& f = builder.filter();
+        ASSERT_FALSE(f.lookup.isEmpty());
+        const query::LookupSelect lookup{base + f.lookup.whereText, f.lookup.probe, f.lookup.probeValues};
+        query::QueryRowSource rows(withKey);
+        rows.setPaging(4, 2);
+        rows.setLookupMost(5);
+        rows.open(db(), base + f.whereText, order, u("ID"), f.values);
+        const auto plain = readAll(rows);
+        const bool upperOnly = described.find('x') != std::string::npos && postgres();  // PostgreSQL's LIKE heeds case
+        EXPECT_EQ(qint64(plain.size()), upperOnly ? 0 : c.rows);
+        EXPECT_FALSE(rows.ledByLookup());
+        // The lookup form run as the statement itself, on either backend.
+        rows.open(db(), lookup.select, order, u("ID"), f.values);
+        EXPECT_EQ(readAll(rows), plain);
+        rows.open(db(), base + f.whereText, order, u("ID"), f.values, lookup);
+        EXPECT_EQ(rows.ledByLookup(), c.ledByHeaders && !postgres());
+        EXPECT_EQ(readAll(rows), plain);
+        std::vector<std::pair<QString, qint64>> sorted = plain;
+        std::sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) { return a.second < b.second; });
+        EXPECT_TRUE(std::adjacent_find(sorted.begin(), sorted.end()) == sorted.end()) << "a line shown twice";
+        for (const auto& [no, id] : plain) EXPECT_NE(no, u("X00000000000017")) << "a voided sale's line";
+    }
+}
+
+// The scroll bar dragged far down: the grid paints the page without reading it, the page and
+// its neighbours arrive from the background and are announced, a newer jump stops the older
+// one's read, and every row, then and afterwards, is the row the whole sorted result has there.
+TEST_P(QueryRowSourceTest, aFarPageIsReadInTheBackgroundAndANewerJumpStopsTheOlder) {
+    addLossLines(db(), 300);
+    std::vector<QString> expected;
+    {
+        db::Statement all(db(), u("Select * from vwBSCX Where BSDNO like 'L0%' Order By BSDNO, ID"));
+        all.exec();
+        while (all.next()) expected.push_back(all.value(u("SPNAME")).toString());
+    }
+    ASSERT_EQ(expected.size(), 300u);
+    query::QueryRowSource rows(items());
+    rows.setPaging(5, 3);
+    rows.setBackgroundPassing(10);
+    openLosses(rows, u("L0"));
+    ASSERT_EQ(rows.totalRows(), 300);
+    std::vector<std::pair<int, int>> announced;
+    QObject::connect(&rows, &QAbstractItemModel::dataChanged, [&](const QModelIndex& from, const QModelIndex& to) {
+        announced.emplace_back(from.row(), to.row());
+    });
+    auto painted = [&](int row) { return rows.data(rows.index(row, 1), Qt::DisplayRole).toString(); };
+    auto arrive = [&] {
+        QElapsedTimer waited;
+        waited.start();
+        while (rows.pageUnderWay() >= 0 && waited.elapsed() < 20000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            QThread::msleep(2);
+        }
+        ASSERT_EQ(rows.pageUnderWay(), -1) << "no page within 20 s";
+    };
+    const int statementsBefore = rows.sortedStatements();
+    EXPECT_EQ(painted(2), expected[2]);  // the first page is at hand
+
+    EXPECT_EQ(painted(101), QString());  // shown empty until it arrives
+    EXPECT_EQ(rows.pageUnderWay(), 20);
+    EXPECT_EQ(painted(232), QString());  // a newer jump before the first arrived
+    EXPECT_EQ(rows.pageUnderWay(), 46);
+    EXPECT_EQ(rows.cancelledPageReads(), 1);
+    arrive();
+    ASSERT_EQ(announced.size(), 1u);
+    EXPECT_LE(announced[0].first, 232);
+    EXPECT_GE(announced[0].second, 232);
+    EXPECT_EQ(painted(232), expected[232]);
+    // The pages around it came along: painting them reads nothing. Near their end the pages
+    // further down are read ahead, and are at hand when scrolled to.
+    for (int r = 225; r < 275; ++r) {
+        EXPECT_EQ(painted(r), expected[size_t(r)]) << "row " << r;
+        if (r < 255) EXPECT_EQ(rows.pageUnderWay(), -1) << "row " << r;
+    }
+    EXPECT_EQ(rows.pageUnderWay(), 55);
+    arrive();
+    EXPECT_EQ(announced.size(), 2u);
+    for (int r = 275; r < 300; ++r) EXPECT_EQ(painted(r), expected[size_t(r)]) << "row " << r;
+    EXPECT_EQ(rows.pageUnderWay(), -1);
+    EXPECT_EQ(painted(101), QString());  // the stopped read brought nothing
+    arrive();
+    EXPECT_EQ(painted(101), expected[101]);
+    EXPECT_EQ(rows.sortedStatements(), statementsBefore);  // the window read nothing itself
+
+    // value() answers at once, reading where it must, also for a page under way.
+    EXPECT_EQ(painted(160), QString());
+    EXPECT_EQ(rows.value(160, 1).toString(), expected[160]);
+    arrive();
+    for (int r = 0; r < 300; ++r) EXPECT_EQ(rows.value(r, 1).toString(), expected[size_t(r)]) << "row " << r;
+    for (int r = 299; r >= 0; --r) EXPECT_EQ(painted(r), expected[size_t(r)]) << "row " << r;
+
+    // A new query stops the read under way; nothing of it reaches the new rows.
+    openLosses(rows, u("L0"));
+    EXPECT_EQ(painted(150), QString());
+    const int cancelled = rows.cancelledPageReads();
+    openLosses(rows, u("L09"));
+    EXPECT_EQ(rows.cancelledPageReads(), cancelled + 1);
+    EXPECT_EQ(rows.pageUnderWay(), -1);
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_EQ(rows.totalRows(), 3 * 10);
+    EXPECT_EQ(rows.value(0, 0).toString(), u("L090"));
+}
+
 TEST_P(QueryRowSourceTest, replacingClosingOrDroppingTheQueryReleasesItsStatement) {
     addLossLines(db(), 30);
     qint64 process = 0;
