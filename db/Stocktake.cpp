@@ -85,8 +85,11 @@ void Stocktake::initialise(const QDate& begin, const QDate& end, const Progress&
     // SQLite evaluates the deterministic call once per statement. A rewritten row keeps its
     // key, so only inserted rows have their references checked.
     Statement rewrite(m_connection, QStringLiteral(
-        "UPDATE YPDSJB SET CKKCSL = COALESCE((SELECT K.KCSL FROM KCYEB K WHERE K.SPNO = YPDSJB.SPNO AND K.CKNO = YPDSJB.CKNO), 0), "
-        "CKPDSL = 0, CKGXKCL = 0, CKPDDATE = adddays(:at, 0), CKGXKCBZ = 0 WHERE SPNO >= :lo AND SPNO <= :hi"));
+        "UPDATE YPDSJB SET CKKCSL = V.Q, CKPDSL = 0, CKGXKCL = 0, CKPDDATE = adddays(:at, 0), CKGXKCBZ = 0 "
+        "FROM (SELECT P.SPNO, S.CKNO, COALESCE(K.KCSL, 0) AS Q FROM SPB P CROSS JOIN STORE S "
+        "LEFT JOIN KCYEB K ON K.SPNO = P.SPNO AND K.CKNO = S.CKNO AND K.SPNO >= :lo AND K.SPNO <= :hi "
+        "WHERE P.SPNO >= :lo AND P.SPNO <= :hi) V "
+        "WHERE YPDSJB.SPNO = V.SPNO AND YPDSJB.CKNO = V.CKNO AND YPDSJB.SPNO >= :lo AND YPDSJB.SPNO <= :hi"));
     // All stores of a slice in key order, so new rows append to the key's index. Where the
     // update found no row of the slice there is none to skip; the check for one is left out.
     const QString fillSql = QStringLiteral(
