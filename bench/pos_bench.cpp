@@ -871,6 +871,16 @@ int main(int argc, char** argv) {
             longestSlice = 0;
             longestCommit = 0;
             const BenchResult init = measureCold(reps, initialise);
+            // The floor of a later initialisation: every row of the last rewritten by one
+            // set-based UPDATE, no slices.
+            const BenchResult reinitFloor = measureCold(reps, [&] {
+                db::Transaction tx(c);
+                c.execute(QStringLiteral("UPDATE YPDSJB SET CKKCSL = V.Q, CKPDSL = 0, CKGXKCL = 0, CKPDDATE = getdate(), CKGXKCBZ = 0 "
+                                         "FROM (SELECT P.SPNO, S.CKNO, COALESCE(K.KCSL, 0) AS Q FROM SPB P CROSS JOIN STORE S "
+                                         "LEFT JOIN KCYEB K ON K.SPNO = P.SPNO AND K.CKNO = S.CKNO) V "
+                                         "WHERE YPDSJB.SPNO = V.SPNO AND YPDSJB.CKNO = V.CKNO"));
+                tx.commit();
+            });
             // The floor: the same rows from one set-based statement, no slices.
             const BenchResult initFloor = measureCold(reps, [&] {
                 db::Transaction tx(c);
@@ -903,11 +913,11 @@ int main(int argc, char** argv) {
             table.add(QStringLiteral("Stocktake first init"), first, initFloor,
                       QStringLiteral("one INSERT ... SELECT; %1 rows, longest slice %2 ms, commit %3 ms")
                           .arg(rows).arg(firstLongest, 0, 'f', 0).arg(firstCommit, 0, 'f', 0));
-            table.add(QStringLiteral("Stocktake initialise"), init, initFloor,
-                      QStringLiteral("one INSERT ... SELECT; over the rows of the last, longest slice %1 ms, commit %2 ms")
+            table.add(QStringLiteral("Stocktake initialise"), init, reinitFloor,
+                      QStringLiteral("one UPDATE ... FROM; over the rows of the last, longest slice %1 ms, commit %2 ms")
                           .arg(longestSlice, 0, 'f', 0).arg(longestCommit, 0, 'f', 0));
-            table.add(QStringLiteral("Stocktake init window"), windowed, initFloor,
-                      QStringLiteral("one INSERT ... SELECT; longest gap between repaints %1 ms").arg(longestUiGap, 0, 'f', 0));
+            table.add(QStringLiteral("Stocktake init window"), windowed, reinitFloor,
+                      QStringLiteral("one UPDATE ... FROM; longest gap between repaints %1 ms").arg(longestUiGap, 0, 'f', 0));
 
             // The stock of every store summed per product, as 分库库存查询 shows it for "全部".
             size_t products = 0;

@@ -391,6 +391,13 @@ const std::vector<IntegrityRule>& IntegrityCheck::rules() {
         {QStringLiteral("supplier-ledger-chain"),
          QStringLiteral("each supplier ledger row's balance is the previous one, raised by 借 and lowered by 贷"),
          ledgerChainSql(QStringLiteral("GYSJSWLB"), QStringLiteral("CSNO"), true), std::nullopt},
+        // PostgreSQL checks the references of the stocktake rows by statement triggers rather
+        // than foreign keys; a stocktake row naming nothing would be counted for nothing.
+        {QStringLiteral("stocktake-references"),
+         QStringLiteral("every stocktake row names a product and a store that exist"),
+         QStringLiteral("SELECT Y.SPNO, Y.CKNO FROM YPDSJB Y WHERE NOT EXISTS (SELECT 1 FROM SPB P WHERE P.SPNO = Y.SPNO) "
+                        "OR NOT EXISTS (SELECT 1 FROM STORE S WHERE S.CKNO = Y.CKNO) ORDER BY Y.SPNO, Y.CKNO"),
+         std::nullopt},
         {QStringLiteral("numbers-unique"),
          QStringLiteral("every document number is used once, and a movement number by one document"), numbersUniqueSql(),
          std::nullopt},

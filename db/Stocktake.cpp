@@ -70,20 +70,36 @@ void Stocktake::initialise(const QDate& begin, const QDate& end, const Progress&
     // them), so writing every product in every store overwrites the whole earlier stocktake:
     // a row rewritten in place costs far less than one deleted and inserted again.
     if (codes.isEmpty()) m_connection.execute(QStringLiteral("DELETE FROM YPDSJB"));
-    // All stores of a slice in key order, so new rows append to the key's index. The balances
-    // are read for the slice's products alone (the range on K as well): left to the join,
-    // PostgreSQL hashes every balance of the shop for each slice. The stamp goes through
-    // adddays() because a bare parameter in a select list has no type on PostgreSQL; SQLite
-    // evaluates the deterministic call once per statement. A row of the earlier stocktake is
-    // rewritten in place and keeps its references, so only rows of products or stores new
-    // since then pay for the foreign-key checks.
-    Statement fill(m_connection, QStringLiteral(
+    qint64 stores = 0;
+    {
+        Statement s(m_connection, QStringLiteral("SELECT COUNT(*) FROM STORE"));
+        if (s.first()) stores = s.integer(0);
+    }
+    // Each slice first rewrites the rows its products already have, then inserts the ones
+    // they lack (products or stores new since the last stocktake, or all of them the first
+    // time). An insert-or-update by key would probe the key and lock each row before writing
+    // it; the update reaches the slice's rows by one range of the key and writes each once.
+    // The balances are read for the slice's products alone (the range on K as well): left to
+    // the join, PostgreSQL hashes every balance of the shop for each slice. The stamp goes
+    // through adddays() because a bare parameter in a select list has no type on PostgreSQL;
+    // SQLite evaluates the deterministic call once per statement. A rewritten row keeps its
+    // key, so only inserted rows have their references checked.
+    Statement rewrite(m_connection, QStringLiteral(
+        "UPDATE YPDSJB SET CKKCSL = V.Q, CKPDSL = 0, CKGXKCL = 0, CKPDDATE = adddays(:at, 0), CKGXKCBZ = 0 "
+        "FROM (SELECT P.SPNO, S.CKNO, COALESCE(K.KCSL, 0) AS Q FROM SPB P CROSS JOIN STORE S "
+        "LEFT JOIN KCYEB K ON K.SPNO = P.SPNO AND K.CKNO = S.CKNO AND K.SPNO >= :lo AND K.SPNO <= :hi "
+        "WHERE P.SPNO >= :lo AND P.SPNO <= :hi) V "
+        "WHERE YPDSJB.SPNO = V.SPNO AND YPDSJB.CKNO = V.CKNO AND YPDSJB.SPNO >= :lo AND YPDSJB.SPNO <= :hi"));
+    // All stores of a slice in key order, so new rows append to the key's index. Where the
+    // update found no row of the slice there is none to skip; the check for one is left out.
+    const QString fillSql = QStringLiteral(
         "INSERT INTO YPDSJB(SPNO, CKNO, CKKCSL, CKPDSL, CKGXKCL, CKPDDATE, CKGXKCBZ) "
         "SELECT P.SPNO, S.CKNO, COALESCE(K.KCSL, 0), 0, 0, adddays(:at, 0), 0 FROM SPB P CROSS JOIN STORE S "
         "LEFT JOIN KCYEB K ON K.SPNO = P.SPNO AND K.CKNO = S.CKNO AND K.SPNO >= :lo AND K.SPNO <= :hi "
-        "WHERE P.SPNO >= :lo AND P.SPNO <= :hi AND length(P.SPNO) <= 15 ORDER BY P.SPNO, S.CKNO "
-        "ON CONFLICT (SPNO, CKNO) DO UPDATE SET CKKCSL = excluded.CKKCSL, CKPDSL = 0, CKGXKCL = 0, "
-        "CKPDDATE = excluded.CKPDDATE, CKGXKCBZ = 0"));
+        "WHERE P.SPNO >= :lo AND P.SPNO <= :hi AND length(P.SPNO) <= 15%1 ORDER BY P.SPNO, S.CKNO");
+    Statement fillEmpty(m_connection, fillSql.arg(QString()));
+    Statement fillMissing(m_connection, fillSql.arg(QStringLiteral(
+        " AND NOT EXISTS (SELECT 1 FROM YPDSJB Y WHERE Y.SPNO = P.SPNO AND Y.CKNO = S.CKNO)")));
     const int total = int(codes.size());
     if (progress) progress(0, total);
     QElapsedTimer timer;
@@ -91,8 +107,14 @@ void Stocktake::initialise(const QDate& begin, const QDate& end, const Progress&
     for (int first = 0; first < total;) {
         const int last = std::min(first + perSlice, total) - 1;
         timer.start();
-        fill.bind(QStringLiteral(":at"), at).bind(QStringLiteral(":lo"), codes[first])
+        rewrite.bind(QStringLiteral(":at"), at).bind(QStringLiteral(":lo"), codes[first])
             .bind(QStringLiteral(":hi"), codes[last]).exec();
+        const qint64 rewritten = rewrite.rowsAffected();
+        if (rewritten < qint64(last - first + 1) * stores) {
+            Statement& fill = rewritten == 0 ? fillEmpty : fillMissing;
+            fill.bind(QStringLiteral(":at"), at).bind(QStringLiteral(":lo"), codes[first])
+                .bind(QStringLiteral(":hi"), codes[last]).exec();
+        }
         const qint64 took = std::max<qint64>(timer.nsecsElapsed(), 1);
         // The next slice sized from this one's pace, growing at most twofold so one fast
         // slice (pages in the cache, a moment without other work) cannot make a long one.

@@ -1,5 +1,8 @@
 #include "DbTest.h"
+#include "db/Dialect.h"
 #include "db/Error.h"
+#include "db/IntegrityCheck.h"
+#include "db/Schema.h"
 #include "db/Statement.h"
 #include "db/StockLedger.h"
 #include "db/StockQueries.h"
@@ -7,6 +10,7 @@
 #include "db/Transaction.h"
 #include "tests/stock/StocktakeShop.h"
 
+#include <functional>
 #include <map>
 
 namespace {
@@ -99,6 +103,125 @@ TEST_P(StocktakeTest, initialisationInSlicesReadsEachProductsOwnBalances) {
     double sum = 0;
     for (const auto& [key, quantity] : rows) sum += quantity;
     EXPECT_EQ(sum, 8 + 4 + 20 + 3 + 7 + 9);
+}
+
+TEST_P(StocktakeTest, aLaterInitialisationRewritesEveryRowAndAddsNewProductsAndStores) {
+    db().setClock(QDateTime(QDate(2024, 3, 1), QTime(9, 0)));
+    initialise();
+    save({{QStringLiteral("A"), QStringLiteral("001"), 5}, {QStringLiteral("B"), QStringLiteral("001"), 21}});
+    apply();  // A/001 goes to 5, B/001 to 21; both rows applied
+    save({{QStringLiteral("A"), QStringLiteral("002"), 9}});  // counted, never applied
+    // Since then: a product and a store, stock of the new product in the new store only.
+    db().execute(QStringLiteral("INSERT INTO STORE(CKNO, CKNAME, CKTYPE) VALUES('003', '三号库', '0')"));
+    db().execute(QStringLiteral("INSERT INTO SPB(SPNO, SPNAME, QSGYS) VALUES('AB', '新商品', '001')"));
+    stocktake_shop::receive(db(), QStringLiteral("AB"), 6, QStringLiteral("003"));
+    db().setClock(QDateTime(QDate(2024, 4, 1), QTime(10, 30)));
+    initialise();
+
+    // Every product in every store, the new product between two old ones in key order.
+    const std::map<QString, double> expected{
+        {"A/001", 5}, {"A/002", 4}, {"A/003", 0}, {"AB/001", 0}, {"AB/002", 0}, {"AB/003", 6},
+        {"B/001", 21}, {"B/002", 0}, {"B/003", 0}, {"C/001", 0}, {"C/002", 0}, {"C/003", 0}};
+    EXPECT_EQ(stocktakeColumn(db(), QStringLiteral("CKKCSL")), expected);
+    const QString fresh = QStringLiteral("CKPDSL = 0 AND CKGXKCL = 0 AND CKGXKCBZ = 0 AND CKPDDATE = '2024-04-01 10:30:00'");
+    EXPECT_EQ(count(QStringLiteral("YPDSJB"), fresh), 12);
+    EXPECT_EQ(db::Stocktake(db()).state().countedUnapplied, 0);
+}
+
+// PostgreSQL checks the references of the stocktake rows by statement triggers, SQLite by
+// foreign keys: both refuse a row naming nothing and keep what rows name.
+TEST_P(StocktakeTest, stocktakeRowsNameOnlyProductsAndStoresThatExist) {
+    db().execute(QStringLiteral("INSERT INTO STORE(CKNO, CKNAME, CKTYPE) VALUES('003', '三号库', '0')"));
+    initialise();  // C and store 003 are named by stocktake rows alone
+    db().execute(QStringLiteral("INSERT INTO SPB(SPNO, SPNAME) VALUES('D', '丁商品')"));
+    const char* refused[] = {
+        "INSERT INTO YPDSJB(SPNO, CKNO) VALUES('NONE', '001')",
+        "INSERT INTO YPDSJB(SPNO, CKNO) VALUES('D', '009')",
+        "INSERT INTO YPDSJB(SPNO, CKNO) VALUES('D', '001'), ('D', '002'), ('NONE', '003')",
+        "INSERT INTO YPDSJB(SPNO, CKNO, CKKCSL) SELECT 'NONE2', CKNO, 0 FROM STORE",
+        "UPDATE YPDSJB SET SPNO = 'NONE' WHERE SPNO = 'A' AND CKNO = '001'",
+        "UPDATE YPDSJB SET CKNO = '009' WHERE SPNO = 'C' AND CKNO = '003'",
+        "DELETE FROM SPB WHERE SPNO = 'C'",
+        "DELETE FROM STORE WHERE CKNO = '003'",
+        "UPDATE SPB SET SPNO = 'C2' WHERE SPNO = 'C'",
+        "UPDATE STORE SET CKNO = '004' WHERE CKNO = '003'",
+    };
+    for (const char* sql : refused) {
+        try {
+            db().execute(QString::fromUtf8(sql));
+            ADD_FAILURE() << sql << " must be refused";
+        } catch (const db::Error& e) {
+            EXPECT_EQ(e.kind(), db::ErrorKind::ForeignKey) << sql << ": " << e.message().toStdString();
+        }
+    }
+    EXPECT_EQ(count(QStringLiteral("YPDSJB")), 9);
+    EXPECT_EQ(count(QStringLiteral("YPDSJB"), QStringLiteral("SPNO = 'D' OR SPNO LIKE 'NONE%' OR CKNO = '009'")), 0);
+
+    // What names existing rows passes; a product or store named by no stocktake row goes.
+    db().execute(QStringLiteral("INSERT INTO YPDSJB(SPNO, CKNO) VALUES('D', '001'), ('D', '003')"));
+    db().execute(QStringLiteral("UPDATE YPDSJB SET CKNO = '002' WHERE SPNO = 'D' AND CKNO = '003'"));
+    db().execute(QStringLiteral("DELETE FROM YPDSJB WHERE SPNO = 'D' OR CKNO = '003'"));
+    db().execute(QStringLiteral("DELETE FROM SPB WHERE SPNO = 'D'"));
+    db().execute(QStringLiteral("DELETE FROM STORE WHERE CKNO = '003'"));
+    EXPECT_EQ(count(QStringLiteral("STORE"), QStringLiteral("CKNO = '003'")), 0);
+    EXPECT_EQ(count(QStringLiteral("YPDSJB")), 6);
+}
+
+// The statement check locks each product it found, as a foreign key would, so a product
+// cannot be deleted between a stocktake's check and its commit, nor named while being deleted.
+TEST_P(StocktakeTest, aProductCannotGoWhileAStocktakeNamingItIsBeingWritten) {
+    if (GetParam() != db::Backend::Postgres) GTEST_SKIP() << "SQLite has one writer at a time";
+    db().execute(QStringLiteral("INSERT INTO SPB(SPNO, SPNAME) VALUES('D', '丁商品')"));
+    auto other = openAnother();
+    other->execute(QStringLiteral("SET lock_timeout = '300ms'"));
+    auto refusedAs = [](const std::function<void()>& statement) {
+        try {
+            statement();
+        } catch (const db::Error& e) {
+            return e.kind() == db::ErrorKind::ForeignKey ? QStringLiteral("reference") : QStringLiteral("other");
+        }
+        return QStringLiteral("done");
+    };
+    const QString deleteD = QStringLiteral("DELETE FROM SPB WHERE SPNO = 'D'");
+    const QString nameD = QStringLiteral("INSERT INTO YPDSJB(SPNO, CKNO) VALUES('D', '001')");
+    {
+        db::Transaction tx(db());
+        db().execute(nameD);
+        EXPECT_EQ(refusedAs([&] { other->execute(deleteD); }), QStringLiteral("other"));  // waits, times out
+        tx.commit();
+    }
+    EXPECT_EQ(refusedAs([&] { other->execute(deleteD); }), QStringLiteral("reference"));
+    db().execute(QStringLiteral("DELETE FROM YPDSJB WHERE SPNO = 'D'"));
+    {
+        db::Transaction tx(db());
+        db().execute(deleteD);
+        EXPECT_EQ(refusedAs([&] { other->execute(nameD); }), QStringLiteral("other"));  // waits, times out
+        tx.commit();
+    }
+    EXPECT_EQ(refusedAs([&] { other->execute(nameD); }), QStringLiteral("reference"));
+    EXPECT_EQ(count(QStringLiteral("SPB"), QStringLiteral("SPNO = 'D'")), 0);
+    EXPECT_EQ(count(QStringLiteral("YPDSJB"), QStringLiteral("SPNO = 'D'")), 0);
+}
+
+TEST_P(StocktakeTest, theIntegrityCheckFindsAStocktakeRowNamingNothing) {
+    initialise();
+    auto findings = [this] {
+        QStringList out;
+        for (const db::IntegrityProblem& p : db::IntegrityCheck(db()).run())
+            if (p.rule == QLatin1String("stocktake-references")) out << p.detail;
+        return out;
+    };
+    EXPECT_TRUE(findings().isEmpty());
+    // Written past the checks, as a damaged or hand-edited database might hold it.
+    const bool postgres = GetParam() == db::Backend::Postgres;
+    if (postgres) db().execute(QStringLiteral("SET session_replication_role = replica"));
+    else db().dialect().enforceForeignKeys(db(), false);
+    db().execute(QStringLiteral("INSERT INTO YPDSJB(SPNO, CKNO) VALUES('NONE', '001')"));
+    if (postgres) db().execute(QStringLiteral("SET session_replication_role = DEFAULT"));
+    else db().dialect().enforceForeignKeys(db(), true);
+    const QStringList found = findings();
+    ASSERT_EQ(found.size(), 1);
+    EXPECT_TRUE(found[0].contains(QStringLiteral("NONE"))) << found[0].toStdString();
 }
 
 TEST_P(StocktakeTest, initialisationRefusesAPeriodThatEndsBeforeItBegins) {
@@ -220,6 +343,32 @@ TEST_P(StocktakeTest, aGainWithoutASupplierIsRefusedAndNothingIsApplied) {
     EXPECT_EQ(balances(db()).at(QStringLiteral("C/002")), 2);
 }
 
+// A shop whose stocktake was written before its references were checked per statement.
+class StocktakeMigrationTest : public DbTest {
+protected:
+    int schemaVersion() const override { return 13; }
+};
+
+TEST_P(StocktakeMigrationTest, anEarlierStocktakeKeepsItsRowsAndItsReferences) {
+    stocktake_shop::install(db());
+    db::Stocktake(db()).initialise(kBegin, kEnd);
+    db::Stocktake(db()).saveCounts({{QStringLiteral("A"), QStringLiteral("001"), 6}});
+    db::Schema::migrate(db());
+    EXPECT_EQ(count(QStringLiteral("YPDSJB")), 6);
+    EXPECT_EQ(count(QStringLiteral("YPDSJB"), QStringLiteral("SPNO = 'A' AND CKNO = '001' AND CKPDSL = 6")), 1);
+    for (const char* sql : {"INSERT INTO YPDSJB(SPNO, CKNO) VALUES('NONE', '001')", "DELETE FROM SPB WHERE SPNO = 'C'"}) {
+        try {
+            db().execute(QString::fromUtf8(sql));
+            ADD_FAILURE() << sql << " must be refused";
+        } catch (const db::Error& e) {
+            EXPECT_EQ(e.kind(), db::ErrorKind::ForeignKey) << sql << ": " << e.message().toStdString();
+        }
+    }
+    // The next stocktake starts over the rows of this one.
+    db::Stocktake(db()).initialise(kBegin, kEnd);
+    EXPECT_EQ(count(QStringLiteral("YPDSJB"), QStringLiteral("CKPDSL = 0")), 6);
+}
+
 class StockQueriesTest : public DbTest {
 protected:
     void SetUp() override {
@@ -269,4 +418,5 @@ TEST_P(StockQueriesTest, stockCheckFiltersAndMarksWhatNeedsRestocking) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, StocktakeTest, ::testing::ValuesIn(backends()), backendName);
+INSTANTIATE_TEST_SUITE_P(Backends, StocktakeMigrationTest, ::testing::ValuesIn(backends()), backendName);
 INSTANTIATE_TEST_SUITE_P(Backends, StockQueriesTest, ::testing::ValuesIn(backends()), backendName);
