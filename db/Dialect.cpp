@@ -129,6 +129,7 @@ public:
     QString driverName() const override { return QStringLiteral("QSQLITE"); }
     QString beginSql() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
     QString lockRowsSql() const override { return {}; }
+    QString lockTableForRewriteSql(const QString&) const override { return {}; }
     bool numbersInsideDocument() const override { return true; }
     QString unflushedCommitSql() const override { return {}; }
     // Times are stored as "yyyy-MM-dd HH:mm:ss" text; date10 takes its first ten characters.
@@ -277,6 +278,9 @@ public:
     // share lock on it through their foreign key; FOR UPDATE would wait on those and two
     // tills would deadlock, each holding the key share the other's lock waits for.
     QString lockRowsSql() const override { return QStringLiteral(" FOR NO KEY UPDATE"); }
+    QString lockTableForRewriteSql(const QString& table) const override {
+        return QStringLiteral("LOCK TABLE %1 IN EXCLUSIVE MODE").arg(table);
+    }
     bool numbersInsideDocument() const override { return false; }
     // Local to the transaction: the session's next commits flush as ever.
     QString unflushedCommitSql() const override { return QStringLiteral("SET LOCAL synchronous_commit TO OFF"); }

@@ -34,6 +34,11 @@ public:
     // PostgreSQL (it serialises the lockers but lets documents referring to the row go on);
     // nothing on SQLite, whose writers already hold the database's write lock.
     virtual QString lockRowsSql() const = 0;
+    // Run first in a transaction that rewrites a whole table, so a second one waits for it
+    // and then rewrites what the first wrote, instead of colliding with its new rows: an
+    // exclusive table lock on PostgreSQL (readers go on); nothing on SQLite, whose writers
+    // already take turns.
+    virtual QString lockTableForRewriteSql(const QString& table) const = 0;
     // Whether a document draws its numbers inside its own transaction. Yes on SQLite: every
     // writer waits for the one write lock anyway, and a commit (a disk flush) is saved. No on
     // PostgreSQL: the counter row would stay locked until the document commits, and every

@@ -53,6 +53,10 @@ void Stocktake::initialise(const QDate& begin, const QDate& end, const Progress&
         throw Error(QStringLiteral("stocktake period is not valid: %1 to %2")
                         .arg(begin.toString(Qt::ISODate), end.toString(Qt::ISODate)));
     ProcedureScope scope(m_connection);
+    // Two initialisations at once take turns: the second rewrites the first's rows instead of
+    // failing on them as duplicates.
+    const QString lock = m_connection.dialect().lockTableForRewriteSql(QStringLiteral("YPDSJB"));
+    if (!lock.isEmpty()) m_connection.execute(lock);
     QDateTime at;
     {
         Statement clock(m_connection, QStringLiteral("SELECT getdate()"));
