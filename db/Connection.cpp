@@ -3,12 +3,10 @@
 #include "db/Dialect.h"
 #include "db/Error.h"
 #include "db/SqliteFileCheck.h"
-#include "db/WalCheckpointer.h"
 
 #include <QAtomicInt>
 #include <QFileInfo>
 #include <QSqlError>
-#include <QtGlobal>
 
 #include <algorithm>
 
@@ -81,29 +79,9 @@ void Connection::open(OpenMode mode) {
         close();
         throw Error(QStringLiteral("cannot use %1: %2").arg(m_url.display(), e.message()), ErrorKind::Connection);
     }
-    if (m_wantsBackgroundCheckpoints) startCheckpointer();
-}
-
-void Connection::checkpointInBackground() {
-    m_wantsBackgroundCheckpoints = true;
-    if (isOpen() && !m_checkpointer) startCheckpointer();
-}
-
-int Connection::backgroundCheckpoints() const { return m_checkpointer ? m_checkpointer->backgroundCheckpoints() : 0; }
-
-// Without the thread the connection checkpoints as SQLite does by itself: slower now and then,
-// never wrong, so a till is not refused for it.
-void Connection::startCheckpointer() {
-    if (m_url.backend != Backend::Sqlite) return;
-    try {
-        m_checkpointer = std::make_unique<WalCheckpointer>(sqliteHandle(*this), m_url.path);
-    } catch (const Error& e) {
-        qWarning("%s", qPrintable(e.message()));
-    }
 }
 
 void Connection::close() {
-    m_checkpointer.reset();
     dropStatementCache();
     m_transactionDepth = 0;
     if (m_db.isOpen()) m_db.close();

@@ -16,7 +16,6 @@
 namespace db {
 
 class Dialect;
-class WalCheckpointer;
 
 class Connection {
 public:
@@ -48,14 +47,6 @@ public:
     void setClock(const std::optional<QDateTime>& at);
 
     bool inTransaction() const { return m_transactionDepth > 0; }
-
-    // SQLite: this connection's commits leave copying the log into the file to a thread of
-    // its own (see WalCheckpointer), from now on and after every reopening. For the till's
-    // writing connection; others keep SQLite's inline checkpoints. PostgreSQL: nothing.
-    void checkpointInBackground();
-    bool checkpointsInBackground() const { return m_checkpointer != nullptr; }
-    // Checkpoints the thread has done since this opening.
-    int backgroundCheckpoints() const;
 
     // Prepared statements kept for reuse, the least recently used released first. On
     // PostgreSQL each is a statement prepared in the server session, and query screens make
@@ -91,9 +82,6 @@ private:
     std::unordered_map<QString, CachedQuery> m_cache;
     std::list<QString> m_recency;  // most recently used first
     int m_cacheCapacity = DefaultStatementCacheCapacity;
-    bool m_wantsBackgroundCheckpoints = false;
-    std::unique_ptr<WalCheckpointer> m_checkpointer;
-    void startCheckpointer();
 };
 
 }  // namespace db

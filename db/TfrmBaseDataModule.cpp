@@ -17,10 +17,7 @@ TfrmBaseDataModule& frmBaseDataModule() {
 
 void setFrmBaseDataModule(TfrmBaseDataModule* module) { g_module = module; }
 
-TfrmBaseDataModule::TfrmBaseDataModule(const db::ConnectionUrl& url) : m_database(std::make_unique<db::Connection>(url)) {
-    // The till's sales are written here: a sale must not wait for the log to be copied.
-    m_database->checkpointInBackground();
-}
+TfrmBaseDataModule::TfrmBaseDataModule(const db::ConnectionUrl& url) : m_database(std::make_unique<db::Connection>(url)) {}
 
 TfrmBaseDataModule::~TfrmBaseDataModule() {
     if (g_module == this) g_module = nullptr;

@@ -8,8 +8,6 @@
 #include "db/Statement.h"
 
 #include <QFile>
-#include <QFileInfo>
-#include <QThread>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <atomic>
@@ -333,82 +331,3 @@ TEST_P(SecondConnectionTest, leavesTheFirstConnectionsLocksSoItsCommitsStayVisib
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, SecondConnectionTest, ::testing::ValuesIn(backends()), backendName);
-
-// The till's connection leaves copying the log into the file to a thread: its commits no
-// longer checkpoint (SQLite reports no automatic checkpoint), the thread copies the log so that
-// it starts again, nothing written is lost, and a reopened connection keeps the arrangement.
-// Sales that come back to back, which the thread cannot catch up with, leave the log bounded.
-class BackgroundCheckpointTest : public DbTest {
-protected:
-    static qint64 automaticCheckpoint(db::Connection& c) {
-        db::Statement s(c, QStringLiteral("PRAGMA wal_autocheckpoint"));
-        return s.first() ? s.integer(0) : -1;
-    }
-    // The log's header counts its restarts.
-    quint32 logRestarts() const {
-        QFile wal(url().path + QStringLiteral("-wal"));
-        if (!wal.open(QIODevice::ReadOnly)) return 0;
-        const QByteArray header = wal.read(16);
-        if (header.size() < 16) return 0;
-        return quint32(quint8(header[12])) << 24 | quint32(quint8(header[13])) << 16 | quint32(quint8(header[14])) << 8 |
-               quint32(quint8(header[15]));
-    }
-    // Pages of about 3,000 bytes, one row each.
-    static void writePages(db::Connection& c, int commits, int rowsPerCommit, int pauseMs, int first = 0) {
-        const QString page(3000, QLatin1Char('x'));
-        for (int i = 0; i < commits; ++i) {
-            db::Transaction tx(c);
-            db::Statement insert(c, QStringLiteral("INSERT INTO PAGES(N, T) VALUES(:n, :t)"));
-            for (int r = 0; r < rowsPerCommit; ++r) insert.bind(QStringLiteral(":n"), first + i).bind(QStringLiteral(":t"), page).exec();
-            tx.commit();
-            if (pauseMs > 0) QThread::msleep(pauseMs);
-        }
-    }
-};
-
-TEST_P(BackgroundCheckpointTest, theLogIsCopiedByTheThreadAndNotByTheCommits) {
-    if (url().backend != db::Backend::Sqlite) GTEST_SKIP() << "the write-ahead log of a file";
-    db::Connection till(url());
-    till.checkpointInBackground();
-    till.open();
-    ASSERT_TRUE(till.checkpointsInBackground());
-    EXPECT_EQ(automaticCheckpoint(till), 0);
-    db::Connection plain(url());
-    plain.open();
-    EXPECT_EQ(automaticCheckpoint(plain), 1000);
-
-    till.execute(QStringLiteral("CREATE TABLE PAGES (N INTEGER, T TEXT)"));
-    const quint32 restartsBefore = logRestarts();
-    // About 2,000 pages: past the thread's threshold, below the writer's own.
-    writePages(till, 80, 25, 2);
-    // The log starts again at the first commit that finds it copied whole: only the thread
-    // can have copied it.
-    for (int waited = 0; logRestarts() == restartsBefore && waited < 30000; waited += 50) {
-        QThread::msleep(50);
-        writePages(till, 1, 1, 0, 1000);  // apart from the rows counted below
-    }
-    EXPECT_GT(logRestarts(), restartsBefore);
-    EXPECT_GT(till.backgroundCheckpoints(), 0);
-    db::Statement rows(plain, QStringLiteral("SELECT COUNT(*), COUNT(DISTINCT N) FROM PAGES WHERE N < 80"));
-    ASSERT_TRUE(rows.first());
-    EXPECT_EQ(rows.integer(0), 80 * 25);
-    EXPECT_EQ(rows.integer(1), 80);
-    rows.query().finish();
-
-    till.close();
-    till.open();
-    EXPECT_TRUE(till.checkpointsInBackground());
-    EXPECT_EQ(automaticCheckpoint(till), 0);
-}
-
-TEST_P(BackgroundCheckpointTest, backToBackCommitsKeepTheLogBounded) {
-    if (url().backend != db::Backend::Sqlite) GTEST_SKIP() << "the write-ahead log of a file";
-    db::Connection till(url());
-    till.checkpointInBackground();
-    till.open();
-    till.execute(QStringLiteral("CREATE TABLE PAGES (N INTEGER, T TEXT)"));
-    writePages(till, 240, 25, 0);  // about 6,000 pages, 24 MB
-    EXPECT_LT(QFileInfo(url().path + QStringLiteral("-wal")).size(), 20 * 1024 * 1024);
-}
-
-INSTANTIATE_TEST_SUITE_P(Backends, BackgroundCheckpointTest, ::testing::ValuesIn(backends()), backendName);
