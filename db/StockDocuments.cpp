@@ -168,7 +168,7 @@ PostedStockDocument StockDocuments::receive(const Receiving& d) {
         products.insert(l.productNo);
     }
     DocumentNumbers numbers = documentNumbers(m_connection, QStringLiteral("J"));
-    Transaction tx(m_connection);
+    Transaction tx(m_connection, Transaction::Kind::Document);
     takeNumbers(posted, numbers, tx);
 
     Statement header(m_connection, QStringLiteral(
@@ -226,7 +226,7 @@ PostedStockDocument StockDocuments::returnToSupplier(const SupplierReturn& d) {
     if (d.supplierNo.isEmpty()) throw Error(QStringLiteral("退货单没有供应商"));
     const bool guardStores = storeChecking();
     DocumentNumbers numbers = documentNumbers(m_connection, QStringLiteral("T"));
-    Transaction tx(m_connection);
+    Transaction tx(m_connection, Transaction::Kind::Document);
     takeNumbers(posted, numbers, tx);
 
     Statement header(m_connection, QStringLiteral(
@@ -259,7 +259,7 @@ PostedStockDocument StockDocuments::returnFromClient(const ClientReturn& d) {
     posted.total = checkedTotal(d.lines);
     if (d.clientNo.isEmpty()) throw Error(QStringLiteral("退货单没有客户"));
     DocumentNumbers numbers = documentNumbers(m_connection, QStringLiteral("c"));
-    Transaction tx(m_connection);
+    Transaction tx(m_connection, Transaction::Kind::Document);
     takeNumbers(posted, numbers, tx);
 
     Statement header(m_connection, QStringLiteral(
@@ -340,7 +340,7 @@ PostedStockDocument StockDocuments::writeOff(const Loss& d) {
     posted.total = checkedTotal(d.lines);
     const bool guardStores = storeChecking();
     DocumentNumbers numbers = documentNumbers(m_connection, QStringLiteral("B"));
-    Transaction tx(m_connection);
+    Transaction tx(m_connection, Transaction::Kind::Document);
     takeNumbers(posted, numbers, tx);
     for (const BatchLine& l : d.lines) takeFromBatch(l.batchNo, l.productNo, l.quantity);
     insertRows(m_connection, QStringLiteral("INSERT INTO BSB(BSDNO, JHDNO, SPNO, SPNAME, JLDW, SL, DJ, JE, BNNO)"), 9,
@@ -365,7 +365,7 @@ PostedStockDocument StockDocuments::transfer(const Transfer& d) {
     }
     PostedStockDocument posted;
     DocumentNumbers numbers(m_connection, {QStringLiteral("W")});
-    Transaction tx(m_connection);
+    Transaction tx(m_connection, Transaction::Kind::Document);
     posted.movementNo = numbers.in(tx).front();
     posted.documentNo = posted.movementNo;
     std::vector<Movement> movements;

@@ -6,7 +6,7 @@
 
 namespace db {
 
-Transaction::Transaction(Connection& connection) : m_connection(connection) {
+Transaction::Transaction(Connection& connection, Kind kind) : m_connection(connection) {
     if (m_connection.m_transactionDepth > 0) {
         m_savepoint = QStringLiteral("sp%1").arg(++m_connection.m_savepointSerial);
         m_connection.execute(QStringLiteral("SAVEPOINT ") + m_savepoint);
@@ -15,6 +15,8 @@ Transaction::Transaction(Connection& connection) : m_connection(connection) {
         m_connection.dialect().transactionBegun(m_connection);
     }
     ++m_connection.m_transactionDepth;
+    // Ends with the transaction; inside a caller's transaction the caller's planning stays.
+    if (kind == Kind::Document && m_savepoint.isEmpty()) m_connection.dialect().planOnceForAnyValues(m_connection, true);
 }
 
 Transaction::~Transaction() {

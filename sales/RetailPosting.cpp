@@ -147,7 +147,7 @@ PostedSale prepareSale(db::Connection& connection, const RetailSale& sale) {
 PostedSale RetailPosting::post(const RetailSale& sale) {
     PostedSale posted = prepareSale(m_connection, sale);
     db::DocumentNumbers numbers = saleNumbers(m_connection);
-    db::Transaction tx(m_connection);
+    db::Transaction tx(m_connection, db::Transaction::Kind::Document);
     writeSaleDocument(tx, numbers, sale, SaleParty{kRetailClient, QStringLiteral("L"), sale.amountReceived}, posted);
     tx.commit();
     return posted;

@@ -21,7 +21,7 @@ PostedWholesaleSale WholesalePosting::post(const WholesaleSale& sale) {
     PostedSale& posted = result.sale;
     db::DocumentNumbers numbers = saleNumbers(m_connection);
 
-    db::Transaction tx(m_connection);
+    db::Transaction tx(m_connection, db::Transaction::Kind::Document);
     writeSaleDocument(tx, numbers, sale,
                       SaleParty{sale.clientNo, QStringLiteral("P"), std::min(sale.amountReceived, sale.amountDue), true},
                       posted);

@@ -240,6 +240,32 @@ TEST_P(SchemaTest, postgresPlansEachRunForItsOwnParameters) {
     EXPECT_EQ(scalar(QStringLiteral("SELECT current_setting('plan_cache_mode')")), QStringLiteral("force_custom_plan"));
 }
 
+// A document's transaction plans its statements once; whatever way it ends, and inside a
+// caller's transaction, the session goes on planning each run for its values.
+TEST_P(SchemaTest, aDocumentPlansItsStatementsOnceAndLeavesTheSessionAsItWas) {
+    if (GetParam() != db::Backend::Postgres) GTEST_SKIP() << "a PostgreSQL setting";
+    auto planning = [&] { return scalar(QStringLiteral("SELECT current_setting('plan_cache_mode')")); };
+    const QString perRun = QStringLiteral("force_custom_plan");
+    {
+        db::Transaction document(db(), db::Transaction::Kind::Document);
+        EXPECT_EQ(planning(), QStringLiteral("force_generic_plan"));
+        document.commit();
+    }
+    EXPECT_EQ(planning(), perRun);
+    {
+        db::Transaction document(db(), db::Transaction::Kind::Document);
+    }  // rolled back
+    EXPECT_EQ(planning(), perRun);
+    {
+        db::Transaction caller(db());
+        db::Transaction document(db(), db::Transaction::Kind::Document);
+        EXPECT_EQ(planning(), perRun);
+        document.commit();
+        caller.commit();
+    }
+    EXPECT_EQ(planning(), perRun);
+}
+
 TEST_P(SchemaTest, textIsStoredAsUtf8AndComparedExactly) {
     db().execute(QStringLiteral("INSERT INTO SPFLB(FLNo, FLName) VALUES('abc', '饮料乳品类别')"));
     EXPECT_EQ(scalar(QStringLiteral("SELECT FLName FROM SPFLB WHERE FLNo = 'abc'")), QStringLiteral("饮料乳品类别"));
