@@ -155,6 +155,12 @@ void TfrmLogin::bitYesClick() {
         if (module.LastConnectErrorKind == db::ErrorKind::Damaged)
             messages().warning(QStringLiteral("警告"), QStringLiteral("数据库文件 %1 已损坏，程序没有使用它。请从备份恢复后重新进入！")
                                                           .arg(QDir::toNativeSeparators(module.Database().url().path)));
+        // A database of another version is reachable: saying it is down would send the shop
+        // looking for a server that runs.
+        else if (module.LastConnectErrorKind == db::ErrorKind::SchemaTooOld)
+            messages().warning(QStringLiteral("警告"), QStringLiteral("数据库版本低于本程序，请先升级数据库（pos --init-database）后重新进入！"));
+        else if (module.LastConnectErrorKind == db::ErrorKind::SchemaTooNew)
+            messages().warning(QStringLiteral("警告"), QStringLiteral("数据库版本高于本程序，请使用新版程序！"));
         else
             messages().info(QStringLiteral("数据库未启动，请启动后重新进入！"));
         done(DatabaseDown);

@@ -16,6 +16,7 @@ enum class ErrorKind {
     NotNull,        // a required column is empty
     Shortage,       // stock cannot cover a quantity
     SchemaTooNew,   // the database was made by a newer program
+    SchemaTooOld,   // the database lacks steps of this program's schema: bring it up to date first
     Refused,        // a rule of the shop refuses the change; the message says which, for the operator
     Busy,           // another connection holds the lock longer than we wait: try again later
     Damaged,        // the database file fails SQLite's own check

@@ -516,6 +516,29 @@ void Schema::checkUsable(Connection& c) {
                     ErrorKind::Connection);
 }
 
+namespace {
+QSet<int> appliedSteps(Connection& c) {
+    QSet<int> applied;
+    if (Schema::storedVersion(c) == 0) return applied;
+    Statement s(c, QStringLiteral("SELECT VERSION FROM SCHEMA_VERSION"));
+    s.exec();
+    while (s.next()) applied.insert(int(s.integer(0)));
+    return applied;
+}
+}  // namespace
+
+void Schema::checkCurrent(Connection& c) {
+    checkUsable(c);
+    const QSet<int> applied = appliedSteps(c);
+    QStringList missing;
+    for (const Migration& m : migrations())
+        if (!applied.contains(m.version)) missing << QString::number(m.version);
+    if (!missing.isEmpty())
+        throw Error(QStringLiteral("the database lacks schema steps %1 of this program; bring it up to date first "
+                                   "(run: pos --init-database)").arg(missing.join(QStringLiteral(", "))),
+                    ErrorKind::SchemaTooOld);
+}
+
 void Schema::migrate(Connection& c) { migrate(c, currentVersion()); }
 
 void Schema::migrate(Connection& c, int version) {
@@ -524,12 +547,7 @@ void Schema::migrate(Connection& c, int version) {
     // Every step not recorded yet, in order: a database that took a later step before an
     // earlier one existed (steps are numbered as they are planned, not as they land) still
     // gets the earlier one.
-    QSet<int> applied;
-    if (stored > 0) {
-        Statement s(c, QStringLiteral("SELECT VERSION FROM SCHEMA_VERSION"));
-        s.exec();
-        while (s.next()) applied.insert(int(s.integer(0)));
-    }
+    const QSet<int> applied = appliedSteps(c);
     for (const Migration& m : migrations()) {
         if (applied.contains(m.version) || m.version > version) continue;
         // The switch only takes effect outside a transaction; it is back on whatever happens.

@@ -22,6 +22,10 @@ public:
     static void migrate(Connection& connection, int version);
     // Refuses a database that is not ours or is newer (db::Error), without writing.
     static void checkUsable(Connection& connection);
+    // checkUsable, and every step of this program's schema applied (ErrorKind::SchemaTooOld
+    // otherwise): the till works on no other database, because its statements name what the
+    // missing steps add. `pos --init-database` brings a database up to date.
+    static void checkCurrent(Connection& connection);
 
     // Every business and master table, children before parents (the order to clear them).
     static QStringList tablesChildFirst();

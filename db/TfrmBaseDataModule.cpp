@@ -26,7 +26,7 @@ TfrmBaseDataModule::~TfrmBaseDataModule() {
 void TfrmBaseDataModule::DataModuleConnect() {
     try {
         m_database->open();
-        db::Schema::checkUsable(*m_database);
+        db::Schema::checkCurrent(*m_database);
         ConnectOK = true;
         LastConnectError.clear();
     } catch (const db::Error& e) {

@@ -77,6 +77,18 @@ TEST_P(LoginTest, unreachableDatabaseEndsTheProgramWithItsMessage) {
     EXPECT_EQ(seams.runner.opened, 0);
 }
 
+TEST_P(LoginTest, aDatabaseOfAnotherVersionIsSaidToBeSoInsteadOfCalledDown) {
+    db().execute(QStringLiteral("DELETE FROM SCHEMA_VERSION WHERE VERSION = 11"));
+    TfrmLogin login;
+    showActive(login);
+    login.control<QLineEdit>("edOperatorNo")->setText(QStringLiteral("001"));
+    login.control<QLineEdit>("edOperatorPassword")->setText(QStringLiteral("123"));
+    QTest::mouseClick(login.control<QPushButton>("bitYes"), Qt::LeftButton);
+
+    EXPECT_EQ(seams.recorder.texts(), QStringList{QStringLiteral("数据库版本低于本程序，请先升级数据库（pos --init-database）后重新进入！")});
+    EXPECT_EQ(login.result(), TfrmLogin::DatabaseDown);
+}
+
 TEST_P(LoginTest, aDamagedDatabaseFileIsNamedInsteadOfCalledDown) {
     if (GetParam() != db::Backend::Sqlite) GTEST_SKIP() << "files are SQLite's";
     QTemporaryDir dir;
