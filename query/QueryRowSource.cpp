@@ -15,7 +15,6 @@
 #include <QSqlRecord>
 #include <algorithm>
 #include <climits>
-#include <optional>
 
 namespace query {
 
@@ -192,17 +191,22 @@ const QueryRowSource::Page* QueryRowSource::loaded(qint64 number) const {
     return nullptr;
 }
 
+QueryRowSource::Reach QueryRowSource::reach(qint64 number) const {
+    Reach r;
+    r.start = number * m_pageRows;
+    r.rowsHere = m_total >= 0 ? std::clamp<qint64>(m_total - r.start, 0, m_pageRows) : m_pageRows;
+    r.fromEnd = !m_reversedSql.isEmpty() && m_total >= 0 ? m_total - r.start - r.rowsHere : LLONG_MAX;
+    if (m_cursor) {
+        const qint64 target = m_cursorReversed ? r.fromEnd : r.start;
+        if (target != LLONG_MAX && target >= m_cursor->position()) r.moving = target - m_cursor->position();
+    }
+    return r;
+}
+
 // The same choices as load() makes, without its leaning towards the scrolling's direction.
 qint64 QueryRowSource::passingToRead(qint64 number) const {
-    const qint64 start = number * m_pageRows;
-    const qint64 rowsHere = m_total >= 0 ? std::clamp<qint64>(m_total - start, 0, m_pageRows) : m_pageRows;
-    const qint64 fromEnd = !m_reversedSql.isEmpty() && m_total >= 0 ? m_total - start - rowsHere : LLONG_MAX;
-    qint64 passing = std::min(start, fromEnd);
-    if (m_cursor) {
-        const qint64 target = m_cursorReversed ? fromEnd : start;
-        if (target != LLONG_MAX && target >= m_cursor->position()) passing = std::min(passing, target - m_cursor->position());
-    }
-    return passing;
+    const Reach r = reach(number);
+    return std::min({r.start, r.fromEnd, r.moving});
 }
 
 // A far page is read by a statement with an OFFSET on the reader's own connection, from the
@@ -235,25 +239,36 @@ void QueryRowSource::readInBackground(qint64 number, bool inView) const {
     const qint64 lastPage = (m_total - 1) / m_pageRows;
     const qint64 firstPage = std::max<qint64>(0, number - kPagesBefore);
     const qint64 start = firstPage * m_pageRows;
-    const qint64 wanted = std::min(m_total, (std::min(lastPage, number + kPagesAfter) + 1) * m_pageRows) - start;
-    const qint64 afterThem = m_total - start - wanted;
-    const bool reversed = !m_reversedPageSql.isEmpty() && afterThem < start;
-    const QString sql = reversed ? m_reversedPageSql : m_pageSql;
-    const qint64 skipped = reversed ? afterThem : start;
+    const Span span = spanOf(start, std::min(m_total, (std::min(lastPage, number + kPagesAfter) + 1) * m_pageRows) - start);
     m_jumpPage = number;
     m_jumpFirstPage = firstPage;
-    m_jumpRequest = m_pageReader->start(
-        [sql, values = m_values, items = m_items, wanted, skipped, reversed](db::Connection& connection) -> std::any {
-            db::Statement s(connection, sql);
-            for (const auto& [name, value] : values) s.bindValue(name, value);
-            s.bind(QStringLiteral(":pageRows"), wanted);
-            s.bind(QStringLiteral(":pageStart"), skipped);
-            s.exec();
-            std::vector<Row> rows = rowsOf(s, items, wanted);
-            s.query().finish();
-            if (reversed) std::reverse(rows.begin(), rows.end());
-            return rows;
-        });
+    m_jumpRequest = m_pageReader->start([span, values = m_values, items = m_items](db::Connection& connection) -> std::any {
+        return readSpan(connection, span, values, items);
+    });
+}
+
+// A span near the end is read from the end in reversed order: its OFFSET passes over the
+// fewer rows.
+QueryRowSource::Span QueryRowSource::spanOf(qint64 start, qint64 rows) const {
+    Span span{m_pageSql, rows, start, false};
+    if (m_reversedPageSql.isEmpty() || m_total < 0) return span;
+    const qint64 wanted = std::max<qint64>(0, std::min(rows, m_total - start));
+    const qint64 afterThem = std::max<qint64>(0, m_total - start - wanted);
+    if (afterThem < start) span = {m_reversedPageSql, wanted, afterThem, true};
+    return span;
+}
+
+std::vector<QueryRowSource::Row> QueryRowSource::readSpan(db::Connection& connection, const Span& span,
+                                                          const BoundValues& values, const QueryItems& items) {
+    db::Statement s(connection, span.sql);
+    for (const auto& [name, value] : values) s.bindValue(name, value);
+    s.bind(QStringLiteral(":pageRows"), span.rows);
+    s.bind(QStringLiteral(":pageStart"), span.skipped);
+    s.exec();
+    std::vector<Row> rows = rowsOf(s, items, span.rows);
+    s.query().finish();
+    if (span.reversed) std::reverse(rows.begin(), rows.end());
+    return rows;
 }
 
 void QueryRowSource::takeBackgroundPages(quint64 request, qint64 firstPage, std::vector<Row> rows) {
@@ -310,20 +325,13 @@ const QueryRowSource::Page& QueryRowSource::load(qint64 number) const {
         keep(std::move(page));
         return m_pages.front();
     }
-    const qint64 start = number * m_pageRows;
+    const auto [start, rowsHere, fromEnd, moving] = reach(number);
     // The first page is the query's answer: a sort that keeps only its first rows gives it
     // soonest. Further pages come from a cursor that reads the result in order once (sorting
     // it first where no index serves the order). A page not reached yet is reached by whichever
     // passes over fewer rows: moving the open cursor on, or a new cursor begun at the page,
     // from the top or, once the count is known, from the end in reversed order; so the last
     // page costs what the first does, and scrolling up from it reads on the reversed cursor.
-    const qint64 rowsHere = m_total >= 0 ? std::clamp<qint64>(m_total - start, 0, m_pageRows) : m_pageRows;
-    const qint64 fromEnd = !m_reversedSql.isEmpty() && m_total >= 0 ? m_total - start - rowsHere : LLONG_MAX;
-    qint64 moving = LLONG_MAX;
-    if (m_cursor) {
-        const qint64 target = m_cursorReversed ? fromEnd : start;
-        if (target != LLONG_MAX && target >= m_cursor->position()) moving = target - m_cursor->position();
-    }
     qint64 openingFromTop = start > 0 ? start : LLONG_MAX;
     qint64 openingFromEnd = start > 0 ? fromEnd : LLONG_MAX;
     // Scrolling on, a cursor that reads in the scrolling's direction serves the pages to come;
@@ -433,29 +441,12 @@ std::vector<QueryRowSource::Row> QueryRowSource::readAgain(qint64 start) const {
     // While a PostgreSQL cursor is open, its connection reads the page in the cursor's
     // snapshot, so the page agrees with the rows around it.
     const bool beside = m_cursor && m_browsing;
-    db::Connection& on = beside ? *m_browsing : *m_connection;
-    qint64 rowsWanted = m_pageRows;
-    qint64 skipped = start;
-    bool reversed = false;
-    if (!m_reversedPageSql.isEmpty() && m_total >= 0 && m_total - start < start + m_pageRows) {
-        reversed = true;
-        rowsWanted = std::max<qint64>(0, std::min<qint64>(m_pageRows, m_total - start));
-        skipped = std::max<qint64>(0, m_total - start - rowsWanted);
-    }
-    std::optional<db::Statement> statement;
     try {
-        statement.emplace(on, reversed ? m_reversedPageSql : m_pageSql);
-        for (const auto& [name, value] : m_values) statement->bindValue(name, value);
-        statement->bind(QStringLiteral(":pageRows"), rowsWanted);
-        statement->bind(QStringLiteral(":pageStart"), skipped);
-        statement->exec();
+        return readSpan(beside ? *m_browsing : *m_connection, spanOf(start, m_pageRows), m_values, m_items);
     } catch (const db::Error&) {
         if (beside) releaseCursor();  // the error has aborted the cursor's transaction
         throw;
     }
-    std::vector<Row> rows = rowsOf(*statement, m_items, m_pageRows);
-    if (reversed) std::reverse(rows.begin(), rows.end());
-    return rows;
 }
 
 std::vector<QueryRowSource::Row> QueryRowSource::rowsOf(db::Statement& s, const QueryItems& items, qint64 expected) {

@@ -15,6 +15,7 @@
 #include <QAbstractTableModel>
 #include <QByteArray>
 #include <QTimer>
+#include <climits>
 #include <QVector>
 #include <deque>
 #include <map>
@@ -135,8 +136,27 @@ private:
     const Row* rowAt(qint64 row, bool painting = false) const;
     const Page* loaded(qint64 page) const;
     const Page& load(qint64 page) const;
+    // Where a page is and how many rows each way of reaching it passes over (LLONG_MAX: no such
+    // way): from the top, from the end in reversed order, or moving the open cursor on.
+    struct Reach {
+        qint64 start = 0;
+        qint64 rowsHere = 0;
+        qint64 fromEnd = LLONG_MAX;
+        qint64 moving = LLONG_MAX;
+    };
+    Reach reach(qint64 page) const;
     // The fewest rows any way of reading `page` passes over.
     qint64 passingToRead(qint64 page) const;
+    // Rows read by their own statement with an OFFSET, from the top or from the end.
+    struct Span {
+        QString sql;
+        qint64 rows;
+        qint64 skipped;
+        bool reversed;
+    };
+    Span spanOf(qint64 start, qint64 rows) const;
+    static std::vector<Row> readSpan(db::Connection& connection, const Span& span, const BoundValues& values,
+                                     const QueryItems& items);
     // Whether painting `page` would have it read in the background.
     bool readsFar(qint64 page) const;
     // `inView`: the page is painted; otherwise it is read ahead of the scrolling.
