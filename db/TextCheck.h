@@ -1,7 +1,7 @@
 // Which characters a typed or imported value may hold. A NUL cuts a value short on its way
 // to PostgreSQL and in every C string; tabs, line breaks and other control characters break
 // one-line lists, receipts and CSV files; U+FFFD is the trace of a wrongly decoded file and
-// would replace the shop's real text for good.
+// would replace the shop's real text for good; noncharacters do not come back as saved.
 #pragma once
 
 #include <QString>

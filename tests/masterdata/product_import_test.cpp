@@ -130,6 +130,9 @@ TEST_P(ProductImportTest, refusesBytesItCannotDecodeAndCharactersItMustNotStore)
         {"UTF-8 mark, then a bad byte", "\xEF\xBB\xBF" + header + "D1,x\xC3(\n", 2},
         {"neither UTF-8 nor GBK", gbk.encode(QStringLiteral("商品编码,商品名称\nD1,绿茶\n")) + "D2,\x80\x80\n", 3},
         {"a replacement character", header + "D1,绿茶\nD2,\xEF\xBF\xBD\n", 3},
+        // U+FFFF, a noncharacter: SQLite would give it back as a replacement character, so the
+        // code or name saved would not be the one typed.
+        {"a noncharacter", header + "D1,绿茶\nD\xEF\xBF\xBF2,x\n", 3},
         {"a NUL", header + "D1,绿" + QByteArray(1, '\0') + "茶\n", 2},
         {"a tab", header + "D1,绿\t茶\n", 2},
         {"a line break in a quoted field", "商品编码,商品名称,备注\nD1,绿茶,\nD2,x,\"第一行\n第二行\"\n", 3},
