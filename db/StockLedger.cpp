@@ -5,6 +5,7 @@
 #include "db/Error.h"
 #include "db/Statement.h"
 #include "db/Transaction.h"
+#include "db/WriteBatch.h"
 
 #include <QStringList>
 #include <algorithm>
@@ -88,20 +89,23 @@ void StockLedger::recordMovements(const QString& movementNo, const QString& docu
     }
     ProcedureScope scope(m_connection);
 
+    // The movement lines go with the first balance statement (one round trip on PostgreSQL).
+    WriteBatch batch(m_connection);
     for (size_t from = 0; from < lines.size(); from += kRowsPerStatement) {
         const int n = int(std::min<size_t>(kRowsPerStatement, lines.size() - from));
         QStringList rows;
-        for (int i = 0; i < n; ++i) rows << QStringLiteral("(:w%1, :d%1, :s%1, :n%1, :u%1, :q%1, :c%1, :k%1, :j%1)").arg(i);
-        Statement insert(m_connection, QStringLiteral(
-            "INSERT INTO QTJHDMXB(WLNO, JHDNO, SPNO, SPNAME, JSDW, SL, CKNO, WLTYPE, CBJE) VALUES %1").arg(rows.join(QStringLiteral(", "))));
-        for (int i = 0; i < n; ++i) {
-            const Movement& m = lines[from + size_t(i)];
-            auto name = [i](char c) { return QStringLiteral(":%1%2").arg(QLatin1Char(c)).arg(i); };
-            insert.bind(name('w'), movementNo).bind(name('d'), documentNo).bind(name('s'), m.productNo)
-                .bindTextOrNull(name('n'), m.productName).bindTextOrNull(name('u'), m.unit)
-                .bind(name('q'), m.quantity).bind(name('c'), m.storeNo).bind(name('k'), m.kind).bind(name('j'), m.cost);
-        }
-        insert.exec();
+        for (int i = 0; i < n; ++i) rows << QStringLiteral("(:mw%1_%2, :md%1_%2, :ms%1_%2, :mn%1_%2, :mu%1_%2, :mq%1_%2, :mc%1_%2, :mk%1_%2, :mj%1_%2)").arg(from).arg(i);
+        batch.add(QStringLiteral("INSERT INTO QTJHDMXB(WLNO, JHDNO, SPNO, SPNAME, JSDW, SL, CKNO, WLTYPE, CBJE) VALUES %1")
+                      .arg(rows.join(QStringLiteral(", "))),
+                  [&, from, n](Statement& insert) {
+                      for (int i = 0; i < n; ++i) {
+                          const Movement& m = lines[from + size_t(i)];
+                          auto name = [from, i](char c) { return QStringLiteral(":m%1%2_%3").arg(QLatin1Char(c)).arg(from).arg(i); };
+                          insert.bind(name('w'), movementNo).bind(name('d'), documentNo).bind(name('s'), m.productNo)
+                              .bindTextOrNull(name('n'), m.productName).bindTextOrNull(name('u'), m.unit)
+                              .bind(name('q'), m.quantity).bind(name('c'), m.storeNo).bind(name('k'), m.kind).bind(name('j'), m.cost);
+                      }
+                  });
     }
 
     const std::vector<std::pair<std::pair<QString, QString>, double>> keyed(deltas.begin(), deltas.end());
@@ -109,24 +113,27 @@ void StockLedger::recordMovements(const QString& movementNo, const QString& docu
         const int n = int(std::min<size_t>(kRowsPerStatement, keyed.size() - from));
         QStringList rows;
         for (int i = 0; i < n; ++i) rows << QStringLiteral("(:s%1, :c%1, CAST(:q%1 AS DOUBLE PRECISION))").arg(i);
-        Statement upsert(m_connection, QStringLiteral(
-            "INSERT INTO KCYEB(SPNO, CKNO, KCSL) VALUES %1 ON CONFLICT (SPNO, CKNO) DO UPDATE SET KCSL = KCYEB.KCSL + excluded.KCSL "
-            "RETURNING SPNO, CKNO, KCSL").arg(rows.join(QStringLiteral(", "))));
-        for (int i = 0; i < n; ++i) {
-            const auto& [key, delta] = keyed[from + size_t(i)];
-            upsert.bind(QStringLiteral(":s%1").arg(i), key.first).bind(QStringLiteral(":c%1").arg(i), key.second)
-                .bind(QStringLiteral(":q%1").arg(i), delta);
-        }
-        upsert.exec();
         QString overdrawn;
-        while (upsert.next()) {
-            const auto it = deltas.find({upsert.text(0), upsert.text(1)});
-            if (guardBalances && overdrawn.isEmpty() && it != deltas.end() && it->second < 0 &&
-                upsert.real(2) < -kQuantityEpsilon)
-                overdrawn = QStringLiteral("库存不足：商品 %1 在仓库 %2 的库存不够（差 %3）")
-                                .arg(upsert.text(0), upsert.text(1)).arg(-upsert.real(2));
-        }
-        upsert.query().finish();
+        batch.run(
+            QStringLiteral("INSERT INTO KCYEB(SPNO, CKNO, KCSL) VALUES %1 ON CONFLICT (SPNO, CKNO) DO UPDATE SET KCSL = KCYEB.KCSL + excluded.KCSL "
+                           "RETURNING SPNO, CKNO, KCSL").arg(rows.join(QStringLiteral(", "))),
+            [&](Statement& upsert) {
+                for (int i = 0; i < n; ++i) {
+                    const auto& [key, delta] = keyed[from + size_t(i)];
+                    upsert.bind(QStringLiteral(":s%1").arg(i), key.first).bind(QStringLiteral(":c%1").arg(i), key.second)
+                        .bind(QStringLiteral(":q%1").arg(i), delta);
+                }
+            },
+            [&](Statement& upsert) {
+                while (upsert.next()) {
+                    const auto it = deltas.find({upsert.text(0), upsert.text(1)});
+                    if (guardBalances && overdrawn.isEmpty() && it != deltas.end() && it->second < 0 &&
+                        upsert.real(2) < -kQuantityEpsilon)
+                        overdrawn = QStringLiteral("库存不足：商品 %1 在仓库 %2 的库存不够（差 %3）")
+                                        .arg(upsert.text(0), upsert.text(1)).arg(-upsert.real(2));
+                }
+                upsert.query().finish();
+            });
         if (!overdrawn.isEmpty()) throw Error(overdrawn, ErrorKind::Shortage);
     }
     scope.commit();
@@ -146,18 +153,20 @@ std::vector<std::vector<BatchDraw>> StockLedger::allocateSaleLines(const QString
     ProcedureScope scope(m_connection);
 
     // The remaining batches of every product sold, oldest receipt first (receiving numbers
-    // sort in issue order). Read inside the writer's transaction, so on SQLite nobody can
-    // change them before the update; on PostgreSQL the update re-checks each row.
-    struct Batch { QString no; QString productNo; double remaining; double taken = 0; };
+    // sort in issue order), with the product's current cost price. Read inside the writer's
+    // transaction, so on SQLite nobody can change them before the update; on PostgreSQL the
+    // update re-checks each row.
+    struct Batch { QString no; QString productNo; double remaining; Money costPrice; double taken = 0; };
     std::vector<Batch> batches;
     for (int from = 0; from < products.size(); from += kRowsPerStatement) {
         const int n = std::min<int>(kRowsPerStatement, int(products.size()) - from);
         Statement pick(m_connection, QStringLiteral(
-            "SELECT SPNO, JHDNO, SL - XSSL FROM JHDMXB WHERE SPNO IN (%1) AND SL - XSSL > 0 ORDER BY SPNO, JHDNO")
+            "SELECT J.SPNO, J.JHDNO, J.SL - J.XSSL, P.CBJG FROM JHDMXB J JOIN SPB P ON P.SPNO = J.SPNO "
+            "WHERE J.SPNO IN (%1) AND J.SL - J.XSSL > 0 ORDER BY J.SPNO, J.JHDNO")
             .arg(placeholders(QStringLiteral("p"), n)));
         for (int i = 0; i < n; ++i) pick.bind(QStringLiteral(":p%1").arg(i), products[from + i]);
         pick.exec();
-        while (pick.next()) batches.push_back({pick.text(1), pick.text(0), pick.real(2)});
+        while (pick.next()) batches.push_back({pick.text(1), pick.text(0), pick.real(2), pick.money(3)});
     }
 
     // Allocation in line order.
@@ -181,41 +190,44 @@ std::vector<std::vector<BatchDraw>> StockLedger::allocateSaleLines(const QString
                         ErrorKind::Shortage);
     }
 
-    // Every batch drawn on, raised by what this sale takes from it; a batch that another
+    // Every batch drawn on is raised by what this sale takes from it; a batch that another
     // till drew on meanwhile no longer qualifies, so the row count tells.
     std::vector<size_t> touched;
     for (size_t b = 0; b < batches.size(); ++b)
         if (batches[b].taken > 0) touched.push_back(b);
-    for (size_t from = 0; from < touched.size(); from += kRowsPerStatement) {
-        const int n = int(std::min<size_t>(kRowsPerStatement, touched.size() - from));
+    auto raiseSql = [&](int n) {
         QStringList cases, where;
         for (int i = 0; i < n; ++i) {
             cases << QStringLiteral("WHEN JHDNO = :cj%1 AND SPNO = :cs%1 THEN CAST(:ct%1 AS DOUBLE PRECISION)").arg(i);
             where << QStringLiteral("(JHDNO = :wj%1 AND SPNO = :ws%1 AND SL - XSSL >= CAST(:wt%1 AS DOUBLE PRECISION) - 0.000000001)").arg(i);
         }
         // Typed parameters: PostgreSQL cannot infer a type for a value inside CASE.
-        Statement raise(m_connection, QStringLiteral("UPDATE JHDMXB SET XSSL = XSSL + CASE %1 END WHERE %2")
-                                          .arg(cases.join(u' '), where.join(QStringLiteral(" OR "))));
+        return QStringLiteral("UPDATE JHDMXB SET XSSL = XSSL + CASE %1 END WHERE %2").arg(cases.join(u' '), where.join(QStringLiteral(" OR ")));
+    };
+    auto bindRaise = [&](Statement& raise, size_t from, int n) {
         for (int i = 0; i < n; ++i) {
             const Batch& b = batches[touched[from + i]];
             raise.bind(QStringLiteral(":cj%1").arg(i), b.no).bind(QStringLiteral(":cs%1").arg(i), b.productNo)
                 .bind(QStringLiteral(":ct%1").arg(i), b.taken).bind(QStringLiteral(":wj%1").arg(i), b.no)
                 .bind(QStringLiteral(":ws%1").arg(i), b.productNo).bind(QStringLiteral(":wt%1").arg(i), b.taken);
         }
-        raise.exec();
-        if (raise.rowsAffected() != n)
-            throw Error(QStringLiteral("库存不足：批次已被其他收银台占用"), ErrorKind::Shortage);
-    }
+    };
+    auto raisedTooFew = [] { return Error(QStringLiteral("库存不足：批次已被其他收银台占用"), ErrorKind::Shortage); };
 
     // One cost row per draw, in line order; identities rise in insertion order.
-    for (size_t from = 0; from < draws.size(); from += kRowsPerStatement) {
-        const int n = int(std::min<size_t>(kRowsPerStatement, draws.size() - from));
+    auto costSql = [&](int n) {
         QStringList rows;
         for (int i = 0; i < n; ++i)
             rows << QStringLiteral("(:x%1, :j%1, :s%1, :q%1, 0, :n%1, :u%1, :z%1, :p%1, :a%1, :d%1, :c%1)").arg(i);
-        Statement cost(m_connection, QStringLiteral(
-            "INSERT INTO XSCBB(XSNO, JHDNO, SPNO, XSSL, THSL, SPNAME, JSDW, ZYNO, SJ, XSJE, DJ, ZJE) VALUES %1 RETURNING ID")
-                                         .arg(rows.join(QStringLiteral(", "))));
+        return QStringLiteral("INSERT INTO XSCBB(XSNO, JHDNO, SPNO, XSSL, THSL, SPNAME, JSDW, ZYNO, SJ, XSJE, DJ, ZJE) VALUES %1 RETURNING ID")
+            .arg(rows.join(QStringLiteral(", ")));
+    };
+    // The two amounts are worked out here in Money, rounded once, half to even, the same on
+    // both backends; a line without details has its names NULL and its amounts 0.
+    auto costOf = [&](const Draw& d) {
+        return lines[d.line].details ? batches[d.batch].costPrice.times(d.quantity) : Money{};
+    };
+    auto bindCost = [&](Statement& cost, size_t from, int n) {
         for (int i = 0; i < n; ++i) {
             const Draw& d = draws[from + i];
             auto name = [i](char column) { return QStringLiteral(":%1%2").arg(QLatin1Char(column)).arg(i); };
@@ -223,8 +235,6 @@ std::vector<std::vector<BatchDraw>> StockLedger::allocateSaleLines(const QString
                 .bind(name('j'), batches[d.batch].no)
                 .bind(name('s'), batches[d.batch].productNo)
                 .bind(name('q'), d.quantity);
-            // The two amounts worked out here in Money, rounded once, half to even, the same
-            // on both backends.
             const std::optional<SaleCostDetails>& details = lines[d.line].details;
             const SaleCostDetails none;
             const SaleCostDetails& c = details ? *details : none;
@@ -233,17 +243,53 @@ std::vector<std::vector<BatchDraw>> StockLedger::allocateSaleLines(const QString
             cost.bindTextOrNull(name('z'), c.staffNo)
                 .bind(name('p'), c.price)
                 .bind(name('a'), c.price.times(d.quantity))
-                .bind(name('d'), c.costPrice)
-                .bind(name('c'), c.costPrice.times(d.quantity));
+                .bind(name('d'), details ? batches[d.batch].costPrice : Money{})
+                .bind(name('c'), costOf(d));
         }
-        cost.exec();
-        std::vector<qint64> ids;
-        while (cost.next()) ids.push_back(cost.integer(0));
+    };
+    auto keepIds = [&](std::vector<qint64> ids, size_t from, int n) {
         if (int(ids.size()) != n) throw Error(QStringLiteral("cost lines not created for sale %1").arg(saleNo));
         std::sort(ids.begin(), ids.end());
         for (int i = 0; i < n; ++i) {
             const Draw& d = draws[from + i];
-            result[d.line].push_back({ids[size_t(i)], batches[d.batch].no, d.quantity});
+            result[d.line].push_back({ids[size_t(i)], batches[d.batch].no, d.quantity, costOf(d)});
+        }
+    };
+
+    // A sale's batches and cost rows fit one statement each: on PostgreSQL the raise goes with
+    // the cost rows, one round trip instead of two (see WriteBatch for why that matters).
+    if (m_connection.backend() == Backend::Postgres && touched.size() <= size_t(kRowsPerStatement) &&
+        draws.size() <= size_t(kRowsPerStatement)) {
+        const int raised = int(touched.size()), costRows = int(draws.size());
+        Statement both(m_connection, QStringLiteral("WITH raised AS (%1 RETURNING 1) %2, (SELECT COUNT(*) FROM raised)")
+                                         .arg(raiseSql(raised), costSql(costRows)));
+        bindRaise(both, 0, raised);
+        bindCost(both, 0, costRows);
+        both.exec();
+        std::vector<qint64> ids;
+        qint64 raisedRows = 0;
+        while (both.next()) {
+            ids.push_back(both.integer(0));
+            raisedRows = both.integer(1);
+        }
+        if (raisedRows != raised) throw raisedTooFew();
+        keepIds(std::move(ids), 0, costRows);
+    } else {
+        for (size_t from = 0; from < touched.size(); from += kRowsPerStatement) {
+            const int n = int(std::min<size_t>(kRowsPerStatement, touched.size() - from));
+            Statement raise(m_connection, raiseSql(n));
+            bindRaise(raise, from, n);
+            raise.exec();
+            if (raise.rowsAffected() != n) throw raisedTooFew();
+        }
+        for (size_t from = 0; from < draws.size(); from += kRowsPerStatement) {
+            const int n = int(std::min<size_t>(kRowsPerStatement, draws.size() - from));
+            Statement cost(m_connection, costSql(n));
+            bindCost(cost, from, n);
+            cost.exec();
+            std::vector<qint64> ids;
+            while (cost.next()) ids.push_back(cost.integer(0));
+            keepIds(std::move(ids), from, n);
         }
     }
     scope.commit();

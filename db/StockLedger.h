@@ -32,6 +32,7 @@ struct BatchDraw {
     qint64 costRowId;   // the XSCBB row created for it
     QString batchNo;    // JHDMXB.JHDNO
     double quantity;
+    Money cost;         // what it is worth at the product's cost price (the cost row's ZJE)
 };
 
 // What a sale line's cost rows record beside the draw: written with the rows, so each is
@@ -41,7 +42,6 @@ struct SaleCostDetails {
     QString unit;
     QString staffNo;    // empty: NULL
     Money price;        // the line's selling price
-    Money costPrice;    // the product's cost price
 };
 
 // One sold quantity of a product (a sale line).

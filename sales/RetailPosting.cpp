@@ -6,8 +6,8 @@
 #include "db/Statement.h"
 #include "db/StockLedger.h"
 #include "db/Transaction.h"
+#include "db/WriteBatch.h"
 
-#include <QHash>
 #include <QStringList>
 #include <algorithm>
 
@@ -25,27 +25,6 @@ QString saleLinesSql(int lines) {
            rows.join(QStringLiteral(", "));
 }
 
-// Keeps statements of one shape per row count and within every backend's bound-value limit.
-constexpr int kCostRowsPerStatement = 200;
-
-// The current cost price of each product sold.
-QHash<QString, Money> costPrices(db::Connection& connection, const RetailSale& sale) {
-    QStringList products;
-    for (const RetailSaleLine& line : sale.lines)
-        if (!products.contains(line.productNo.trimmed())) products << line.productNo.trimmed();
-    QHash<QString, Money> prices;
-    for (int from = 0; from < products.size(); from += kCostRowsPerStatement) {
-        const int n = std::min<int>(kCostRowsPerStatement, int(products.size()) - from);
-        QStringList names;
-        for (int i = 0; i < n; ++i) names << QStringLiteral(":p%1").arg(i);
-        db::Statement read(connection, QStringLiteral("Select SPNO, CBJG From SPB Where SPNO In (%1)").arg(names.join(u',')));
-        for (int i = 0; i < n; ++i) read.bind(names[i], products[from + i]);
-        read.exec();
-        while (read.next()) prices.insert(read.text(0), read.money(1));
-    }
-    return prices;
-}
-
 }  // namespace
 
 db::DocumentNumbers saleNumbers(db::Connection& connection) {
@@ -60,62 +39,58 @@ void writeSaleDocument(db::Transaction& tx, db::DocumentNumbers& numbers, const 
     posted.movementNo = drawn[1];
     // An empty staff number is stored as NULL: it never breaks the reference to GZRYB.
     auto staffNo = [&party](const RetailSaleLine& line) { return party.trimStaffNo ? line.promoterNo.trimmed() : line.promoterNo; };
-    db::Statement takings(connection, QStringLiteral(
-        "Insert into SYYSKB(XSNO, SKDATE, SKMONEY, BNNO, JKFLAG) values(:xsno, getdate(), :skmoney, :bnno, 0)"));
-    takings.bind(QStringLiteral(":xsno"), posted.saleNo)
-        .bind(QStringLiteral(":skmoney"), posted.takings)
-        .bind(QStringLiteral(":bnno"), sale.operatorNo)
-        .exec();
-
     // The cost rows of each line, as the allocation created them: each with its line's price,
     // clerk and name and the product's current cost price.
     std::vector<std::vector<db::BatchDraw>> drawsPerLine(sale.lines.size());
     // Each line's cost is the sum of its cost rows' amounts; its movement line carries it.
     std::vector<Money> lineCosts(sale.lines.size());
     if (posted.stockChecked) {
-        const QHash<QString, Money> costs = costPrices(connection, sale);
         // The whole sale is allocated at once; a line of quantity 0 takes nothing from stock.
         std::vector<db::SaleQuantity> quantities;
         for (const RetailSaleLine& line : sale.lines)
             quantities.push_back({line.productNo.trimmed(), line.quantity > 0 ? line.quantity : 0.0,
-                                  db::SaleCostDetails{line.productName.trimmed(), line.unit.trimmed(), staffNo(line),
-                                                      line.price, costs.value(line.productNo.trimmed())}});
+                                  db::SaleCostDetails{line.productName.trimmed(), line.unit.trimmed(), staffNo(line), line.price}});
         drawsPerLine = db::StockLedger(connection).allocateSaleLines(posted.saleNo, sale.operatorNo, quantities);
         for (size_t i = 0; i < drawsPerLine.size(); ++i)
-            for (const db::BatchDraw& draw : drawsPerLine[i])
-                lineCosts[i] += costs.value(sale.lines[i].productNo.trimmed()).times(draw.quantity);
+            for (const db::BatchDraw& draw : drawsPerLine[i]) lineCosts[i] += draw.cost;
     }
 
-    db::Statement header(connection, QStringLiteral(
-        "Insert Into XSB(XSNO, SPZE, SKZE, BNNO, XSDATE, KHNO, KHName,KHDZ,LXDH,KHLX ) "
-        " Values (:XSNO, :SPZE, :SKZE, :BNNO, Getdate(), :KHNO, :ClientName,:ClientAdress,:ClientTel, :KHLX)"));
-    header.bind(QStringLiteral(":XSNO"), posted.saleNo)
-        .bind(QStringLiteral(":SPZE"), sale.amountDue.roundedToCents())
-        .bind(QStringLiteral(":SKZE"), party.collected)
-        .bind(QStringLiteral(":BNNO"), sale.operatorNo)
-        .bind(QStringLiteral(":KHNO"), party.clientNo)
-        .bind(QStringLiteral(":ClientName"), sale.customerName)
-        .bind(QStringLiteral(":ClientAdress"), sale.customerAddress)
-        .bind(QStringLiteral(":ClientTel"), sale.customerPhone)
-        .bind(QStringLiteral(":KHLX"), party.kind)
-        .exec();
-
-    // All lines in one statement, in grid order (their IDs keep that order).
-    db::Statement saleLines(connection, saleLinesSql(int(sale.lines.size())));
-    for (size_t i = 0; i < sale.lines.size(); ++i) {
-        const RetailSaleLine& line = sale.lines[i];
-        auto name = [i](const char* column) { return QStringLiteral(":%1%2").arg(QLatin1String(column)).arg(i); };
-        saleLines.bind(name("XSNO"), posted.saleNo)
-            .bind(name("SPNO"), line.productNo.trimmed())
-            .bind(name("SPNAME"), line.productName.trimmed())
-            .bind(name("JLDW"), line.unit.trimmed())
-            .bind(name("SPSL"), line.quantity)
-            .bind(name("SPDJ"), line.price)
-            .bind(name("ZKL"), line.rate)
-            .bind(name("ZJE"), line.amount())
-            .bindTextOrNull(name("ZYNO"), staffNo(line));
-    }
-    saleLines.exec();
+    // The takings, the header and the lines (in grid order: their IDs keep it) go together.
+    db::WriteBatch document(connection);
+    document.add(QStringLiteral("Insert into SYYSKB(XSNO, SKDATE, SKMONEY, BNNO, JKFLAG) values(:takingSale, getdate(), :takingMoney, :takingClerk, 0)"),
+                 [&](db::Statement& takings) {
+                     takings.bind(QStringLiteral(":takingSale"), posted.saleNo)
+                         .bind(QStringLiteral(":takingMoney"), posted.takings)
+                         .bind(QStringLiteral(":takingClerk"), sale.operatorNo);
+                 });
+    document.add(QStringLiteral("Insert Into XSB(XSNO, SPZE, SKZE, BNNO, XSDATE, KHNO, KHName,KHDZ,LXDH,KHLX ) "
+                                " Values (:XSNO, :SPZE, :SKZE, :BNNO, Getdate(), :KHNO, :ClientName,:ClientAdress,:ClientTel, :KHLX)"),
+                 [&](db::Statement& header) {
+                     header.bind(QStringLiteral(":XSNO"), posted.saleNo)
+                         .bind(QStringLiteral(":SPZE"), sale.amountDue.roundedToCents())
+                         .bind(QStringLiteral(":SKZE"), party.collected)
+                         .bind(QStringLiteral(":BNNO"), sale.operatorNo)
+                         .bind(QStringLiteral(":KHNO"), party.clientNo)
+                         .bind(QStringLiteral(":ClientName"), sale.customerName)
+                         .bind(QStringLiteral(":ClientAdress"), sale.customerAddress)
+                         .bind(QStringLiteral(":ClientTel"), sale.customerPhone)
+                         .bind(QStringLiteral(":KHLX"), party.kind);
+                 });
+    document.run(saleLinesSql(int(sale.lines.size())), [&](db::Statement& saleLines) {
+        for (size_t i = 0; i < sale.lines.size(); ++i) {
+            const RetailSaleLine& line = sale.lines[i];
+            auto name = [i](const char* column) { return QStringLiteral(":%1%2").arg(QLatin1String(column)).arg(i); };
+            saleLines.bind(name("XSNO"), posted.saleNo)
+                .bind(name("SPNO"), line.productNo.trimmed())
+                .bind(name("SPNAME"), line.productName.trimmed())
+                .bind(name("JLDW"), line.unit.trimmed())
+                .bind(name("SPSL"), line.quantity)
+                .bind(name("SPDJ"), line.price)
+                .bind(name("ZKL"), line.rate)
+                .bind(name("ZJE"), line.amount())
+                .bindTextOrNull(name("ZYNO"), staffNo(line));
+        }
+    });
 
     if (posted.stockChecked) {
         // One movement line per sale line, all under the sale's one movement number, with
