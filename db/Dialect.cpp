@@ -131,7 +131,6 @@ public:
     QString lockRowsSql() const override { return {}; }
     QString lockTableForRewriteSql(const QString&) const override { return {}; }
     bool numbersInsideDocument() const override { return true; }
-    QString unflushedCommitSql() const override { return {}; }
     // Times are stored as "yyyy-MM-dd HH:mm:ss" text; date10 takes its first ten characters.
     QString dayOf(const QString& column) const override { return QStringLiteral("date10(%1)").arg(column); }
     bool sumsPerProductFirst() const override { return true; }
@@ -274,6 +273,10 @@ public:
     Backend backend() const override { return Backend::Postgres; }
     QString driverName() const override { return QStringLiteral("QPSQL"); }
     QString beginSql() const override { return QStringLiteral("BEGIN"); }
+    QString beginDocumentSql() const override {
+        return QStringLiteral("BEGIN; SELECT set_config('plan_cache_mode', 'force_generic_plan', true) "
+                              "WHERE current_setting('server_version_num')::int >= 120000");
+    }
     // NO KEY UPDATE: documents that name the row (a supplier on a receipt header) take a key
     // share lock on it through their foreign key; FOR UPDATE would wait on those and two
     // tills would deadlock, each holding the key share the other's lock waits for.
@@ -283,7 +286,7 @@ public:
     }
     bool numbersInsideDocument() const override { return false; }
     // Local to the transaction: the session's next commits flush as ever.
-    QString unflushedCommitSql() const override { return QStringLiteral("SET LOCAL synchronous_commit TO OFF"); }
+    QString beginUnflushedSql() const override { return QStringLiteral("BEGIN; SET LOCAL synchronous_commit TO OFF"); }
     QString dayOf(const QString& column) const override { return QStringLiteral("CAST(%1 AS DATE)").arg(column); }
     bool sumsPerProductFirst() const override { return false; }
     bool sumsScannedRowsInProcess() const override { return false; }

@@ -26,6 +26,9 @@ public:
     virtual QString driverName() const = 0;
     // Writers take the write lock at once on SQLite so two tills never deadlock on upgrade.
     virtual QString beginSql() const = 0;
+    // Begins a document's transaction planned once for any values (see planOnceForAnyValues),
+    // in one round trip to the server.
+    virtual QString beginDocumentSql() const { return beginSql(); }
     // Told after a transaction of ours began. SQLite fixes its clock here, so getdate() is the
     // time the transaction began on both backends (PostgreSQL's localtimestamp is): every row a
     // document writes carries the same stamp, also when it is written across midnight.
@@ -44,9 +47,10 @@ public:
     // PostgreSQL: the counter row would stay locked until the document commits, and every
     // other till would wait on it.
     virtual bool numbersInsideDocument() const = 0;
-    // Run first in a transaction whose commit may skip waiting for the disk because a later,
-    // flushed commit carries it (numbers drawn ahead); empty where there is no such option.
-    virtual QString unflushedCommitSql() const = 0;
+    // Begins a transaction whose commit may skip waiting for the disk because a later,
+    // flushed commit carries it (numbers drawn ahead), in one round trip to the server; a
+    // plain begin where there is no such option.
+    virtual QString beginUnflushedSql() const { return beginSql(); }
     // The day of a stored time, as an expression to group rows by: cheap per row on both
     // backends, where date10() costs PostgreSQL a function call per row. Reads back as a
     // date or as "yyyy-MM-dd" text (Statement::dateTime reads both).

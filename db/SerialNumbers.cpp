@@ -52,12 +52,10 @@ DocumentNumbers::DocumentNumbers(Connection& connection, QStringList serialTypes
     if (m_connection.inTransaction())
         throw Error(QStringLiteral("a document's numbers are set up before its transaction, not inside another"));
     if (m_connection.dialect().numbersInsideDocument()) return;
-    Transaction tx(m_connection);
     // This commit need not wait for the disk: the document that uses the numbers commits with
     // a flush, and that flush writes this earlier commit too. Numbers lost to a crash before
     // it were used by no document, and are drawn again.
-    const QString unflushed = m_connection.dialect().unflushedCommitSql();
-    if (!unflushed.isEmpty()) m_connection.execute(unflushed);
+    Transaction tx(m_connection, Transaction::Kind::Unflushed);
     m_drawn = SerialNumbers(m_connection).next(m_types);
     tx.commit();
 }

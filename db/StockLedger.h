@@ -12,6 +12,8 @@
 
 namespace db {
 
+class WriteBatch;
+
 class Connection;
 
 // The movement kinds written to QTJHDMXB.WLTYPE and which way each moves stock.
@@ -103,6 +105,15 @@ public:
     // cost rows created in line order. A shortage throws db::Error(Shortage).
     std::vector<std::vector<BatchDraw>> allocateSaleLines(const QString& saleNo, const QString& operatorNo,
                                                           const std::vector<SaleQuantity>& lines);
+
+    // A sale with stock checking on, in two round trips on PostgreSQL: the writes of the
+    // sale's own `document` (takings, header, lines) go with the read of the batches; the
+    // batch updates and cost rows of allocateSaleLines, the sale's movement lines (one per
+    // sale line, each costed by its line's draws) and the guarded store balances of
+    // recordMovements go in one more. Result: each line's draws.
+    std::vector<std::vector<BatchDraw>> sell(const QString& saleNo, const std::vector<SaleQuantity>& lines,
+                                             const QString& movementNo, std::vector<Movement> movements,
+                                             WriteBatch& document);
 
     // Takes each quantity from its product's batches, oldest receipt first, raising XSSL,
     // without cost rows (stock that left without a sale). Batches and store balances are

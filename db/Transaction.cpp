@@ -11,12 +11,15 @@ Transaction::Transaction(Connection& connection, Kind kind) : m_connection(conne
         m_savepoint = QStringLiteral("sp%1").arg(++m_connection.m_savepointSerial);
         m_connection.execute(QStringLiteral("SAVEPOINT ") + m_savepoint);
     } else {
-        m_connection.execute(m_connection.dialect().beginSql());
-        m_connection.dialect().transactionBegun(m_connection);
+        // A document's planning ends with its transaction; inside a caller's transaction the
+        // caller's planning stays.
+        const Dialect& dialect = m_connection.dialect();
+        m_connection.execute(kind == Kind::Document    ? dialect.beginDocumentSql()
+                             : kind == Kind::Unflushed ? dialect.beginUnflushedSql()
+                                                       : dialect.beginSql());
+        dialect.transactionBegun(m_connection);
     }
     ++m_connection.m_transactionDepth;
-    // Ends with the transaction; inside a caller's transaction the caller's planning stays.
-    if (kind == Kind::Document && m_savepoint.isEmpty()) m_connection.dialect().planOnceForAnyValues(m_connection, true);
 }
 
 Transaction::~Transaction() {

@@ -1,39 +1,87 @@
 #include "db/WriteBatch.h"
 
 #include "db/Connection.h"
+#include "db/Error.h"
 #include "db/Statement.h"
 
+#include <QSqlRecord>
 #include <QStringList>
 
 namespace db {
 
 WriteBatch& WriteBatch::add(const QString& sql, Binder bind) {
-    m_writes.push_back({sql, std::move(bind)});
+    m_writes.push_back({sql, std::move(bind), {}});
     return *this;
 }
 
-void WriteBatch::run(const QString& sql, const Binder& bind, const std::function<void(Statement&)>& read) {
+WriteBatch& WriteBatch::add(const QString& sql, Binder bind, Collect collect) {
+    m_writes.push_back({sql, std::move(bind), std::move(collect)});
+    return *this;
+}
+
+void WriteBatch::run(const QString& sql, const Binder& bind, const std::function<void(Statement&)>& eachRow) {
     std::vector<Write> writes;
     writes.swap(m_writes);
     if (m_connection.backend() == Backend::Postgres && !writes.empty()) {
-        QStringList clauses;
-        for (size_t i = 0; i < writes.size(); ++i) clauses << QStringLiteral("w%1 AS (%2)").arg(i).arg(writes[i].sql);
-        Statement all(m_connection, QStringLiteral("WITH ") + clauses.join(QStringLiteral(", ")) + u' ' + sql);
+        // What a write returned comes back as a list beside each row of the last statement.
+        QStringList clauses, collected;
+        std::vector<size_t> collecting;
+        for (size_t i = 0; i < writes.size(); ++i) {
+            clauses << QStringLiteral("w%1 AS (%2)").arg(i).arg(writes[i].sql);
+            if (!writes[i].collect) continue;
+            collecting.push_back(i);
+            collected << QStringLiteral(", (SELECT string_agg(CAST(r.v AS TEXT), ',') FROM w%1 AS r(v))").arg(i);
+        }
+        Statement all(m_connection, QStringLiteral("WITH ") + clauses.join(QStringLiteral(", ")) + u' ' + sql +
+                                        collected.join(QString()));
         for (const Write& w : writes) w.bind(all);
         bind(all);
         all.exec();
-        if (read) read(all);
+        std::vector<std::vector<qint64>> values(collecting.size());
+        bool first = true;
+        while (all.next()) {
+            if (first) {
+                const int columns = all.query().record().count();
+                for (size_t c = 0; c < collecting.size(); ++c) {
+                    const QString list = all.text(columns - int(collecting.size()) + int(c));
+                    for (const QString& v : list.split(u',', Qt::SkipEmptyParts)) values[c].push_back(v.toLongLong());
+                }
+                first = false;
+            }
+            if (eachRow) eachRow(all);
+        }
+        if (first && !collecting.empty())
+            throw Error(QStringLiteral("a batch of writes returned no row to carry what its writes returned: %1").arg(sql));
+        for (size_t c = 0; c < collecting.size(); ++c) writes[collecting[c]].collect(values[c]);
         return;
     }
     for (const Write& w : writes) {
         Statement one(m_connection, w.sql);
         w.bind(one);
         one.exec();
+        if (!w.collect) continue;
+        std::vector<qint64> values;
+        while (one.next()) values.push_back(one.integer(0));
+        w.collect(values);
     }
     Statement last(m_connection, sql);
     bind(last);
     last.exec();
-    if (read) read(last);
+    while (last.next())
+        if (eachRow) eachRow(last);
+}
+
+void WriteBatch::run() {
+    if (m_writes.empty()) return;
+    const Write last = m_writes.back();
+    m_writes.pop_back();
+    if (!last.collect) {
+        run(last.sql, last.bind);
+        return;
+    }
+    std::vector<qint64> values;
+    run(last.sql, last.bind, [&](Statement& s) { values.push_back(s.integer(0)); });
+    last.collect(values);
 }
 
 }  // namespace db

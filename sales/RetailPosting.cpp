@@ -39,23 +39,9 @@ void writeSaleDocument(db::Transaction& tx, db::DocumentNumbers& numbers, const 
     posted.movementNo = drawn[1];
     // An empty staff number is stored as NULL: it never breaks the reference to GZRYB.
     auto staffNo = [&party](const RetailSaleLine& line) { return party.trimStaffNo ? line.promoterNo.trimmed() : line.promoterNo; };
-    // The cost rows of each line, as the allocation created them: each with its line's price,
-    // clerk and name and the product's current cost price.
-    std::vector<std::vector<db::BatchDraw>> drawsPerLine(sale.lines.size());
-    // Each line's cost is the sum of its cost rows' amounts; its movement line carries it.
-    std::vector<Money> lineCosts(sale.lines.size());
-    if (posted.stockChecked) {
-        // The whole sale is allocated at once; a line of quantity 0 takes nothing from stock.
-        std::vector<db::SaleQuantity> quantities;
-        for (const RetailSaleLine& line : sale.lines)
-            quantities.push_back({line.productNo.trimmed(), line.quantity > 0 ? line.quantity : 0.0,
-                                  db::SaleCostDetails{line.productName.trimmed(), line.unit.trimmed(), staffNo(line), line.price}});
-        drawsPerLine = db::StockLedger(connection).allocateSaleLines(posted.saleNo, sale.operatorNo, quantities);
-        for (size_t i = 0; i < drawsPerLine.size(); ++i)
-            for (const db::BatchDraw& draw : drawsPerLine[i]) lineCosts[i] += draw.cost;
-    }
-
-    // The takings, the header and the lines (in grid order: their IDs keep it) go together.
+    // The takings, the header and the lines (in grid order: their IDs keep it) go together,
+    // with the read of the batches where stock is checked, before the cost rows that name
+    // the header.
     db::WriteBatch document(connection);
     document.add(QStringLiteral("Insert into SYYSKB(XSNO, SKDATE, SKMONEY, BNNO, JKFLAG) values(:takingSale, getdate(), :takingMoney, :takingClerk, 0)"),
                  [&](db::Statement& takings) {
@@ -76,7 +62,7 @@ void writeSaleDocument(db::Transaction& tx, db::DocumentNumbers& numbers, const 
                          .bind(QStringLiteral(":ClientTel"), sale.customerPhone)
                          .bind(QStringLiteral(":KHLX"), party.kind);
                  });
-    document.run(saleLinesSql(int(sale.lines.size())), [&](db::Statement& saleLines) {
+    document.add(saleLinesSql(int(sale.lines.size())), [&](db::Statement& saleLines) {
         for (size_t i = 0; i < sale.lines.size(); ++i) {
             const RetailSaleLine& line = sale.lines[i];
             auto name = [i](const char* column) { return QStringLiteral(":%1%2").arg(QLatin1String(column)).arg(i); };
@@ -92,20 +78,26 @@ void writeSaleDocument(db::Transaction& tx, db::DocumentNumbers& numbers, const 
         }
     });
 
-    if (posted.stockChecked) {
-        // One movement line per sale line, all under the sale's one movement number, with
-        // the sale number as the document. The store balance may not go below zero: with the
-        // batches already held by the allocation, a concurrent sale of the same product has
-        // either committed (and is counted) or waits for this one.
-        std::vector<db::Movement> movements;
-        movements.reserve(sale.lines.size());
-        for (size_t i = 0; i < sale.lines.size(); ++i) {
-            const RetailSaleLine& line = sale.lines[i];
-            movements.push_back({line.productNo.trimmed(), line.productName.trimmed(), line.unit.trimmed(), line.quantity,
-                                 sale.storeNo, db::MovementKind::Sale, lineCosts[i]});
-        }
-        db::StockLedger(connection).recordMovements(posted.movementNo, posted.saleNo, movements, true);
+    if (!posted.stockChecked) {
+        document.run();
+        return;
     }
+    // The whole sale is allocated at once; a line of quantity 0 takes nothing from stock. Each
+    // line's cost rows carry its price, clerk and name and the product's current cost price.
+    std::vector<db::SaleQuantity> quantities;
+    // One movement line per sale line, all under the sale's one movement number, with the
+    // sale number as the document, each carrying the sum of its cost rows' amounts. The
+    // store balance may not go below zero: with the batches already held by the allocation, a
+    // concurrent sale of the same product has either committed (and is counted) or waits for
+    // this one.
+    std::vector<db::Movement> movements;
+    for (const RetailSaleLine& line : sale.lines) {
+        quantities.push_back({line.productNo.trimmed(), line.quantity > 0 ? line.quantity : 0.0,
+                              db::SaleCostDetails{line.productName.trimmed(), line.unit.trimmed(), staffNo(line), line.price}});
+        movements.push_back({line.productNo.trimmed(), line.productName.trimmed(), line.unit.trimmed(), line.quantity,
+                             sale.storeNo, db::MovementKind::Sale});
+    }
+    db::StockLedger(connection).sell(posted.saleNo, quantities, posted.movementNo, std::move(movements), document);
 }
 
 PostedSale prepareSale(db::Connection& connection, const RetailSale& sale) {
