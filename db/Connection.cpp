@@ -154,6 +154,7 @@ void Connection::release(const QString& sql, QSqlQuery* query, bool cached) {
 void Connection::dropStatementCache() {
     m_cache.clear();
     m_recency.clear();
+    m_direct.clear();
 }
 
 }  // namespace db

@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QStringList>
 #include <list>
 #include <memory>
 #include <optional>
@@ -81,6 +82,14 @@ private:
     };
     std::unordered_map<QString, CachedQuery> m_cache;
     std::list<QString> m_recency;  // most recently used first
+    // Statements sent directly (Statement::Direct), prepared in the server session by libpq
+    // under their own names: each name and its placeholders in order.
+    struct DirectStatement {
+        QByteArray name;
+        QStringList placeholders;
+    };
+    std::unordered_map<QString, DirectStatement> m_direct;
+    int m_directSerial = 0;
     int m_cacheCapacity = DefaultStatementCacheCapacity;
 };
 

@@ -398,6 +398,21 @@ const std::vector<IntegrityRule>& IntegrityCheck::rules() {
          QStringLiteral("SELECT Y.SPNO, Y.CKNO FROM YPDSJB Y WHERE NOT EXISTS (SELECT 1 FROM SPB P WHERE P.SPNO = Y.SPNO) "
                         "OR NOT EXISTS (SELECT 1 FROM STORE S WHERE S.CKNO = Y.CKNO) ORDER BY Y.SPNO, Y.CKNO"),
          std::nullopt},
+        // Likewise the references of the rows a sale writes.
+        {QStringLiteral("sale-references"),
+         QStringLiteral("every sale line, cost row and movement line names a sale, batch, product, clerk and store that exist"),
+         QStringLiteral(
+             "SELECT 'XSMXB' AS TABLE_NAME, M.ID, M.XSNO AS DOCUMENT, M.SPNO FROM XSMXB M "
+             "WHERE NOT EXISTS (SELECT 1 FROM XSB H WHERE H.XSNO = M.XSNO) OR NOT EXISTS (SELECT 1 FROM SPB P WHERE P.SPNO = M.SPNO) "
+             "OR (M.ZYNO IS NOT NULL AND NOT EXISTS (SELECT 1 FROM GZRYB G WHERE G.ZYNO = M.ZYNO)) "
+             "UNION ALL SELECT 'XSCBB', C.ID, C.XSNO, C.SPNO FROM XSCBB C "
+             "WHERE NOT EXISTS (SELECT 1 FROM XSB H WHERE H.XSNO = C.XSNO) "
+             "OR NOT EXISTS (SELECT 1 FROM JHDMXB J WHERE J.JHDNO = C.JHDNO AND J.SPNO = C.SPNO) "
+             "OR (C.ZYNO IS NOT NULL AND NOT EXISTS (SELECT 1 FROM GZRYB G WHERE G.ZYNO = C.ZYNO)) "
+             "UNION ALL SELECT 'QTJHDMXB', Q.ID, Q.WLNO, Q.SPNO FROM QTJHDMXB Q "
+             "WHERE NOT EXISTS (SELECT 1 FROM SPB P WHERE P.SPNO = Q.SPNO) OR NOT EXISTS (SELECT 1 FROM STORE S WHERE S.CKNO = Q.CKNO) "
+             "ORDER BY 1, 2"),
+         std::nullopt},
         {QStringLiteral("numbers-unique"),
          QStringLiteral("every document number is used once, and a movement number by one document"), numbersUniqueSql(),
          std::nullopt},

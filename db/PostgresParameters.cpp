@@ -6,6 +6,7 @@
 #include "db/Money.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QSqlDriver>
 #include <algorithm>
 
@@ -75,12 +76,22 @@ std::pair<QString, QStringList> numberedPlaceholders(const QString& sql) {
     return {text, names};
 }
 
-PostgresParameters::PostgresParameters(const Dialect& dialect, const QString& sql, const Values& values) {
-    std::tie(m_text, m_names) = numberedPlaceholders(sql);
+PostgresParameters::PostgresParameters(const Dialect& dialect, const QString& sql, const Values& values)
+    : PostgresParameters(dialect, numberedPlaceholders(sql).second, values, sql) {
+    m_text = numberedPlaceholders(sql).first;
+}
+
+PostgresParameters::PostgresParameters(const Dialect& dialect, const QStringList& placeholders, const Values& values,
+                                       const QString& sql)
+    : m_names(placeholders) {
+    // A document's statement binds hundreds of values: found by name through a hash.
+    QHash<QString, const QVariant*> byName;
+    byName.reserve(qsizetype(values.size()));
+    for (const auto& [name, value] : values) byName.insert(name, &value);
     for (const QString& name : m_names) {
-        auto bound = std::find_if(values.begin(), values.end(), [&](const auto& v) { return v.first == name; });
-        if (bound == values.end()) throw Error(QStringLiteral("no value bound for %1 in: %2").arg(name, sql));
-        m_texts.push_back(parameterText(dialect, bound->second));
+        const QVariant* bound = byName.value(name);
+        if (!bound) throw Error(QStringLiteral("no value bound for %1 in: %2").arg(name, sql));
+        m_texts.push_back(parameterText(dialect, *bound));
     }
     for (const auto& t : m_texts) m_pointers.push_back(t ? t->constData() : nullptr);
 }

@@ -31,6 +31,8 @@ public:
     using Values = std::vector<std::pair<QString, QVariant>>;
     // Throws db::Error when a placeholder has no value.
     PostgresParameters(const Dialect& dialect, const QString& sql, const Values& values);
+    // For a statement already numbered: its placeholders in order (`sql` names it in errors).
+    PostgresParameters(const Dialect& dialect, const QStringList& placeholders, const Values& values, const QString& sql);
 
     const QString& text() const { return m_text; }
     const QStringList& names() const { return m_names; }

@@ -397,41 +397,35 @@ const std::vector<RowReference>& saleRowReferences() {
     return list;
 }
 
-// The checks of one child's references in PL/pgSQL, over the rows in `rows` (a transition
-// table, or NEW alone). Each parent is locked through one join with the distinct keys named.
+// The checks of one child's references in PL/pgSQL, over the rows of `rows` (a FROM item
+// aliased W: the transition table, or NEW alone). One query takes each distinct key the rows
+// name, key-share locks its parent row and yields the first key whose parent it cannot find.
 QString referenceChecks(const QString& child, const QString& rows) {
-    QString body;
+    QStringList branches;
     for (const RowReference& r : saleRowReferences()) {
         if (QLatin1String(r.child) != child) continue;
-        const int k = int(r.columns.size());
-        QStringList arrays, keys, keyNames, join, present, distinct, aggregates, orphanKey, orphanJoin;
-        for (int i = 0; i < k; ++i) {
-            arrays << QStringLiteral("a%1").arg(i + 1);
-            keyNames << QStringLiteral("k%1").arg(i + 1);
-            join << QStringLiteral("P.%1 = K.k%2").arg(r.parentColumns[i]).arg(i + 1);
-            present << QStringLiteral("N.%1 IS NOT NULL").arg(r.columns[i]);
-            distinct << QStringLiteral("N.%1").arg(r.columns[i]);
-            aggregates << QStringLiteral("array_agg(D.%1)").arg(r.columns[i]);
-            orphanKey << QStringLiteral("K.k%1").arg(i + 1);
+        QStringList keys, present, match, label;
+        for (int i = 0; i < r.columns.size(); ++i) {
+            keys << QStringLiteral("W.%1").arg(r.columns[i]);
+            present << QStringLiteral("W.%1 IS NOT NULL").arg(r.columns[i]);
+            match << QStringLiteral("P.%1 = N.%2").arg(r.parentColumns[i], r.columns[i]);
+            label << QStringLiteral("N.%1").arg(r.columns[i]);
         }
-        const QString unnest = QStringLiteral("unnest(%1) AS K(%2)").arg(arrays.join(u','), keyNames.join(u','));
-        body += QStringLiteral(
-                    "SELECT %1 INTO %2 FROM (SELECT DISTINCT %3 FROM %4 N WHERE %5) D; "
-                    "IF a1 IS NOT NULL THEN "
-                    "  PERFORM 1 FROM %6 P JOIN %7 ON %8 FOR KEY SHARE OF P; "
-                    "  GET DIAGNOSTICS locked = ROW_COUNT; "
-                    "  IF locked < cardinality(a1) THEN "
-                    "    SELECT concat_ws('/', %9) INTO orphan FROM %7 WHERE NOT EXISTS (SELECT 1 FROM %6 P WHERE %8) LIMIT 1; "
-                    "    RAISE EXCEPTION USING ERRCODE = 'foreign_key_violation', "
-                    "      MESSAGE = format('%10 row violates foreign key: %11 %s does not exist', orphan); "
-                    "  END IF; "
-                    "END IF; ")
-                    .arg(aggregates.join(u','), arrays.join(u','), distinct.join(u','), rows, present.join(QStringLiteral(" AND ")),
-                         QLatin1String(r.parent), unnest, join.join(QStringLiteral(" AND ")), orphanKey.join(u','))
-                    .arg(child.toLower(), QLatin1String(r.what));
-        // A one-column reference leaves a2 unset; the next check of a pair sets both.
+        branches << QStringLiteral(
+                        "SELECT '%1 ' || concat_ws('/', %2) AS m FROM (SELECT DISTINCT %3 FROM %4 WHERE %5) N "
+                        "LEFT JOIN LATERAL (SELECT 1 AS found FROM %6 P WHERE %7 FOR KEY SHARE OF P) L ON true "
+                        "WHERE L.found IS NULL")
+                        .arg(QLatin1String(r.what), label.join(u','), keys.join(u','), rows,
+                             present.join(QStringLiteral(" AND ")), QLatin1String(r.parent),
+                             match.join(QStringLiteral(" AND ")));
     }
-    return body;
+    return QStringLiteral(
+               "SELECT m INTO missing FROM (%1) x LIMIT 1; "
+               "IF missing IS NOT NULL THEN "
+               "  RAISE EXCEPTION USING ERRCODE = 'foreign_key_violation', "
+               "    MESSAGE = format('%2 row violates foreign key: %s does not exist', missing); "
+               "END IF; ")
+        .arg(branches.join(QStringLiteral(" UNION ALL ")), child.toLower());
 }
 
 void applyV17(Connection& c) {
@@ -454,13 +448,13 @@ void applyV17(Connection& c) {
         for (const QString& name : foreignKeys)
             c.execute(QStringLiteral("ALTER TABLE %1 DROP CONSTRAINT \"%2\"").arg(child, name));
         const QString lower = child.toLower();
-        const QString declare = QStringLiteral("DECLARE a1 text[]; a2 text[]; locked bigint; orphan text; ");
-        c.execute(QStringLiteral("CREATE FUNCTION %1_check_references() RETURNS trigger LANGUAGE plpgsql "
-                                 "SET plan_cache_mode = 'auto' AS $$ %2BEGIN %3RETURN NULL; END $$")
-                      .arg(lower, declare, referenceChecks(child, lower + QStringLiteral("_written"))));
+        const QString declare = QStringLiteral("DECLARE missing text; ");
+        c.execute(QStringLiteral("CREATE FUNCTION %1_check_references() RETURNS trigger LANGUAGE plpgsql AS $$ "
+                                 "%2BEGIN %3RETURN NULL; END $$")
+                      .arg(lower, declare, referenceChecks(child, lower + QStringLiteral("_written W"))));
         c.execute(QStringLiteral("CREATE FUNCTION %1_check_row_references() RETURNS trigger LANGUAGE plpgsql AS $$ "
                                  "%2BEGIN %3RETURN NULL; END $$")
-                      .arg(lower, declare, referenceChecks(child, QStringLiteral("(SELECT NEW.*)"))));
+                      .arg(lower, declare, referenceChecks(child, QStringLiteral("(SELECT NEW.*) W"))));
         QStringList columns, changed;
         for (const RowReference& r : saleRowReferences())
             if (QLatin1String(r.child) == child)

@@ -3,38 +3,106 @@
 #include "db/Connection.h"
 #include "db/Dialect.h"
 #include "db/Error.h"
+#include "db/PostgresParameters.h"
 #include "db/Transaction.h"
 
 #include <QSqlError>
 #include <QSqlRecord>
+
+#include <libpq-fe.h>
 
 namespace db {
 
 Statement::Statement(Connection& connection, const QString& sql)
     : m_connection(connection), m_sql(sql), m_query(connection.acquire(sql, &m_cached)) {}
 
+Statement::Statement(Connection& connection, const QString& sql, DirectTag)
+    : m_connection(connection), m_sql(sql), m_query(nullptr), m_cached(false) {
+    if (connection.backend() != Backend::Postgres) m_query = connection.acquire(sql, &m_cached);
+}
+
 Statement::Statement(Transaction& transaction, const QString& sql) : Statement(transaction.connection(), sql) {}
 
-Statement::~Statement() { m_connection.release(m_sql, m_query, m_cached); }
+Statement::~Statement() {
+    if (m_query) m_connection.release(m_sql, m_query, m_cached);
+    if (m_result) PQclear(m_result);
+}
+
+void Statement::put(const QString& name, const QVariant& value) {
+    if (m_query) {
+        m_query->bindValue(name, value);
+        return;
+    }
+    // A name bound again is looked up later by hash, the last value winning.
+    m_bound.emplace_back(name, value);
+}
+
+void Statement::execDirect() {
+    PGconn* pg = postgresHandle(m_connection);
+    if (!pg) throw Error(QStringLiteral("no PostgreSQL connection for: %1").arg(m_sql), ErrorKind::Connection);
+    // What the Qt driver left unread of its last result (the end of a result it read row by
+    // row) is read here, so libpq is free for this statement.
+    while (PGresult* left = PQgetResult(pg)) PQclear(left);
+    if (m_result) {
+        PQclear(m_result);
+        m_result = nullptr;
+    }
+    m_row = -1;
+    auto failure = [&](PGresult* result) {
+        const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+        const QSqlError error(QStringLiteral("Unable to execute statement"),
+                              QString::fromUtf8(result ? PQresultErrorMessage(result) : PQerrorMessage(pg)),
+                              PQstatus(pg) == CONNECTION_OK ? QSqlError::StatementError : QSqlError::ConnectionError,
+                              QString::fromLatin1(state ? state : ""));
+        PQclear(result);
+        return Error::fromSql(error, m_sql);
+    };
+    // Prepared once per text in the session. A document's statements come in few shapes, but
+    // query screens are not sent this way and the shapes of sales are bounded by their sizes;
+    // past a bound the oldest are let go.
+    auto& prepared = m_connection.m_direct;
+    auto it = prepared.find(m_sql);
+    if (it == prepared.end()) {
+        constexpr size_t kKept = 128;
+        if (prepared.size() >= kKept) {
+            for (const auto& [text, statement] : prepared)
+                PQclear(PQexec(pg, (QByteArrayLiteral("DEALLOCATE ") + statement.name).constData()));
+            prepared.clear();
+        }
+        const auto [numbered, names] = numberedPlaceholders(m_sql);
+        const QByteArray name = QByteArrayLiteral("pos_direct_") + QByteArray::number(++m_connection.m_directSerial);
+        PGresult* made = PQprepare(pg, name.constData(), numbered.toUtf8().constData(), 0, nullptr);
+        if (PQresultStatus(made) != PGRES_COMMAND_OK) throw failure(made);
+        PQclear(made);
+        it = prepared.emplace(m_sql, Connection::DirectStatement{name, names}).first;
+    }
+    const PostgresParameters parameters(m_connection.dialect(), it->second.placeholders, m_bound, m_sql);
+    m_result = PQexecPrepared(pg, it->second.name.constData(), parameters.count(), parameters.values(), nullptr, nullptr, 0);
+    const ExecStatusType status = PQresultStatus(m_result);
+    if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) return;
+    PGresult* failed = m_result;
+    m_result = nullptr;
+    throw failure(failed);
+}
 
 Statement& Statement::bind(const QString& name, const QString& value) {
     // PostgreSQL text cannot hold a NUL and the driver cuts the statement at it; SQLite would
     // store a value that C-string readers see shortened. No caller means to store one.
     if (value.contains(QChar(0)))
         throw Error(QStringLiteral("a value for %1 holds a NUL character and was not written").arg(name));
-    m_query->bindValue(name, value.isNull() ? QString(QLatin1String("")) : value);
+    put(name, value.isNull() ? QString(QLatin1String("")) : value);
     return *this;
 }
 Statement& Statement::bind(const QString& name, Money value) {
-    m_query->bindValue(name, m_connection.dialect().moneyValue(value));
+    put(name, m_connection.dialect().moneyValue(value));
     return *this;
 }
-Statement& Statement::bind(const QString& name, double value) { m_query->bindValue(name, value); return *this; }
-Statement& Statement::bind(const QString& name, int value) { m_query->bindValue(name, value); return *this; }
-Statement& Statement::bind(const QString& name, qint64 value) { m_query->bindValue(name, value); return *this; }
-Statement& Statement::bind(const QString& name, bool value) { m_query->bindValue(name, value ? 1 : 0); return *this; }
+Statement& Statement::bind(const QString& name, double value) { put(name, value); return *this; }
+Statement& Statement::bind(const QString& name, int value) { put(name, value); return *this; }
+Statement& Statement::bind(const QString& name, qint64 value) { put(name, value); return *this; }
+Statement& Statement::bind(const QString& name, bool value) { put(name, value ? 1 : 0); return *this; }
 Statement& Statement::bind(const QString& name, const QDateTime& value) {
-    m_query->bindValue(name, m_connection.dialect().dateTimeValue(value));
+    put(name, m_connection.dialect().dateTimeValue(value));
     return *this;
 }
 Statement& Statement::bind(const QString& name, const QDate& value) { return bind(name, QDateTime(value, QTime(0, 0))); }
@@ -67,44 +135,65 @@ Statement& Statement::bindValue(const QString& name, const QVariant& value) {
     return bind(name, value.toString());
 }
 Statement& Statement::bindNull(const QString& name) {
-    m_query->bindValue(name, QVariant(QMetaType::fromType<QString>()));
+    put(name, QVariant(QMetaType::fromType<QString>()));
     return *this;
 }
 
 Statement& Statement::exec() {
+    if (!m_query) {
+        execDirect();
+        return *this;
+    }
     if (!m_query->exec()) throw Error::fromSql(m_query->lastError(), m_sql);
     return *this;
 }
 
-bool Statement::next() { return m_query->next(); }
+bool Statement::next() {
+    if (m_query) return m_query->next();
+    return m_result && ++m_row < PQntuples(m_result);
+}
+
+int Statement::columnCount() const {
+    if (m_query) return m_query->record().count();
+    return m_result ? PQnfields(m_result) : 0;
+}
 
 bool Statement::first() {
     exec();
-    return m_query->next();
+    return next();
 }
 
-int Statement::rowsAffected() const { return m_query->numRowsAffected(); }
+int Statement::rowsAffected() const {
+    if (m_query) return m_query->numRowsAffected();
+    return m_result ? QByteArray(PQcmdTuples(m_result)).toInt() : -1;
+}
 
 int Statement::indexOf(const QString& column) const {
+    if (!m_query) throw Error(QStringLiteral("a statement sent directly is read by column number: %1").arg(m_sql));
     const int i = m_query->record().indexOf(column);
     if (i < 0) throw Error(QStringLiteral("no column %1 in result of: %2").arg(column, m_sql));
     return i;
 }
 
-QVariant Statement::value(int column) const { return m_query->value(column); }
-QVariant Statement::value(const QString& column) const { return m_query->value(indexOf(column)); }
-bool Statement::isNull(int column) const { return m_query->isNull(column); }
-QString Statement::text(int column) const { return m_query->value(column).toString(); }
+QVariant Statement::value(int column) const {
+    if (m_query) return m_query->value(column);
+    if (!m_result || m_row < 0 || m_row >= PQntuples(m_result) || column < 0 || column >= PQnfields(m_result)) return {};
+    if (PQgetisnull(m_result, m_row, column)) return QVariant(QMetaType::fromType<QString>());
+    return QString::fromUtf8(PQgetvalue(m_result, m_row, column), PQgetlength(m_result, m_row, column));
+}
+QVariant Statement::value(const QString& column) const { return value(indexOf(column)); }
+bool Statement::isNull(int column) const { return m_query ? m_query->isNull(column) : value(column).isNull(); }
+QString Statement::text(int column) const { return value(column).toString(); }
 QString Statement::text(const QString& column) const { return text(indexOf(column)); }
-Money Statement::money(int column) const { return Money::fromVariant(m_query->value(column)); }
+Money Statement::money(int column) const { return Money::fromVariant(value(column)); }
 Money Statement::money(const QString& column) const { return money(indexOf(column)); }
-double Statement::real(int column) const { return m_query->value(column).toDouble(); }
+double Statement::real(int column) const { return value(column).toDouble(); }
 double Statement::real(const QString& column) const { return real(indexOf(column)); }
-qint64 Statement::integer(int column) const { return m_query->value(column).toLongLong(); }
+qint64 Statement::integer(int column) const { return value(column).toLongLong(); }
 qint64 Statement::integer(const QString& column) const { return integer(indexOf(column)); }
 
 QDateTime Statement::dateTime(int column) const {
-    const QVariant v = m_query->value(column);
+    const QVariant v = value(column);
     if (v.typeId() == QMetaType::QDateTime) return v.toDateTime();
     const QString t = v.toString();
     QDateTime d = QDateTime::fromString(t, QStringLiteral("yyyy-MM-dd HH:mm:ss"));

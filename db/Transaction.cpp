@@ -35,8 +35,21 @@ void Transaction::commit() {
     if (!m_open) throw Error(QStringLiteral("transaction already ended"));
     m_open = false;
     --m_connection.m_transactionDepth;
-    if (isNested()) m_connection.execute(QStringLiteral("RELEASE SAVEPOINT ") + m_savepoint);
-    else m_connection.execute(QStringLiteral("COMMIT"));
+    if (isNested()) {
+        m_connection.execute(QStringLiteral("RELEASE SAVEPOINT ") + m_savepoint);
+        return;
+    }
+    try {
+        m_connection.execute(QStringLiteral("COMMIT"));
+    } catch (...) {
+        // SQLite keeps the transaction open when its commit fails (a deferred reference
+        // naming nothing): nothing of it was saved, and the connection must not stay inside it.
+        try {
+            m_connection.execute(QStringLiteral("ROLLBACK"));
+        } catch (...) {
+        }
+        throw;
+    }
 }
 
 void Transaction::rollback() {

@@ -4,7 +4,6 @@
 #include "db/Error.h"
 #include "db/Statement.h"
 
-#include <QSqlRecord>
 #include <QStringList>
 
 namespace db {
@@ -33,7 +32,7 @@ void WriteBatch::run(const QString& sql, const Binder& bind, const std::function
             collected << QStringLiteral(", (SELECT string_agg(CAST(r.v AS TEXT), ',') FROM w%1 AS r(v))").arg(i);
         }
         Statement all(m_connection, QStringLiteral("WITH ") + clauses.join(QStringLiteral(", ")) + u' ' + sql +
-                                        collected.join(QString()));
+                                        collected.join(QString()), Statement::Direct);
         for (const Write& w : writes) w.bind(all);
         bind(all);
         all.exec();
@@ -41,7 +40,7 @@ void WriteBatch::run(const QString& sql, const Binder& bind, const std::function
         bool first = true;
         while (all.next()) {
             if (first) {
-                const int columns = all.query().record().count();
+                const int columns = all.columnCount();
                 for (size_t c = 0; c < collecting.size(); ++c) {
                     const QString list = all.text(columns - int(collecting.size()) + int(c));
                     for (const QString& v : list.split(u',', Qt::SkipEmptyParts)) values[c].push_back(v.toLongLong());
