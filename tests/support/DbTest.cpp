@@ -1,6 +1,7 @@
 #include "DbTest.h"
 
 #include "db/Dialect.h"
+#include "db/IntegrityCheck.h"
 #include "db/InitialData.h"
 #include "db/Schema.h"
 #include "db/Statement.h"
@@ -83,6 +84,22 @@ std::unique_ptr<db::Connection> DbTest::openAnother() const {
 QString DbTest::scalar(const QString& sql) {
     db::Statement s(db(), sql);
     return s.first() ? s.text(0) : QString();
+}
+
+void DbTest::executeUnchecked(const QString& sql) {
+    const bool postgres = db().backend() == db::Backend::Postgres;
+    if (postgres) db().execute(QStringLiteral("SET session_replication_role = replica"));
+    else db().dialect().enforceForeignKeys(db(), false);
+    db().execute(sql);
+    if (postgres) db().execute(QStringLiteral("SET session_replication_role = DEFAULT"));
+    else db().dialect().enforceForeignKeys(db(), true);
+}
+
+QStringList DbTest::integrityFindings(const QString& rule) {
+    QStringList out;
+    for (const db::IntegrityProblem& p : db::IntegrityCheck(db()).run())
+        if (p.rule == rule) out << p.detail;
+    return out;
 }
 
 qint64 DbTest::count(const QString& table, const QString& where) {

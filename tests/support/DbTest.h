@@ -34,6 +34,11 @@ protected:
     // Runs a statement and returns the first column of the first row as text.
     QString scalar(const QString& sql);
     qint64 count(const QString& table, const QString& where = QString());
+    // Runs a statement past the reference checks (foreign keys, reference triggers), as a
+    // damaged or hand-edited database might hold its rows.
+    void executeUnchecked(const QString& sql);
+    // What the integrity check finds under `rule`, one detail per problem.
+    QStringList integrityFindings(const QString& rule);
 
 private:
     db::ConnectionUrl m_url;
