@@ -223,7 +223,7 @@ void addSaleWrites(WriteBatch& batch, const SalePlan& plan, const QString& saleN
                          .arg(from).arg(i);
         }
         // Typed parameters: PostgreSQL cannot infer a type for a value inside CASE.
-        batch.add(QStringLiteral("UPDATE JHDMXB SET XSSL = XSSL + CASE %1 END WHERE %2 RETURNING 1")
+        batch.addCounted(QStringLiteral("UPDATE JHDMXB SET XSSL = XSSL + CASE %1 END WHERE %2")
                       .arg(cases.join(u' '), where.join(QStringLiteral(" OR "))),
                   [&plan, from, n](Statement& raise) {
                       for (int i = 0; i < n; ++i) {
@@ -233,8 +233,8 @@ void addSaleWrites(WriteBatch& batch, const SalePlan& plan, const QString& saleN
                               .bind(name("wj"), b.no).bind(name("ws"), b.productNo).bind(name("wt"), b.taken);
                       }
                   },
-                  [n](const std::vector<qint64>& raised) {
-                      if (int(raised.size()) != n) throw Error(QStringLiteral("库存不足：批次已被其他收银台占用"), ErrorKind::Shortage);
+                  [n](qint64 raised) {
+                      if (raised != n) throw Error(QStringLiteral("库存不足：批次已被其他收银台占用"), ErrorKind::Shortage);
                   });
     }
     for (size_t from = 0; from < plan.draws.size(); from += kRowsPerStatement) {

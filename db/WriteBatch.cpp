@@ -9,12 +9,17 @@
 namespace db {
 
 WriteBatch& WriteBatch::add(const QString& sql, Binder bind) {
-    m_writes.push_back({sql, std::move(bind), {}});
+    m_writes.push_back({sql, std::move(bind), {}, {}});
     return *this;
 }
 
 WriteBatch& WriteBatch::add(const QString& sql, Binder bind, Collect collect) {
-    m_writes.push_back({sql, std::move(bind), std::move(collect)});
+    m_writes.push_back({sql, std::move(bind), std::move(collect), {}});
+    return *this;
+}
+
+WriteBatch& WriteBatch::addCounted(const QString& sql, Binder bind, Count count) {
+    m_writes.push_back({sql, std::move(bind), {}, std::move(count)});
     return *this;
 }
 
@@ -26,8 +31,10 @@ void WriteBatch::run(const QString& sql, const Binder& bind, const std::function
         QStringList clauses, collected;
         std::vector<size_t> collecting;
         for (size_t i = 0; i < writes.size(); ++i) {
-            clauses << QStringLiteral("w%1 AS (%2)").arg(i).arg(writes[i].sql);
-            if (!writes[i].collect) continue;
+            // A counted write returns a 1 per row, collected and counted.
+            clauses << QStringLiteral("w%1 AS (%2%3)").arg(i).arg(writes[i].sql,
+                                                                 writes[i].count ? QStringLiteral(" RETURNING 1") : QString());
+            if (!writes[i].collect && !writes[i].count) continue;
             collecting.push_back(i);
             collected << QStringLiteral(", (SELECT string_agg(CAST(r.v AS TEXT), ',') FROM w%1 AS r(v))").arg(i);
         }
@@ -51,13 +58,18 @@ void WriteBatch::run(const QString& sql, const Binder& bind, const std::function
         }
         if (first && !collecting.empty())
             throw Error(QStringLiteral("a batch of writes returned no row to carry what its writes returned: %1").arg(sql));
-        for (size_t c = 0; c < collecting.size(); ++c) writes[collecting[c]].collect(values[c]);
+        for (size_t c = 0; c < collecting.size(); ++c) {
+            const Write& w = writes[collecting[c]];
+            if (w.collect) w.collect(values[c]);
+            else w.count(qint64(values[c].size()));
+        }
         return;
     }
     for (const Write& w : writes) {
         Statement one(m_connection, w.sql);
         w.bind(one);
         one.exec();
+        if (w.count) w.count(one.rowsAffected());
         if (!w.collect) continue;
         std::vector<qint64> values;
         while (one.next()) values.push_back(one.integer(0));
@@ -74,6 +86,13 @@ void WriteBatch::run() {
     if (m_writes.empty()) return;
     const Write last = m_writes.back();
     m_writes.pop_back();
+    if (last.count) {
+        // Counted through RETURNING, as the last statement carries no clause of its own.
+        std::vector<qint64> rows;
+        run(last.sql + QStringLiteral(" RETURNING 1"), last.bind, [&](Statement&) { rows.push_back(1); });
+        last.count(qint64(rows.size()));
+        return;
+    }
     if (!last.collect) {
         run(last.sql, last.bind);
         return;

@@ -22,6 +22,8 @@ public:
     using Binder = std::function<void(Statement&)>;
     // The values a write's RETURNING gave (one integer column), in no set order.
     using Collect = std::function<void(const std::vector<qint64>&)>;
+    // How many rows a write wrote.
+    using Count = std::function<void(qint64)>;
 
     explicit WriteBatch(Connection& connection) : m_connection(connection) {}
 
@@ -30,6 +32,9 @@ public:
     // A write ending in RETURNING one integer column: `collect` gets what it returned once
     // the batch has run, and may throw (a check of what was written).
     WriteBatch& add(const QString& sql, Binder bind, Collect collect);
+    // A write without RETURNING whose rows are counted: `count` gets the number once the
+    // batch has run, and may throw.
+    WriteBatch& addCounted(const QString& sql, Binder bind, Count count);
     // Runs the writes added and then `sql`, each row of whose result `eachRow` reads. When a
     // write collects, `sql` must end in its select or RETURNING list (values are added to it)
     // and return a row.
@@ -42,6 +47,7 @@ private:
         QString sql;
         Binder bind;
         Collect collect;
+        Count count;
     };
     Connection& m_connection;
     std::vector<Write> m_writes;

@@ -123,24 +123,24 @@ TEST_P(SaleReferencesTest, theIntegrityCheckFindsASaleRowNamingNothing) {
     EXPECT_TRUE(found[0].contains(QStringLiteral("XSCBB"))) << found[0].toStdString();
 }
 
-// A batch of writes: what each collecting write returned reaches it, and a write that fails
+// A batch of writes: what each counted write wrote reaches it, and a write that fails
 // fails the batch with its reason, leaving nothing of it written.
 TEST_P(SaleReferencesTest, aBatchOfWritesCollectsWhatItsWritesReturnAndFailsWhole) {
-    std::vector<qint64> raised;
+    qint64 raised = -1;
     QStringList balances;
     {
         db::Transaction tx(db());
         db::WriteBatch batch(db());
         batch.add(QStringLiteral("INSERT INTO XSMXB(XSNO, SPNO) VALUES(:s, :p)"),
                   [](db::Statement& s) { s.bind(QStringLiteral(":s"), "S1").bind(QStringLiteral(":p"), "D"); });
-        batch.add(QStringLiteral("UPDATE JHDMXB SET XSSL = XSSL + 1 WHERE SPNO IN ('A', 'D') RETURNING 1"),
-                  [](db::Statement&) {}, [&](const std::vector<qint64>& rows) { raised = rows; });
+        batch.addCounted(QStringLiteral("UPDATE JHDMXB SET XSSL = XSSL + 1 WHERE SPNO IN ('A', 'D')"), [](db::Statement&) {},
+                         [&](qint64 rows) { raised = rows; });
         batch.run(QStringLiteral("INSERT INTO KCYEB(SPNO, CKNO, KCSL) VALUES(:b, '001', 5) RETURNING SPNO, KCSL"),
                   [](db::Statement& s) { s.bind(QStringLiteral(":b"), "A"); },
                   [&](db::Statement& s) { balances << s.text(0) + u'=' + QString::number(s.real(1)); });
         tx.commit();
     }
-    EXPECT_EQ(raised, std::vector<qint64>{1});
+    EXPECT_EQ(raised, 1);
     EXPECT_EQ(balances, QStringList{QStringLiteral("A=5")});
     EXPECT_EQ(count(QStringLiteral("XSMXB"), QStringLiteral("SPNO = 'D'")), 1);
 
