@@ -286,7 +286,9 @@ public:
     }
     bool numbersInsideDocument() const override { return false; }
     // Local to the transaction: the session's next commits flush as ever.
-    QString beginUnflushedSql() const override { return QStringLiteral("BEGIN; SET LOCAL synchronous_commit TO OFF"); }
+    QStringList unflushedOpening() const override {
+        return {QStringLiteral("BEGIN"), QStringLiteral("SET LOCAL synchronous_commit TO OFF")};
+    }
     QString dayOf(const QString& column) const override { return QStringLiteral("CAST(%1 AS DATE)").arg(column); }
     bool sumsPerProductFirst() const override { return false; }
     bool sumsScannedRowsInProcess() const override { return false; }

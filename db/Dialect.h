@@ -47,10 +47,10 @@ public:
     // PostgreSQL: the counter row would stay locked until the document commits, and every
     // other till would wait on it.
     virtual bool numbersInsideDocument() const = 0;
-    // Begins a transaction whose commit may skip waiting for the disk because a later,
-    // flushed commit carries it (numbers drawn ahead), in one round trip to the server; a
-    // plain begin where there is no such option.
-    virtual QString beginUnflushedSql() const { return beginSql(); }
+    // The statements that begin a transaction whose commit may skip waiting for the disk
+    // because a later, flushed commit carries it (numbers drawn ahead); a plain begin where
+    // there is no such option.
+    virtual QStringList unflushedOpening() const { return {beginSql()}; }
     // The day of a stored time, as an expression to group rows by: cheap per row on both
     // backends, where date10() costs PostgreSQL a function call per row. Reads back as a
     // date or as "yyyy-MM-dd" text (Statement::dateTime reads both).

@@ -6,11 +6,15 @@
 #include "db/Statement.h"
 #include "db/Transaction.h"
 
+#include <optional>
+
 namespace db {
 
 QString SerialNumbers::next(const QString& serialType) { return next(QStringList{serialType}).constFirst(); }
 
-QStringList SerialNumbers::next(const QStringList& serialTypes) {
+QStringList SerialNumbers::next(const QStringList& serialTypes) { return draw(serialTypes, false); }
+
+QStringList SerialNumbers::draw(const QStringList& serialTypes, bool committedAheadUnflushed) {
     for (const QString& type : serialTypes) {
         const bool asciiLetter = type.size() == 1 && ((type[0] >= u'A' && type[0] <= u'Z') ||
                                                       (type[0] >= u'a' && type[0] <= u'z'));
@@ -24,14 +28,23 @@ QStringList SerialNumbers::next(const QStringList& serialTypes) {
     // statement cost one round trip.
     QStringList rows;
     for (int i = 0; i < serialTypes.size(); ++i) rows << QStringLiteral("(:t%1, today8(), 1)").arg(i);
-    Statement s(m_connection, QStringLiteral(
+    const QString sql = QStringLiteral(
         "INSERT INTO SERIALNO(SERIALTYPE, LASTDATE, LASTNO) VALUES %1 "
         "ON CONFLICT(SERIALTYPE) DO UPDATE SET "
         "LASTNO = CASE WHEN SERIALNO.LASTDATE >= excluded.LASTDATE THEN SERIALNO.LASTNO + 1 ELSE 1 END, "
         "LASTDATE = CASE WHEN SERIALNO.LASTDATE >= excluded.LASTDATE THEN SERIALNO.LASTDATE ELSE excluded.LASTDATE END "
-        "RETURNING SERIALTYPE, LASTDATE, LASTNO").arg(rows.join(QStringLiteral(", "))));
+        "RETURNING SERIALTYPE, LASTDATE, LASTNO").arg(rows.join(QStringLiteral(", ")));
+    std::optional<Statement> statement;
+    if (committedAheadUnflushed) statement.emplace(m_connection, sql, Statement::Direct);
+    else statement.emplace(m_connection, sql);
+    Statement& s = *statement;
     for (int i = 0; i < serialTypes.size(); ++i) s.bind(QStringLiteral(":t%1").arg(i), serialTypes[i]);
-    s.exec();
+    // Ahead of a document, in a transaction of its own whose commit need not wait for the disk:
+    // the document that uses the numbers commits with a flush, and that flush writes this
+    // earlier commit too. Numbers lost to a crash before it were used by no document, and are
+    // drawn again. The opening, the draw and the commit go to the server at once.
+    if (committedAheadUnflushed) s.execInOwnTransaction(m_connection.dialect().unflushedOpening());
+    else s.exec();
     // RETURNING gives no promise of the order of VALUES.
     QStringList numbers(serialTypes.size());
     while (s.next()) {
@@ -52,12 +65,7 @@ DocumentNumbers::DocumentNumbers(Connection& connection, QStringList serialTypes
     if (m_connection.inTransaction())
         throw Error(QStringLiteral("a document's numbers are set up before its transaction, not inside another"));
     if (m_connection.dialect().numbersInsideDocument()) return;
-    // This commit need not wait for the disk: the document that uses the numbers commits with
-    // a flush, and that flush writes this earlier commit too. Numbers lost to a crash before
-    // it were used by no document, and are drawn again.
-    Transaction tx(m_connection, Transaction::Kind::Unflushed);
-    m_drawn = SerialNumbers(m_connection).next(m_types);
-    tx.commit();
+    m_drawn = SerialNumbers(m_connection).draw(m_types, true);
 }
 
 QStringList DocumentNumbers::in(Transaction& documentTransaction) {

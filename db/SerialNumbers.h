@@ -25,6 +25,11 @@ public:
     QStringList next(const QStringList& serialTypes);
 
 private:
+    friend class DocumentNumbers;
+    // `committedAheadUnflushed`: drawn in a transaction of its own, committed without waiting
+    // for the disk (see DocumentNumbers).
+    QStringList draw(const QStringList& serialTypes, bool committedAheadUnflushed);
+
     Connection& m_connection;
 };
 

@@ -13,6 +13,22 @@
 
 namespace db {
 
+namespace {
+
+// A failed libpq result (or the connection's own error when there is none) as db::Error,
+// classified as the Qt driver's errors are. Frees the result.
+Error resultError(PGconn* pg, PGresult* result, const QString& sql) {
+    const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+    const QSqlError error(QStringLiteral("Unable to execute statement"),
+                          QString::fromUtf8(result ? PQresultErrorMessage(result) : PQerrorMessage(pg)),
+                          PQstatus(pg) == CONNECTION_OK ? QSqlError::StatementError : QSqlError::ConnectionError,
+                          QString::fromLatin1(state ? state : ""));
+    PQclear(result);
+    return Error::fromSql(error, sql);
+}
+
+}  // namespace
+
 Statement::Statement(Connection& connection, const QString& sql)
     : m_connection(connection), m_sql(sql), m_query(connection.acquire(sql, &m_cached)) {}
 
@@ -48,41 +64,89 @@ void Statement::execDirect() {
         m_result = nullptr;
     }
     m_row = -1;
-    auto failure = [&](PGresult* result) {
-        const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
-        const QSqlError error(QStringLiteral("Unable to execute statement"),
-                              QString::fromUtf8(result ? PQresultErrorMessage(result) : PQerrorMessage(pg)),
-                              PQstatus(pg) == CONNECTION_OK ? QSqlError::StatementError : QSqlError::ConnectionError,
-                              QString::fromLatin1(state ? state : ""));
-        PQclear(result);
-        return Error::fromSql(error, m_sql);
-    };
-    // Prepared once per text in the session. A document's statements come in few shapes, but
-    // query screens are not sent this way and the shapes of sales are bounded by their sizes;
-    // past a bound the oldest are let go.
-    auto& prepared = m_connection.m_direct;
-    auto it = prepared.find(m_sql);
-    if (it == prepared.end()) {
-        constexpr size_t kKept = 128;
-        if (prepared.size() >= kKept) {
-            for (const auto& [text, statement] : prepared)
-                PQclear(PQexec(pg, (QByteArrayLiteral("DEALLOCATE ") + statement.name).constData()));
-            prepared.clear();
-        }
-        const auto [numbered, names] = numberedPlaceholders(m_sql);
-        const QByteArray name = QByteArrayLiteral("pos_direct_") + QByteArray::number(++m_connection.m_directSerial);
-        PGresult* made = PQprepare(pg, name.constData(), numbered.toUtf8().constData(), 0, nullptr);
-        if (PQresultStatus(made) != PGRES_COMMAND_OK) throw failure(made);
-        PQclear(made);
-        it = prepared.emplace(m_sql, Connection::DirectStatement{name, names}).first;
-    }
-    const PostgresParameters parameters(m_connection.dialect(), it->second.placeholders, m_bound, m_sql);
-    m_result = PQexecPrepared(pg, it->second.name.constData(), parameters.count(), parameters.values(), nullptr, nullptr, 0);
+    const QByteArray name = preparedDirect(pg);
+    const PostgresParameters parameters(m_connection.dialect(), m_connection.m_direct.at(m_sql).placeholders, m_bound, m_sql);
+    m_result = PQexecPrepared(pg, name.constData(), parameters.count(), parameters.values(), nullptr, nullptr, 0);
     const ExecStatusType status = PQresultStatus(m_result);
     if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) return;
     PGresult* failed = m_result;
     m_result = nullptr;
-    throw failure(failed);
+    throw resultError(pg, failed, m_sql);
+}
+
+QByteArray Statement::preparedDirect(PGconn* pg) {
+    // Prepared once per text in the session. A document's statements come in few shapes, and
+    // the shapes of sales are bounded by their sizes; past a bound all are let go.
+    auto& prepared = m_connection.m_direct;
+    auto it = prepared.find(m_sql);
+    if (it != prepared.end()) return it->second.name;
+    constexpr size_t kKept = 128;
+    if (prepared.size() >= kKept) {
+        for (const auto& [text, statement] : prepared)
+            PQclear(PQexec(pg, (QByteArrayLiteral("DEALLOCATE ") + statement.name).constData()));
+        prepared.clear();
+    }
+    const auto [numbered, names] = numberedPlaceholders(m_sql);
+    const QByteArray name = QByteArrayLiteral("pos_direct_") + QByteArray::number(++m_connection.m_directSerial);
+    PGresult* made = PQprepare(pg, name.constData(), numbered.toUtf8().constData(), 0, nullptr);
+    if (PQresultStatus(made) != PGRES_COMMAND_OK) throw resultError(pg, made, m_sql);
+    PQclear(made);
+    prepared.emplace(m_sql, Connection::DirectStatement{name, names});
+    return name;
+}
+
+Statement& Statement::execInOwnTransaction(const QStringList& opening) {
+    if (m_connection.inTransaction())
+        throw Error(QStringLiteral("a statement in a transaction of its own cannot run inside another: %1").arg(m_sql));
+    // Read after the commit: only a result held apart from the connection can be.
+    if (m_query) throw Error(QStringLiteral("only a statement sent directly to PostgreSQL runs in a transaction of its own: %1").arg(m_sql));
+    PGconn* pg = postgresHandle(m_connection);
+    if (!pg) throw Error(QStringLiteral("no PostgreSQL connection for: %1").arg(m_sql), ErrorKind::Connection);
+    while (PGresult* left = PQgetResult(pg)) PQclear(left);
+    if (m_result) {
+        PQclear(m_result);
+        m_result = nullptr;
+    }
+    m_row = -1;
+    const QByteArray name = preparedDirect(pg);
+    const PostgresParameters parameters(m_connection.dialect(), m_connection.m_direct.at(m_sql).placeholders, m_bound, m_sql);
+    std::vector<QByteArray> texts;
+    for (const QString& sql : opening) texts.push_back(sql.toUtf8());
+    const QByteArray commit = QByteArrayLiteral("COMMIT");
+    if (PQenterPipelineMode(pg) != 1) throw resultError(pg, nullptr, m_sql);
+    bool sent = true;
+    for (const QByteArray& t : texts) sent = sent && PQsendQueryParams(pg, t.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0);
+    sent = sent && PQsendQueryPrepared(pg, name.constData(), parameters.count(), parameters.values(), nullptr, nullptr, 0);
+    sent = sent && PQsendQueryParams(pg, commit.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0);
+    sent = sent && PQpipelineSync(pg);
+    // Each query's result, then the end of the pipeline; the first failure is kept. A query
+    // after a failed one is not run (PGRES_PIPELINE_ABORTED).
+    PGresult* failed = nullptr;
+    const int statementAt = int(texts.size());
+    for (int q = 0; sent && q <= statementAt + 1; ++q) {
+        PGresult* r = PQgetResult(pg);
+        if (!r) break;
+        const ExecStatusType status = PQresultStatus(r);
+        const bool ok = status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
+        if (!ok && status != PGRES_PIPELINE_ABORTED && !failed) failed = r;
+        else if (q == statementAt && ok) m_result = r;
+        else PQclear(r);
+        while (PGresult* rest = PQgetResult(pg)) PQclear(rest);  // the query's end
+    }
+    while (PGresult* r = PQgetResult(pg)) {  // the sync
+        const bool end = PQresultStatus(r) == PGRES_PIPELINE_SYNC;
+        PQclear(r);
+        if (end) break;
+    }
+    PQexitPipelineMode(pg);
+    if (sent && !failed) return *this;
+    if (m_result) {
+        PQclear(m_result);
+        m_result = nullptr;
+    }
+    // The transaction begun and then failed is ended; nothing of it was kept.
+    if (PQtransactionStatus(pg) != PQTRANS_IDLE) PQclear(PQexec(pg, "ROLLBACK"));
+    throw resultError(pg, failed, m_sql);
 }
 
 Statement& Statement::bind(const QString& name, const QString& value) {

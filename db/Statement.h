@@ -8,11 +8,13 @@
 #include <QDateTime>
 #include <QSqlQuery>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <utility>
 #include <vector>
 
 typedef struct pg_result PGresult;
+typedef struct pg_conn PGconn;
 
 namespace db {
 
@@ -53,6 +55,12 @@ public:
 
     // Runs the statement; throws db::Error with the statement text on failure.
     Statement& exec();
+    // Runs the statement in a transaction of its own: `opening` (statements without values,
+    // the first of them the begin), the statement, then the commit, all sent at once through
+    // a libpq pipeline (one round trip); its result is read afterwards. A statement sent
+    // directly on PostgreSQL only, outside any transaction. A failure leaves nothing written
+    // and no transaction open.
+    Statement& execInOwnTransaction(const QStringList& opening);
     bool next();
     // Runs and returns whether a first row exists (positioned on it).
     bool first();
@@ -81,6 +89,9 @@ private:
     int indexOf(const QString& column) const;
     void put(const QString& name, const QVariant& value);
     void execDirect();
+    // The statement prepared in the server session for direct sending: its name, and its
+    // placeholders' values in order.
+    QByteArray preparedDirect(::pg_conn* pg);
 
     Connection& m_connection;
     QString m_sql;

@@ -14,9 +14,7 @@ Transaction::Transaction(Connection& connection, Kind kind) : m_connection(conne
         // A document's planning ends with its transaction; inside a caller's transaction the
         // caller's planning stays.
         const Dialect& dialect = m_connection.dialect();
-        m_connection.execute(kind == Kind::Document    ? dialect.beginDocumentSql()
-                             : kind == Kind::Unflushed ? dialect.beginUnflushedSql()
-                                                       : dialect.beginSql());
+        m_connection.execute(kind == Kind::Document ? dialect.beginDocumentSql() : dialect.beginSql());
         dialect.transactionBegun(m_connection);
     }
     ++m_connection.m_transactionDepth;

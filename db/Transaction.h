@@ -16,9 +16,7 @@ public:
     // (inserts of bound values, updates and reads by key): on PostgreSQL a Document
     // transaction plans each once instead of at every run, which cost a ten-line sale more
     // time than writing it. Other work keeps the session's planning for the values at hand.
-    // An Unflushed transaction's commit may skip waiting for the disk (see
-    // Dialect::beginUnflushedSql); nested, it is a plain savepoint.
-    enum class Kind { General, Document, Unflushed };
+    enum class Kind { General, Document };
     explicit Transaction(Connection& connection, Kind kind = Kind::General);
     ~Transaction();
     Transaction(const Transaction&) = delete;

@@ -1,4 +1,5 @@
 #include "DbTest.h"
+#include "db/Dialect.h"
 #include "db/Error.h"
 #include "db/Statement.h"
 #include "db/Transaction.h"
@@ -154,6 +155,33 @@ TEST_P(SaleReferencesTest, aBatchOfWritesCollectsWhatItsWritesReturnAndFailsWhol
               QStringLiteral("reference"));
     tx.rollback();
     EXPECT_EQ(count(QStringLiteral("XSMXB")), 2);
+}
+
+// A statement in a transaction of its own (numbers drawn ahead of a document): what it wrote
+// is committed and what it returned is read; a failed one leaves nothing and no transaction.
+TEST_P(SaleReferencesTest, aStatementInItsOwnTransactionCommitsOrLeavesNothing) {
+    if (GetParam() != db::Backend::Postgres) GTEST_SKIP() << "SQLite draws numbers inside the document";
+    const QStringList opening = db().dialect().unflushedOpening();
+    {
+        db::Statement insert(db(), QStringLiteral("INSERT INTO XSMXB(XSNO, SPNO) VALUES(:s, :p) RETURNING SPNO"), db::Statement::Direct);
+        insert.bind(QStringLiteral(":s"), "S1").bind(QStringLiteral(":p"), "D").execInOwnTransaction(opening);
+        ASSERT_TRUE(insert.next());
+        EXPECT_EQ(insert.text(0), QStringLiteral("D"));
+    }
+    EXPECT_FALSE(db().inTransaction());
+    auto other = openAnother();
+    db::Statement seen(*other, QStringLiteral("SELECT COUNT(*) FROM XSMXB WHERE SPNO = 'D'"));
+    ASSERT_TRUE(seen.first());
+    EXPECT_EQ(seen.integer(0), 1);
+
+    db::Statement orphan(db(), QStringLiteral("INSERT INTO XSMXB(XSNO, SPNO) VALUES(:s, 'A')"), db::Statement::Direct);
+    orphan.bind(QStringLiteral(":s"), "NONE");
+    EXPECT_EQ(refusedAs([&] { orphan.execInOwnTransaction(opening); }), QStringLiteral("reference"));
+    // The connection is left outside any transaction: a transaction of its own begins.
+    db::Transaction tx(db());
+    db().execute(QStringLiteral("INSERT INTO XSMXB(XSNO, SPNO) VALUES('S1', 'A')"));
+    tx.commit();
+    EXPECT_EQ(count(QStringLiteral("XSMXB")), 3);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, SaleReferencesTest, ::testing::ValuesIn(backends()), backendName);
