@@ -53,7 +53,7 @@ void Statement::put(const QString& name, const QVariant& value) {
     m_bound.emplace_back(name, value);
 }
 
-void Statement::execDirect() {
+PGconn* Statement::readyDirect() {
     PGconn* pg = postgresHandle(m_connection);
     if (!pg) throw Error(QStringLiteral("no PostgreSQL connection for: %1").arg(m_sql), ErrorKind::Connection);
     // What the Qt driver left unread of its last result (the end of a result it read row by
@@ -64,6 +64,11 @@ void Statement::execDirect() {
         m_result = nullptr;
     }
     m_row = -1;
+    return pg;
+}
+
+void Statement::execDirect() {
+    PGconn* pg = readyDirect();
     const QByteArray name = preparedDirect(pg);
     const PostgresParameters parameters(m_connection.dialect(), m_connection.m_direct.at(m_sql).placeholders, m_bound, m_sql);
     m_result = PQexecPrepared(pg, name.constData(), parameters.count(), parameters.values(), nullptr, nullptr, 0);
@@ -100,14 +105,7 @@ Statement& Statement::execInOwnTransaction(const QStringList& opening) {
         throw Error(QStringLiteral("a statement in a transaction of its own cannot run inside another: %1").arg(m_sql));
     // Read after the commit: only a result held apart from the connection can be.
     if (m_query) throw Error(QStringLiteral("only a statement sent directly to PostgreSQL runs in a transaction of its own: %1").arg(m_sql));
-    PGconn* pg = postgresHandle(m_connection);
-    if (!pg) throw Error(QStringLiteral("no PostgreSQL connection for: %1").arg(m_sql), ErrorKind::Connection);
-    while (PGresult* left = PQgetResult(pg)) PQclear(left);
-    if (m_result) {
-        PQclear(m_result);
-        m_result = nullptr;
-    }
-    m_row = -1;
+    PGconn* pg = readyDirect();
     const QByteArray name = preparedDirect(pg);
     const PostgresParameters parameters(m_connection.dialect(), m_connection.m_direct.at(m_sql).placeholders, m_bound, m_sql);
     std::vector<QByteArray> texts;

@@ -89,6 +89,8 @@ private:
     int indexOf(const QString& column) const;
     void put(const QString& name, const QVariant& value);
     void execDirect();
+    // libpq free for this statement, its last result let go.
+    ::pg_conn* readyDirect();
     // The statement prepared in the server session for direct sending: its name, and its
     // placeholders' values in order.
     QByteArray preparedDirect(::pg_conn* pg);
