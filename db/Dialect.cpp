@@ -268,15 +268,21 @@ public:
     }
 };
 
+
+// How the session plans its prepared statements, for the session or (`local`) until the
+// transaction ends. The setting exists from PostgreSQL 12 on; an older server keeps its own
+// choice.
+QString planCacheModeSql(const char* mode, bool local) {
+    return QStringLiteral("SELECT set_config('plan_cache_mode', '%1', %2) WHERE current_setting('server_version_num')::int >= 120000")
+        .arg(QLatin1String(mode), local ? QStringLiteral("true") : QStringLiteral("false"));
+}
+
 class PostgresDialect final : public Dialect {
 public:
     Backend backend() const override { return Backend::Postgres; }
     QString driverName() const override { return QStringLiteral("QPSQL"); }
     QString beginSql() const override { return QStringLiteral("BEGIN"); }
-    QString beginDocumentSql() const override {
-        return QStringLiteral("BEGIN; SELECT set_config('plan_cache_mode', 'force_generic_plan', true) "
-                              "WHERE current_setting('server_version_num')::int >= 120000");
-    }
+    QString beginDocumentSql() const override { return QStringLiteral("BEGIN; ") + planCacheModeSql("force_generic_plan", true); }
     // NO KEY UPDATE: documents that name the row (a supplier on a receipt header) take a key
     // share lock on it through their foreign key; FOR UPDATE would wait on those and two
     // tills would deadlock, each holding the key share the other's lock waits for.
@@ -321,16 +327,11 @@ public:
         // would switch to one plan for any parameters: for a period from a day to years it
         // picked a bitmap scan and a sort spilled to disk, 4x slower than the plan for the
         // actual dates. Planning per run costs well under a millisecond.
-        // (The setting exists from PostgreSQL 12 on; an older server keeps its own choice.)
-        c.execute(QStringLiteral("SELECT set_config('plan_cache_mode', 'force_custom_plan', false) "
-                                 "WHERE current_setting('server_version_num')::int >= 120000"));
+        c.execute(planCacheModeSql("force_custom_plan", false));
     }
 
     void planOnceForAnyValues(Connection& c, bool on) const override {
-        Statement set(c, QStringLiteral("SELECT set_config('plan_cache_mode', :m, true) "
-                                        "WHERE current_setting('server_version_num')::int >= 120000"));
-        set.bind(QStringLiteral(":m"), on ? QStringLiteral("force_generic_plan") : QStringLiteral("force_custom_plan")).exec();
-        while (set.next()) {}
+        c.execute(planCacheModeSql(on ? "force_generic_plan" : "force_custom_plan", true));
     }
 
     void createFunctions(Connection& c) const override {

@@ -8,7 +8,6 @@
 #include <QDateTime>
 #include <QHash>
 #include <QSqlDriver>
-#include <algorithm>
 
 namespace db {
 
@@ -77,8 +76,12 @@ std::pair<QString, QStringList> numberedPlaceholders(const QString& sql) {
 }
 
 PostgresParameters::PostgresParameters(const Dialect& dialect, const QString& sql, const Values& values)
-    : PostgresParameters(dialect, numberedPlaceholders(sql).second, values, sql) {
-    m_text = numberedPlaceholders(sql).first;
+    : PostgresParameters(dialect, numberedPlaceholders(sql), values, sql) {}
+
+PostgresParameters::PostgresParameters(const Dialect& dialect, std::pair<QString, QStringList> numbered,
+                                       const Values& values, const QString& sql)
+    : PostgresParameters(dialect, numbered.second, values, sql) {
+    m_text = std::move(numbered.first);
 }
 
 PostgresParameters::PostgresParameters(const Dialect& dialect, const QStringList& placeholders, const Values& values,

@@ -41,6 +41,9 @@ public:
     const char* const* values() const { return m_pointers.data(); }
 
 private:
+    PostgresParameters(const Dialect& dialect, std::pair<QString, QStringList> numbered, const Values& values,
+                       const QString& sql);
+
     QString m_text;
     QStringList m_names;
     std::vector<std::optional<QByteArray>> m_texts;

@@ -69,9 +69,9 @@ PGconn* Statement::readyDirect() {
 
 void Statement::execDirect() {
     PGconn* pg = readyDirect();
-    const QByteArray name = preparedDirect(pg);
-    const PostgresParameters parameters(m_connection.dialect(), m_connection.m_direct.at(m_sql).placeholders, m_bound, m_sql);
-    m_result = PQexecPrepared(pg, name.constData(), parameters.count(), parameters.values(), nullptr, nullptr, 0);
+    const Connection::DirectStatement& prepared = preparedDirect(pg);
+    const PostgresParameters parameters(m_connection.dialect(), prepared.placeholders, m_bound, m_sql);
+    m_result = PQexecPrepared(pg, prepared.name.constData(), parameters.count(), parameters.values(), nullptr, nullptr, 0);
     const ExecStatusType status = PQresultStatus(m_result);
     if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) return;
     PGresult* failed = m_result;
@@ -79,12 +79,12 @@ void Statement::execDirect() {
     throw resultError(pg, failed, m_sql);
 }
 
-QByteArray Statement::preparedDirect(PGconn* pg) {
+const Connection::DirectStatement& Statement::preparedDirect(PGconn* pg) {
     // Prepared once per text in the session. A document's statements come in few shapes, and
     // the shapes of sales are bounded by their sizes; past a bound all are let go.
     auto& prepared = m_connection.m_direct;
     auto it = prepared.find(m_sql);
-    if (it != prepared.end()) return it->second.name;
+    if (it != prepared.end()) return it->second;
     constexpr size_t kKept = 128;
     if (prepared.size() >= kKept) {
         for (const auto& [text, statement] : prepared)
@@ -96,8 +96,7 @@ QByteArray Statement::preparedDirect(PGconn* pg) {
     PGresult* made = PQprepare(pg, name.constData(), numbered.toUtf8().constData(), 0, nullptr);
     if (PQresultStatus(made) != PGRES_COMMAND_OK) throw resultError(pg, made, m_sql);
     PQclear(made);
-    prepared.emplace(m_sql, Connection::DirectStatement{name, names});
-    return name;
+    return prepared.emplace(m_sql, Connection::DirectStatement{name, names}).first->second;
 }
 
 Statement& Statement::execInOwnTransaction(const QStringList& opening) {
@@ -106,8 +105,9 @@ Statement& Statement::execInOwnTransaction(const QStringList& opening) {
     // Read after the commit: only a result held apart from the connection can be.
     if (m_query) throw Error(QStringLiteral("only a statement sent directly to PostgreSQL runs in a transaction of its own: %1").arg(m_sql));
     PGconn* pg = readyDirect();
-    const QByteArray name = preparedDirect(pg);
-    const PostgresParameters parameters(m_connection.dialect(), m_connection.m_direct.at(m_sql).placeholders, m_bound, m_sql);
+    const Connection::DirectStatement& prepared = preparedDirect(pg);
+    const QByteArray name = prepared.name;
+    const PostgresParameters parameters(m_connection.dialect(), prepared.placeholders, m_bound, m_sql);
     std::vector<QByteArray> texts;
     for (const QString& sql : opening) texts.push_back(sql.toUtf8());
     const QByteArray commit = QByteArrayLiteral("COMMIT");

@@ -2,6 +2,7 @@
 // The prepared query is cached on the connection and reused.
 #pragma once
 
+#include "db/Connection.h"
 #include "db/Money.h"
 
 #include <QDate>
@@ -18,7 +19,6 @@ typedef struct pg_conn PGconn;
 
 namespace db {
 
-class Connection;
 class Transaction;
 
 class Statement {
@@ -91,9 +91,9 @@ private:
     void execDirect();
     // libpq free for this statement, its last result let go.
     ::pg_conn* readyDirect();
-    // The statement prepared in the server session for direct sending: its name, and its
-    // placeholders' values in order.
-    QByteArray preparedDirect(::pg_conn* pg);
+    // The statement prepared in the server session for direct sending: its name and its
+    // placeholders in order.
+    const Connection::DirectStatement& preparedDirect(::pg_conn* pg);
 
     Connection& m_connection;
     QString m_sql;
